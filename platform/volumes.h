@@ -1,0 +1,57 @@
+// volumes.h - mounted volumes: the drives of this system.
+//
+// A volume is named by its mount point, which is also its root. The offered volumes
+// come from /proc/self/mountinfo, or, when the environment variable
+// TAVLOR_VOLUME_TABLE names a file, from that table instead (tests and demos use it
+// to present plain folders as removable disks or CD-ROMs; see README "Platform notes").
+#ifndef PLATFORM_VOLUMES_H
+#define PLATFORM_VOLUMES_H
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class DriveType { Unknown, Fixed, Removable, CdRom, Remote, RamDisk };
+
+struct Volume {
+  std::string mountPoint; // also the volume's root, without a trailing "/" except for "/"
+  std::string source;     // device path or network source ("" for table volumes)
+  std::string fsType;
+  unsigned devMajor = 0;  // of the source block device, 0 when there is none
+  unsigned devMinor = 0;
+  DriveType type = DriveType::Unknown;
+  bool fromTable = false;  // came from TAVLOR_VOLUME_TABLE
+  std::string tableLabel;  // the label given by the table
+  int tableLabelError = 0; // errno to report instead of a label (table only)
+};
+
+// The offered volumes in mount-table order (pseudo filesystems, bind mounts of
+// subfolders, system mounts and duplicate devices left out).
+std::vector<Volume> offeredVolumes();
+
+// The offered volume with the longest mount point that is a component-wise prefix
+// of path (path need not exist); nullopt when none contains it.
+std::optional<Volume> volumeContaining(const std::string &path);
+
+// The offered volume whose mount point is exactly mountPoint (a trailing "/" is
+// ignored).
+std::optional<Volume> volumeAt(const std::string &mountPoint);
+
+struct LabelResult {
+  bool ok = false;
+  std::string label; // may be empty when ok: the volume has no label
+  int error = 0;     // errno when !ok
+};
+
+// The filesystem label of a volume: FS_IOC_GETFSLABEL, then the udev database, then
+// a libblkid probe of the source device. Network volumes have an empty label.
+LabelResult volumeLabel(const Volume &volume);
+
+// Keyword of the catalog header for a drive type: "fixed", "cdrom" or "default".
+const char *driveTypeKeyword(DriveType type);
+
+} // namespace platform
+
+#endif // PLATFORM_VOLUMES_H
