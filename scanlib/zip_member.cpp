@@ -1,0 +1,88 @@
+#include "zip_member.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <vector>
+
+namespace tavscan {
+namespace {
+
+constexpr uint64_t kSizeInZip64Field = 0xFFFFFFFFu;
+constexpr unsigned kZip64HeaderId = 0x0001;
+constexpr unsigned kMadeOnUnix = 3;
+
+uint16_t read16(const unsigned char *p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+uint64_t read64(const unsigned char *p) {
+  uint64_t value = 0;
+  for (int i = 7; i >= 0; --i)
+    value = (value << 8) | p[i];
+  return value;
+}
+
+// The ZIP64 extra block holds, in this order, only those 64-bit sizes whose 32-bit
+// field in the central header is 0xFFFFFFFF. A size that minizip already widened
+// (above 0xFFFFFFFF) or that was never a placeholder is left as it is.
+void applyZip64Sizes(const std::vector<unsigned char> &extra, ZipMember &member) {
+  size_t at = 0;
+  while (at + 4 <= extra.size()) {
+    const unsigned id = read16(&extra[at]);
+    const size_t length = read16(&extra[at + 2]);
+    const size_t body = at + 4;
+    if (body + length > extra.size()) return; // damaged block: trust nothing more
+    if (id == kZip64HeaderId) {
+      size_t field = body;
+      const size_t end = body + length;
+      if (member.uncompressedSize == kSizeInZip64Field && field + 8 <= end) {
+        member.uncompressedSize = read64(&extra[field]);
+        field += 8;
+      }
+      if (member.compressedSize == kSizeInZip64Field && field + 8 <= end) member.compressedSize = read64(&extra[field]);
+      return;
+    }
+    at = body + length;
+  }
+}
+
+} // namespace
+
+bool readCurrentMember(unzFile archive, ZipMember &member) {
+  unz_file_info64 info;
+  // First ask only for the lengths, so that the name buffer fits the whole name.
+  if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+
+  // One spare byte: minizip leaves a name that fills its buffer unterminated.
+  std::vector<char> name(info.size_filename + 1, '\0');
+  std::vector<unsigned char> extra(info.size_file_extra);
+  if (unzGetCurrentFileInfo64(archive, &info, name.data(), info.size_filename, extra.empty() ? nullptr : extra.data(),
+                              extra.size(), nullptr, 0) != UNZ_OK)
+    return false;
+
+  const uint64_t minizipUncompressed = info.uncompressed_size;
+  const uint64_t minizipCompressed = info.compressed_size;
+
+  member = ZipMember{};
+  member.name.assign(name.data(), info.size_filename);
+  member.uncompressedSize = info.uncompressed_size;
+  member.compressedSize = info.compressed_size;
+  applyZip64Sizes(extra, member);
+  member.crc = static_cast<uint32_t>(info.crc);
+  member.day = static_cast<int>(info.tmu_date.tm_mday);
+  member.month = static_cast<int>(info.tmu_date.tm_mon) + 1;
+  member.year = static_cast<int>(info.tmu_date.tm_year);
+  member.hour = static_cast<int>(info.tmu_date.tm_hour);
+  member.minute = static_cast<int>(info.tmu_date.tm_min);
+  member.second = static_cast<int>(info.tmu_date.tm_sec);
+  member.encrypted = (info.flag & 1u) != 0;
+  member.symbolicLink = ((info.version >> 8) & 0xFFu) == kMadeOnUnix && ((info.external_fa >> 16) & S_IFMT) == S_IFLNK;
+  // minizip reads a member's data by its own idea of the sizes; when that idea is
+  // the 32-bit placeholder, the stream it delivers is not the member.
+  member.sizeBeyondMinizip =
+      minizipUncompressed != member.uncompressedSize || minizipCompressed != member.compressedSize;
+  return true;
+}
+
+} // namespace tavscan
