@@ -1,0 +1,88 @@
+// catalog_loader.h - reads catalog files (".zar", versions 1.0 and 1.1) into a model.
+#ifndef APP_MODEL_CATALOG_LOADER_H
+#define APP_MODEL_CATALOG_LOADER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/catalog_model.h"
+#include "model/load_reporter.h"
+
+namespace tavlor {
+
+enum class LoadStatus {
+  Loaded,   // a disk was read (possibly cut short by the end of the file)
+  NoFolder, // the version was right but no root folder followed; nothing added
+  Rejected, // unreadable file or unknown version: the "Please re-catalog" box was shown
+};
+
+struct LoadResult {
+  LoadStatus status = LoadStatus::Rejected;
+  ItemId disk = kNoItem; // the loaded disk's item when Loaded
+};
+
+// Loads the catalog file at path into model. A disk whose label equals the new one
+// ignoring case is replaced. The whole file is read into memory and parsed in one
+// pass; input that ends early ends the load, keeping what was read, and no input
+// (words of any length, NUL bytes, huge numbers, deep nesting) can make it read
+// outside the text, recurse or hang. Boxes go to reporter.
+LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter);
+
+// The same for a catalog already in memory; path is only used in messages.
+LoadResult loadCatalogText(CatalogModel &model, std::string_view text, const std::string &path, LoadReporter &reporter);
+
+// True when a folder name marks a Zip Folder: the first ".zip" in it (or, without
+// one, the first ".ZIP") starts after its first character and ends the name.
+bool isZipFolderName(std::string_view name);
+
+// The calendar time of a local date with daylight saving decided by the date, as
+// mktime does; the same for any number of calls, but fast for the many dates of a
+// catalog.
+std::time_t localCalendarTime(int day, int month, int year, int hour, int minute, int second);
+
+// One load: the reading steps over the text. Used through loadCatalog; public for
+// the tests of its single steps.
+class CatalogLoader {
+public:
+  CatalogLoader(CatalogModel &model, std::string_view text, const std::string &path, LoadReporter &reporter);
+  LoadResult run();
+
+  // The disk kind of a version 1.1 header block ("<", "%drivetype" pairs, ">").
+  NodeKind readDriveType();
+  // A folder, Zip Folder or disk after its "+", with everything in it; returns its
+  // item (kNoItem at end of input before the name).
+  ItemId readFolderEntry(ItemId parent, NodeKind kind, std::optional<int> selectedIcon);
+  // A file line, its opening quote not yet read, into parent.
+  void readFileEntry(ItemId parent);
+  // A quoted name: up to the first quote, then words up to the one holding a quote,
+  // joined with single blanks.
+  std::string readQuotedName();
+
+  // The current read position (bytes from the start).
+  std::size_t position() const { return pos_; }
+
+private:
+  std::string_view word();
+  std::int64_t signedNumber();
+  std::int64_t unsignedNumber();
+  int intNumber();
+  bool atEnd() const { return pos_ >= text_.size(); }
+  void skipBlanks();
+  ItemId beginFolder(ItemId parent, NodeKind kind, std::optional<int> selectedIcon, bool &hasBody);
+  std::time_t readDate(bool isFile, bool &warn);
+
+  CatalogModel &model_;
+  std::string_view text_;
+  const std::string &path_;
+  LoadReporter &reporter_;
+  std::size_t pos_ = 0;
+  std::string nameBuffer_;
+};
+
+} // namespace tavlor
+
+#endif // APP_MODEL_CATALOG_LOADER_H

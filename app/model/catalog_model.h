@@ -1,0 +1,183 @@
+// catalog_model.h - every loaded catalog in memory: the folder tree and the entry store.
+#ifndef APP_MODEL_CATALOG_MODEL_H
+#define APP_MODEL_CATALOG_MODEL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/file_data.h"
+#include "model/item_id.h"
+#include "model/model_observer.h"
+#include "model/node_kind.h"
+
+namespace tavlor {
+
+class CatalogLoader;
+
+// The label of the root item; the root stands for all loaded disks.
+inline constexpr const char *kRootLabel = "My Removable Disk Drive";
+
+// The model of all loaded catalogs, in two halves linked by label:
+// - the folder tree: one root, the disks below it, their folders and Zip Folders
+//   (never files); children are kept sorted by label, ignoring ASCII case;
+// - the entry store: for every folder item, the entries lying directly in it
+//   (subfolders, Zip Folders, files; the disks are the root's entries), in catalog
+//   order.
+// Entries are found from an item with lookupEntry (parent item, name) and the item of
+// a container entry with findOwnItem.
+//
+// Not thread-safe: one thread (the user interface) uses a model. Every change that
+// adds or destroys something is announced to the observers (model_observer.h).
+// Names are bytes; comparisons "ignoring case" fold ASCII letters only.
+class CatalogModel {
+public:
+  CatalogModel();
+  ~CatalogModel();
+  CatalogModel(const CatalogModel &) = delete;
+  CatalogModel &operator=(const CatalogModel &) = delete;
+
+  // ---- observers ----
+  // The observer must stay alive until removed; it is not owned.
+  void addObserver(ModelObserver *observer);
+  void removeObserver(ModelObserver *observer);
+
+  // ---- folder tree ----
+  // The root item ("My Removable Disk Drive", icon 4), created on first call and never
+  // removed.
+  ItemId root();
+  // True when the item exists (a handle of a removed item is stale, never reused).
+  bool isValid(ItemId item) const;
+  // The parent of an item; kNoItem for the root and for invalid handles.
+  ItemId parentOf(ItemId item) const;
+  // The children of an item in tree order; valid until the next change of the model.
+  std::span<const ItemId> childrenOf(ItemId item) const;
+  // The position of item among its parent's children (0 for the root).
+  std::size_t rowOf(ItemId item) const;
+  const std::string &label(ItemId item) const;
+  int icon(ItemId item) const;
+  int selectedIcon(ItemId item) const;
+  // The first child of parent whose label equals label (exactly, or ignoring case).
+  ItemId findChild(ItemId parent, std::string_view label, bool ignoreCase) const;
+  // True when item is top or lies below it.
+  bool isInSubtree(ItemId item, ItemId top) const;
+  // The labels of the item and its ancestors below the root, joined with "/" from the
+  // top down (DATA/docs); empty for the root. Cached per item.
+  const std::string &itemPath(ItemId item) const;
+  // The item of a catalog path such as DATA/docs/old ("/" or "\" between components;
+  // empty is the root). Each component is matched exactly first, then ignoring case.
+  ItemId findItemByPath(std::string_view path);
+  // Removes the child of parent whose label equals label ignoring case, with every
+  // item below it, every entry lying in those items and the child's own entry in
+  // parent. Nothing happens when there is no such child.
+  void closeChildFolder(ItemId parent, std::string_view label);
+  // Removes every disk with everything it holds; the root stays.
+  void clear();
+
+  // ---- entry store ----
+  // Creates an entry and appends it to the entries of parent (a valid item); returns
+  // it. The name is copied.
+  FileData *addEntry(ItemId parent, std::string_view name, std::int64_t size, std::int64_t freeSpace, std::time_t date,
+                     NodeKind kind);
+  // The first entry in parent whose name equals name ignoring case, or null.
+  FileData *lookupEntry(ItemId parent, std::string_view name) const;
+  // All entries in item, in store order; valid until the next change of the model.
+  std::span<FileData *const> entriesOf(ItemId item) const;
+  // The entries in item that are not containers, in store order.
+  std::vector<FileData *> filesOf(ItemId item) const;
+  // The entries in item that are files or Zip Folders, in store order.
+  std::vector<FileData *> filesAndZipFoldersOf(ItemId item) const;
+  // Destroys the first entry in parent whose name equals name ignoring case; returns
+  // whether there was one.
+  bool removeEntry(ItemId parent, std::string_view name);
+  // Destroys every entry lying directly in item.
+  void removeEntriesOf(ItemId item);
+  // Drops every cached size and free-space text (after a unit or comma change) and
+  // announces sizeTextsDropped.
+  void refreshSizeTexts();
+  // The number of live entries.
+  std::size_t entryCount() const;
+  // The entry at a catalog path such as DATA/docs/notes.txt (a disk for a bare label),
+  // matched like findItemByPath; null when there is none or the path is empty.
+  FileData *findEntryByPath(std::string_view path);
+
+  // ---- derived values of an entry (cached on first use) ----
+  // The size in the current unit, rounded up, grouped with commas when that is on:
+  // 1234567 -> "1,234,567", 1 with unit KB -> "1KB", 0 -> "0KB".
+  std::string formatSize(std::int64_t value) const;
+  // formatSize of the entry's size. A container whose size is 0 first gets the sum of
+  // its contents (accumulate), which is kept as its size.
+  const std::string &sizeText(const FileData &entry);
+  const std::string &freeSpaceText(const FileData &entry);
+  // The local date and time in the user's locale (short date, then time); midnight is
+  // shown as 00:00:00.
+  const std::string &dateText(const FileData &entry);
+  // The catalog path of the folder the entry lies in (DATA/docs/old; empty for a disk).
+  const std::string &folderPath(const FileData &entry) const;
+  // folderPath + "/" + name.
+  std::string catalogPath(const FileData &entry) const;
+  // When the entry lies inside a ZIP file: true and out = the catalog path of that ZIP
+  // file (folderPath up to and including the first ".zip", else ".ZIP", found after
+  // its first character). Otherwise false and out empty.
+  bool zipFilePath(const FileData &entry, std::string &out) const;
+  // The folder item of a container entry: the child of its parentItem labelled exactly
+  // its name; kNoItem for files and when there is none.
+  ItemId findOwnItem(const FileData &entry) const;
+  // The entry's index in the built-in icon strip (its kind). System icons by file name
+  // are the desktop's business.
+  int iconIndex(const FileData &entry) const;
+
+  // Adds to the four totals what lies below item: every file's size and count; for
+  // each child folder item whose entry is a container, its folders and files, with a
+  // Zip Folder contributing its own stored size (not its members') and one Zip Folder,
+  // a folder its contents' size and one folder. Any depth; no recursion.
+  void accumulate(ItemId item, std::int64_t &size, std::int64_t &files, std::int64_t &folders,
+                  std::int64_t &zipFolders);
+
+  // ---- display settings ----
+  // "byte" -> 1, "KB" -> 1024, "MB" -> 1048576; returns whether the unit changed (any
+  // other text changes nothing). Call refreshSizeTexts afterwards to redraw.
+  bool setSizeUnit(std::string_view unit);
+  // Digit grouping with commas; when it changes and refresh is set, refreshSizeTexts.
+  void setSizeComma(bool on, bool refresh);
+  std::int64_t sizeUnit() const { return sizeUnit_; }
+  bool sizeComma() const { return sizeComma_; }
+
+private:
+  friend class CatalogLoader;
+  struct Item;
+  class EntryPool;
+  class NameArena;
+
+  Item *item(ItemId id);
+  const Item *item(ItemId id) const;
+  ItemId newItem(ItemId parent, std::string_view label, int icon, int selectedIcon, bool attached);
+  FileData *appendEntry(ItemId parent, std::string_view name, std::int64_t size, std::int64_t freeSpace,
+                        std::time_t date, NodeKind kind, bool announce);
+  NameArena &arenaFor(ItemId parent);
+  void destroyEntry(FileData *entry);
+  void destroyEntriesIn(Item &it);
+  void deleteSubtree(ItemId top);
+  void sortChildren(ItemId item);
+  void attachDisk(ItemId disk, FileData *entry);
+  template <typename F> void notify(F &&call);
+
+  std::vector<Item> items_;
+  std::vector<std::uint32_t> freeSlots_;
+  std::unique_ptr<EntryPool> pool_;
+  std::unique_ptr<NameArena> rootNames_;
+  std::vector<ModelObserver *> observers_;
+  ItemId root_ = kNoItem;
+  std::size_t entryCount_ = 0;
+  std::int64_t sizeUnit_ = 1;
+  bool sizeComma_ = true;
+};
+
+} // namespace tavlor
+
+#endif // APP_MODEL_CATALOG_MODEL_H

@@ -1,0 +1,71 @@
+// file_data.h - one disk, folder, Zip Folder or file of a loaded catalog.
+#ifndef APP_MODEL_FILE_DATA_H
+#define APP_MODEL_FILE_DATA_H
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "model/item_id.h"
+#include "model/node_kind.h"
+
+namespace tavlor {
+
+class CatalogModel;
+
+// An entry of the entry store. Entries are created and destroyed only by their
+// CatalogModel, which keeps them at a stable address from addEntry until they are
+// removed; a removal is always announced to the model's observers first
+// (model_observer.h), so a view that drops its pointers on the announcement never
+// reaches a destroyed entry.
+//
+// The name bytes live in the model's name storage and stay valid as long as the
+// entry. The derived texts (size, date, folder path) are computed by the model on
+// first use and cached (CatalogModel::sizeText ...).
+class FileData {
+public:
+  virtual ~FileData();
+  FileData(const FileData &) = delete;
+  FileData &operator=(const FileData &) = delete;
+
+  // The name as read from the catalog; for a disk its label. Bytes, not text.
+  std::string_view name() const { return {name_, nameLength_}; }
+  // The folder item this entry lies in (the root for a disk).
+  ItemId parentItem() const { return parentItem_; }
+  NodeKind kind() const { return kind_; }
+  // Disk: total bytes; file: its size; folder and Zip Folder: the first number of
+  // its folder line, replaced by the sum of its contents the first time its size
+  // text is asked for when it was 0.
+  std::int64_t size() const { return size_; }
+  // Disk: free bytes; folder and Zip Folder: the second number of its folder line;
+  // file: 0.
+  std::int64_t freeSpace() const { return freeSpace_; }
+  // Seconds since 1970-01-01 00:00 UTC.
+  std::time_t date() const { return date_; }
+
+  bool isZipFolder() const { return tavlor::isZipFolder(kind_); }
+  bool isDisk() const { return tavlor::isDisk(kind_); }
+  bool isContainer() const { return tavlor::isContainer(kind_); }
+  bool isFile() const { return !isContainer(); }
+
+private:
+  friend class CatalogModel;
+  struct Texts;
+  FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size, std::int64_t freeSpace,
+           std::time_t date, NodeKind kind);
+
+  const char *name_;
+  ItemId parentItem_;
+  mutable std::int64_t size_;
+  std::int64_t freeSpace_;
+  std::time_t date_;
+  mutable std::unique_ptr<Texts> texts_; // null until a text is first asked for
+  std::uint32_t nameLength_;
+  NodeKind kind_;
+};
+
+} // namespace tavlor
+
+#endif // APP_MODEL_FILE_DATA_H
