@@ -1,0 +1,179 @@
+#include "zip_listing.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <string_view>
+#include <vector>
+
+#include <minizip/ioapi.h>
+#include <minizip/unzip.h>
+
+#include "platform/message_box.h"
+#include "zip_member.h"
+
+namespace tavscan {
+namespace {
+
+// The member tree of one archive, flat in one vector so that neither building nor
+// freeing a tree of deep member paths recurses.
+struct ZipFolderNode {
+  std::string name;
+  uint64_t size = 0;
+  CatalogDate date;
+  std::map<std::string, size_t> children; // byte-wise order, unique by exact name
+};
+
+class ZipTree {
+public:
+  ZipTree(std::string name, uint64_t size, const CatalogDate &date) {
+    nodes_.push_back({std::move(name), size, date, {}});
+  }
+
+  // Inserts one member path; intermediate folders take the member's size and date.
+  // A path already present keeps its first member.
+  void insert(const std::vector<std::string> &components, uint64_t size, const CatalogDate &date) {
+    size_t at = 0;
+    for (const auto &component : components) {
+      auto found = nodes_[at].children.find(component);
+      if (found == nodes_[at].children.end()) {
+        nodes_.push_back({component, size, date, {}});
+        found = nodes_[at].children.emplace(component, nodes_.size() - 1).first;
+      }
+      at = found->second;
+    }
+  }
+
+  // Folders first, each written completely, in name order; then the member lines.
+  // Only the archive's own line carries its size; all folders carry its date.
+  void write(CatalogOutput &out) const {
+    const ZipFolderNode &root = nodes_[0];
+    if (root.children.empty()) {
+      out.memberLine(root.name, root.size, root.date);
+      return;
+    }
+    uint64_t archiveSize = root.size;
+    struct Pending {
+      size_t node;
+      std::map<std::string, size_t>::const_iterator next;
+    };
+    std::vector<Pending> stack;
+    auto open = [&](size_t index) {
+      out.openZipFolder(nodes_[index].name, archiveSize, root.date);
+      archiveSize = 0;
+      stack.push_back({index, nodes_[index].children.begin()});
+    };
+    open(0);
+    while (!stack.empty()) {
+      Pending &top = stack.back();
+      const auto end = nodes_[top.node].children.end();
+      while (top.next != end && nodes_[top.next->second].children.empty())
+        ++top.next;
+      if (top.next != end) {
+        const size_t child = (top.next++)->second;
+        open(child); // invalidates top
+        continue;
+      }
+      for (const auto &[name, index] : nodes_[top.node].children) {
+        if (nodes_[index].children.empty()) out.memberLine(name, nodes_[index].size, nodes_[index].date);
+      }
+      out.closeZipFolder();
+      stack.pop_back();
+    }
+  }
+
+private:
+  std::vector<ZipFolderNode> nodes_;
+};
+
+// The non-empty components of a member name; both "/" and "\" separate them. "."
+// and ".." are dropped too, so that no catalog path of a member climbs out of its
+// Zip Folder.
+std::vector<std::string> memberComponents(std::string_view name) {
+  std::vector<std::string> components;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find_first_of("/\\", start);
+    if (end == std::string_view::npos) end = name.size();
+    const std::string_view part = name.substr(start, end - start);
+    if (!part.empty() && part != "." && part != "..") components.push_back(catalogName(part));
+    start = end + 1;
+  }
+  return components;
+}
+
+// minizip opens the archive by a file descriptor we already checked: the "path"
+// it is given points at that descriptor.
+voidpf openByDescriptor(voidpf, const void *descriptor, int) {
+  const int copy = ::dup(*static_cast<const int *>(descriptor));
+  if (copy < 0) return nullptr;
+  FILE *file = ::fdopen(copy, "rb");
+  if (!file) ::close(copy);
+  return file;
+}
+
+// Opens name in folderFd for reading only if it is a regular file: a FIFO put there
+// since the folder was read would otherwise block the open, a device would be read.
+int openRegularFile(int folderFd, const std::string &name) {
+  const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+void warnMemberDate(const std::string &member, const std::string &path) {
+  platform::showMessageBox("Warning: file date invalid",
+                           "The file " + member + " in " + path + " has invalid date information.\n" +
+                               "A default catalog date will be assigned: Feb 5, 2036\n" + "Press OK to continue",
+                           platform::BoxIcon::Warning);
+}
+
+} // namespace
+
+bool listArchive(int folderFd, const std::string &name, const std::string &path, uint64_t size, const CatalogDate &date,
+                 CatalogOutput &out) {
+  const int fd = openRegularFile(folderFd, name);
+  if (fd < 0) return false;
+  zlib_filefunc64_def io;
+  fill_fopen64_filefunc(&io);
+  io.zopen64_file = openByDescriptor;
+  unzFile archive = unzOpen2_64(&fd, &io);
+  ::close(fd);
+  if (!archive) return false;
+
+  unz_global_info64 global;
+  if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) {
+    unzClose(archive);
+    return false;
+  }
+
+  ZipTree tree(name, size, date);
+  bool anyMember = false;
+  for (int step = unzGoToFirstFile(archive); step == UNZ_OK; step = unzGoToNextFile(archive)) {
+    ZipMember member;
+    if (!readCurrentMember(archive, member)) continue;
+    anyMember = true;
+    const auto components = memberComponents(member.name);
+    CatalogDate memberDate;
+    if (member.year <= 2035) {
+      memberDate = {member.day, member.month, member.year, member.hour, member.minute, member.second};
+    } else {
+      memberDate = kDefaultCatalogDate;
+      warnMemberDate(member.name, path);
+    }
+    if (!components.empty()) tree.insert(components, member.uncompressedSize, memberDate);
+  }
+  tree.write(out);
+  unzClose(archive);
+  return anyMember;
+}
+
+} // namespace tavscan
