@@ -1,0 +1,269 @@
+#include "files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+// Keeps errno of the failure that is being reported while cleaning up.
+class ErrnoKeeper {
+public:
+  ErrnoKeeper() : saved_(errno) {}
+  ~ErrnoKeeper() { errno = saved_; }
+
+private:
+  int saved_;
+};
+
+void closeQuietly(int fd) {
+  if (fd < 0) return;
+  ErrnoKeeper keep;
+  ::close(fd);
+}
+
+bool isPlainComponent(const std::string &name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+int writeAll(int fd, const char *data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+int copyContents(int from, int to) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(from, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return 0;
+    if (const int err = writeAll(to, buffer, static_cast<size_t>(n))) return err;
+  }
+}
+
+// Gives the copy the source's permission bits (umask applied them at creation) and
+// its modification time.
+int copyAttributes(int to, const struct stat &source) {
+  if (::fchmod(to, source.st_mode & 0777) != 0) return errno;
+  const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
+  if (::futimens(to, times) != 0) return errno;
+  return 0;
+}
+
+struct SplitPath {
+  std::string folder;
+  std::string name;
+};
+
+SplitPath splitPath(const std::string &path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {".", path};
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+std::string temporaryName() {
+  static std::atomic<unsigned> counter{0};
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  char text[64];
+  std::snprintf(text, sizeof text, ".tavlor-%ld-%lx-%u", static_cast<long>(::getpid()),
+                static_cast<unsigned long>(now.tv_nsec), counter.fetch_add(1));
+  return text;
+}
+
+} // namespace
+
+int openWritableExisting(int dirFd, const std::string &name, bool followLinks) {
+  struct stat st;
+  if (::fstatat(dirFd, name.c_str(), &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0) return -1;
+  auto refuse = [](int err) {
+    errno = err;
+    return -1;
+  };
+  if (S_ISLNK(st.st_mode)) return refuse(ELOOP);
+  if (S_ISDIR(st.st_mode)) return refuse(EISDIR);
+  if (!S_ISREG(st.st_mode)) return refuse(EINVAL);
+  if (isReadOnly(st)) return refuse(EACCES);
+  // O_NONBLOCK: should the name have been swapped for a FIFO since the check, the
+  // open must not hang.
+  const int flags = O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW);
+  const int fd = ::openat(dirFd, name.c_str(), flags);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || isReadOnly(st)) {
+    closeQuietly(fd);
+    return refuse(EACCES);
+  }
+  return fd;
+}
+
+int compareModificationTime(const struct stat &st, time_t when) {
+  if (st.st_mtim.tv_sec != when) return st.st_mtim.tv_sec < when ? -1 : 1;
+  return st.st_mtim.tv_nsec > 0 ? 1 : 0;
+}
+
+int setModificationTime(int fd, time_t when) {
+  struct timespec times[2] = {{0, UTIME_OMIT}, {when, 0}};
+  struct stat st;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (::futimens(fd, times) != 0) return errno;
+    if (::fstat(fd, &st) != 0) return errno;
+    if (st.st_mtim.tv_sec == when && st.st_mtim.tv_nsec == 0) return 0;
+    times[0] = st.st_atim;
+  }
+  return ENOTSUP;
+}
+
+int copyFile(const std::string &source, const std::string &target, bool failIfExists) {
+  struct stat st;
+  if (::stat(source.c_str(), &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (from < 0) return errno;
+  if (::fstat(from, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(from);
+    return EINVAL;
+  }
+
+  const SplitPath where = splitPath(target);
+  if (!isPlainComponent(where.name)) {
+    ::close(from);
+    return EINVAL;
+  }
+  const int dirFd = ::open(where.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) {
+    const int err = errno;
+    ::close(from);
+    return err;
+  }
+
+  int err = 0;
+  if (failIfExists) {
+    const int to =
+        ::openat(dirFd, where.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 0777);
+    if (to < 0) {
+      err = errno;
+    } else {
+      err = copyContents(from, to);
+      if (!err) err = copyAttributes(to, st);
+      if (::close(to) != 0 && !err) err = errno;
+      // A half-written copy would pass for the whole file later.
+      if (err) ::unlinkat(dirFd, where.name.c_str(), 0);
+    }
+  } else {
+    ReplacementFile copy;
+    err = copy.create(dirFd, where.name, st.st_mode & 0777);
+    if (!err) err = copyContents(from, copy.fd());
+    if (!err) err = copyAttributes(copy.fd(), st);
+    if (!err) err = copy.commit();
+  }
+  ::close(dirFd);
+  ::close(from);
+  return err;
+}
+
+int makeWritable(const std::string &path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return errno;
+  if (S_ISLNK(st.st_mode)) return ELOOP;
+  if (::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) != 0) return errno;
+  return 0;
+}
+
+void createFolderLevels(const std::string &folder) {
+  for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    if (folder[slash - 1] != '/') ::mkdir(folder.substr(0, slash).c_str(), 0777);
+  }
+  if (!folder.empty()) ::mkdir(folder.c_str(), 0777);
+}
+
+int openFolderBelow(int baseFd, const std::vector<std::string> &components, bool create) {
+  int current = ::fcntl(baseFd, F_DUPFD_CLOEXEC, 0);
+  for (const auto &component : components) {
+    if (current < 0) return -1;
+    if (!isPlainComponent(component)) {
+      closeQuietly(current);
+      errno = EINVAL;
+      return -1;
+    }
+    if (create) ::mkdirat(current, component.c_str(), 0777);
+    const int next = ::openat(current, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    closeQuietly(current);
+    current = next;
+  }
+  return current;
+}
+
+ReplacementFile::~ReplacementFile() {
+  discard();
+}
+
+int ReplacementFile::create(int dirFd, const std::string &name, mode_t mode) {
+  discard();
+  if (!isPlainComponent(name)) return EINVAL;
+  // The temporary name does not grow with the final one, so a name near the length
+  // limit can still be written.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = temporaryName();
+    const int fd = ::openat(dirFd, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd >= 0) {
+      dirFd_ = dirFd;
+      fd_ = fd;
+      name_ = name;
+      tempName_ = candidate;
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
+int ReplacementFile::write(const char *data, size_t size) {
+  if (fd_ < 0) return EBADF;
+  return writeAll(fd_, data, size);
+}
+
+int ReplacementFile::commit() {
+  if (fd_ < 0) return EBADF;
+  int err = 0;
+  // Write errors of network filesystems may only show when the file is closed.
+  if (::close(fd_) != 0) err = errno;
+  fd_ = -1;
+  struct stat st;
+  if (!err && ::fstatat(dirFd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && isReadOnly(st))
+    err = EACCES;
+  if (!err && ::renameat(dirFd_, tempName_.c_str(), dirFd_, name_.c_str()) != 0) err = errno;
+  if (err) {
+    discard();
+    return err;
+  }
+  tempName_.clear();
+  return 0;
+}
+
+void ReplacementFile::discard() {
+  if (fd_ >= 0) closeQuietly(fd_);
+  fd_ = -1;
+  if (!tempName_.empty()) {
+    ErrnoKeeper keep;
+    ::unlinkat(dirFd_, tempName_.c_str(), 0);
+  }
+  tempName_.clear();
+}
+
+} // namespace platform

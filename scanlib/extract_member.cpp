@@ -1,0 +1,64 @@
+#include "extract_member.h"
+
+#include <zlib.h>
+
+#include "file_times.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+
+namespace tavscan {
+
+CatalogDate memberDate(const ZipMember &member, const std::string &zipPath) {
+  if (member.year >= 2036) {
+    platform::showMessageBox("Warning: file date invalid",
+                             "The file " + member.name + " in " + zipPath + " has invalid date information.\n" +
+                                 "A default date will be assigned: Feb 5, 2036\n" + "Press OK to continue",
+                             platform::BoxIcon::Warning);
+    return kDefaultCatalogDate;
+  }
+  return CatalogDate{member.day, member.month, member.year, member.hour, member.minute, member.second};
+}
+
+bool memberReadable(const ZipMember &member) {
+  return !member.encrypted && !member.sizeBeyondMinizip;
+}
+
+bool overwriteAllows(int dirFd, const std::string &name, const CatalogDate &date, bool overwriteNewer,
+                     bool overwriteOlder) {
+  int comparison = 0;
+  if (!compareFileDate(dirFd, name.c_str(), false, date, comparison)) return true;
+  if (comparison == 0) return true;
+  return comparison > 0 ? overwriteNewer : overwriteOlder;
+}
+
+WriteOutcome writeMember(unzFile archive, const ZipMember &member, const char *first, int firstSize, int dirFd,
+                         const std::string &name, const CatalogDate &date) {
+  platform::ReplacementFile out;
+  if (out.create(dirFd, name) != 0) return WriteOutcome::CannotCreate;
+
+  uLong crc = crc32(0L, Z_NULL, 0);
+  uint64_t total = 0;
+  char buffer[kCopyChunk];
+  const char *chunk = first;
+  int size = firstSize;
+  while (size > 0) {
+    total += static_cast<uint64_t>(size);
+    // Never more than the archive declared: a member that inflates beyond its size
+    // is damaged (or built to fill the disk).
+    if (total > member.uncompressedSize) return WriteOutcome::Damaged;
+    crc = crc32(crc, reinterpret_cast<const Bytef *>(chunk), static_cast<uInt>(size));
+    if (out.write(chunk, static_cast<size_t>(size)) != 0) return WriteOutcome::Damaged;
+    size = unzReadCurrentFile(archive, buffer, sizeof buffer);
+    chunk = buffer;
+  }
+  // minizip checks the CRC only when it delivered the declared size, so a member that
+  // ends early would pass; both are checked here.
+  if (size < 0 || total != member.uncompressedSize || static_cast<uint32_t>(crc) != member.crc)
+    return WriteOutcome::Damaged;
+
+  if (const auto when = fileTimeOf(date)) platform::setModificationTime(out.fd(), *when);
+  if (out.commit() != 0) return WriteOutcome::CannotCreate;
+  return WriteOutcome::Written;
+}
+
+} // namespace tavscan
