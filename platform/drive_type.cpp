@@ -30,8 +30,8 @@ std::optional<std::string> resolvedPath(const fs::path &path) {
   return resolved.string();
 }
 
-bool attachedThroughHotplugBus(const fs::path &disk) {
-  for (fs::path folder = disk; folder.has_relative_path() && folder != "/sys/devices"; folder = folder.parent_path()) {
+bool attachedThroughHotplugBus(const fs::path &disk, const fs::path &devices) {
+  for (fs::path folder = disk; folder.has_relative_path() && folder != devices; folder = folder.parent_path()) {
     std::error_code error;
     const fs::path subsystem = fs::read_symlink(folder / "subsystem", error);
     if (error) continue;
@@ -43,9 +43,9 @@ bool attachedThroughHotplugBus(const fs::path &disk) {
 
 } // namespace
 
-std::optional<std::string> diskSysfsPath(unsigned major, unsigned minor) {
+std::optional<std::string> diskSysfsPath(unsigned major, unsigned minor, const std::string &sysRoot) {
   std::optional<std::string> device =
-      resolvedPath("/sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor));
+      resolvedPath(sysRoot + "/dev/block/" + std::to_string(major) + ":" + std::to_string(minor));
   // A mapped device (encrypted USB stick, LVM on one disk) takes the kind of the
   // one disk under it; a few levels are enough for any real stack.
   for (int depth = 0; device && depth < 8; ++depth) {
@@ -70,19 +70,20 @@ bool diskHasNoMedium(const std::string &diskSysfsPath) {
   return size == "0";
 }
 
-DriveType classifyDrive(const std::string &fsType, unsigned major, unsigned minor) {
+DriveType classifyDrive(const std::string &fsType, unsigned major, unsigned minor, const std::string &sysRoot) {
   if (isRemoteFilesystem(fsType)) return DriveType::Remote;
   if (fsType == "tmpfs" || fsType == "ramfs") return DriveType::RamDisk;
   if (major == 0) return DriveType::Unknown;
   if (major == kScsiCdromMajor) return DriveType::CdRom;
-  const std::optional<std::string> disk = diskSysfsPath(major, minor);
+  const std::optional<std::string> disk = diskSysfsPath(major, minor, sysRoot);
   if (!disk) return DriveType::Fixed;
   const std::string name = diskKernelName(*disk);
   if (name.rfind("sr", 0) == 0) return DriveType::CdRom;
   if (name.rfind("zram", 0) == 0 || name.rfind("ram", 0) == 0) return DriveType::RamDisk;
   if (const std::optional<std::string> entry = readUdevEntry(major, minor))
     if (udevProperty(*entry, "ID_CDROM") == std::optional<std::string>("1")) return DriveType::CdRom;
-  if (readFirstLine(fs::path(*disk) / "removable") == "1" || attachedThroughHotplugBus(*disk))
+  if (readFirstLine(fs::path(*disk) / "removable") == "1" ||
+      attachedThroughHotplugBus(*disk, resolvedPath(sysRoot + "/devices").value_or("/sys/devices")))
     return DriveType::Removable;
   return DriveType::Fixed;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -126,7 +127,14 @@ std::optional<DeviceNumber> statBlockDevice(const std::string &source) {
 std::vector<OfferedMount> selectOfferedMounts(const std::vector<MountEntry> &entries, const BlockDeviceProbe &probe) {
   std::vector<OfferedMount> offered;
   std::set<std::pair<unsigned, unsigned>> seen;
-  for (const MountEntry &entry : entries) {
+  // A later mount on the same folder covers the earlier one, whose files cannot be
+  // reached any more; only the one on top is a drive.
+  std::map<std::string, size_t> topmost;
+  for (size_t i = 0; i < entries.size(); ++i)
+    topmost[entries[i].mountPoint] = i;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const MountEntry &entry = entries[i];
+    if (topmost[entry.mountPoint] != i) continue;
     if (entry.root != "/" || isPseudoFilesystem(entry.fsType) || isSystemFolder(entry.mountPoint)) continue;
     OfferedMount mount{entry, std::nullopt};
     if (!isRemoteFilesystem(entry.fsType)) {

@@ -100,3 +100,17 @@ TEST(MountInfo, HidesSystemFoldersByWholeComponents) {
   const std::vector<std::string> expected = {"/bootstrap", "/devel"};
   EXPECT_EQ(offeredMountPoints(table), expected);
 }
+
+TEST(MountInfo, CoveredMountIsNoDrive) {
+  // sdb1 was mounted on /media/usb, then sdc1 on top of it; a bind mount of a
+  // subfolder covers /media/other, so nothing there is a whole volume.
+  const char table[] = "1 0 8:17 / /media/usb rw - vfat /dev/sdb1 rw\n"
+                       "2 0 8:2 / / rw - ext4 /dev/sda2 rw\n"
+                       "3 0 8:33 / /media/usb rw - vfat /dev/sdc1 rw\n"
+                       "4 0 8:49 / /media/other rw - ext4 /dev/sdd1 rw\n"
+                       "5 0 8:2 /srv /media/other rw - ext4 /dev/sda2 rw\n";
+  const auto offered = platform::selectOfferedMounts(platform::parseMountInfo(table), fakeDevices);
+  ASSERT_EQ(offered.size(), 2u);
+  EXPECT_EQ(offered[0].entry.mountPoint, "/");
+  EXPECT_EQ(offered[1].entry.source, "/dev/sdc1");
+}
