@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,7 @@ std::time_t localCalendarTime(int day, int month, int year, int hour, int minute
 class CatalogLoader {
 public:
   CatalogLoader(CatalogModel &model, std::string_view text, const std::string &path, LoadReporter &reporter);
+  ~CatalogLoader();
   LoadResult run();
 
   // The disk kind of a version 1.1 header block ("<", "%drivetype" pairs, ">").
@@ -66,21 +68,27 @@ public:
   std::size_t position() const { return pos_; }
 
 private:
+  struct LocalTimes;
   std::string_view word();
   std::int64_t signedNumber();
   std::int64_t unsignedNumber();
   int intNumber();
+  bool numberAhead();
   bool atEnd() const { return pos_ >= text_.size(); }
   void skipBlanks();
   ItemId beginFolder(ItemId parent, NodeKind kind, std::optional<int> selectedIcon, bool &hasBody);
   std::time_t readDate(bool isFile, bool &warn);
+  void damaged(const char *what);
 
   CatalogModel &model_;
   std::string_view text_;
   const std::string &path_;
   LoadReporter &reporter_;
   std::size_t pos_ = 0;
-  std::string nameBuffer_;
+  std::string name_;
+  CatalogModel::NameArena *diskNames_ = nullptr;
+  FileData *diskEntry_ = nullptr; // the loading disk's entry, joined to the root at the end
+  std::shared_ptr<LocalTimes> localTimes_;
 };
 
 } // namespace tavlor

@@ -117,6 +117,8 @@ public:
   // The local date and time in the user's locale (short date, then time); midnight is
   // shown as 00:00:00.
   const std::string &dateText(const FileData &entry);
+  // The text dateText gives for a time.
+  static std::string formatDate(std::time_t when);
   // The catalog path of the folder the entry lies in (DATA/docs/old; empty for a disk).
   const std::string &folderPath(const FileData &entry) const;
   // folderPath + "/" + name.
@@ -157,8 +159,8 @@ private:
   Item *item(ItemId id);
   const Item *item(ItemId id) const;
   ItemId newItem(ItemId parent, std::string_view label, int icon, int selectedIcon, bool attached);
-  FileData *appendEntry(ItemId parent, std::string_view name, std::int64_t size, std::int64_t freeSpace,
-                        std::time_t date, NodeKind kind, bool announce);
+  FileData *appendEntry(NameArena &names, ItemId parent, std::string_view name, std::int64_t size,
+                        std::int64_t freeSpace, std::time_t date, NodeKind kind, bool link);
   NameArena &arenaFor(ItemId parent);
   void destroyEntry(FileData *entry);
   void destroyEntriesIn(Item &it);

@@ -1,0 +1,50 @@
+// tavlor properties: the values of the Properties dialog for an entry or for all disks.
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "loaded_catalogs.h"
+#include "model/properties.h"
+
+namespace {
+
+const char *kUsage = "Usage: tavlor properties [--catalogs DIR] [--unit byte|KB|MB] [--no-commas] [CATALOG.zar ...] "
+                     "[PATH]\n\n"
+                     "Loads every catalog of the catalogs folder (or only the files given) and prints\n"
+                     "the properties of PATH (a catalog path such as DATA/docs/notes.txt), or the\n"
+                     "summary of all loaded disks when PATH is omitted.\n";
+
+int runProperties(const std::vector<std::string> &args) {
+  cli::ModelOptions options;
+  if (!cli::parseModelOptions("properties", args, options)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  tavlor::CatalogModel model;
+  const bool loaded = cli::loadCatalogs("properties", options, model);
+  tavlor::PropertiesValues values;
+  if (options.path.empty() || options.path == "/") {
+    values = tavlor::rootProperties(model, std::time(nullptr));
+  } else if (const tavlor::FileData *entry = model.findEntryByPath(options.path)) {
+    values = tavlor::propertiesOf(model, *entry);
+  } else {
+    std::fprintf(stderr, "tavlor properties: %s is not in the loaded catalogs\n", options.path.c_str());
+    return 1;
+  }
+  std::printf("Name: %s\nType: %s\nLocation: %s\nSize: %s\nContains: %s\nDate: %s\n", values.name.c_str(),
+              values.type.c_str(), values.location.c_str(), values.size.c_str(), values.contains.c_str(),
+              values.date.c_str());
+  if (!values.note.empty()) std::printf("%s\n", values.note.c_str());
+  return loaded ? 0 : 1;
+}
+
+const bool registered =
+    cli::registerCommand({"properties", "show the properties of an entry of the loaded catalogs", &runProperties});
+
+} // namespace

@@ -1,0 +1,94 @@
+#include "loaded_catalogs.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "catalogs_folder.h"
+#include "model/catalog_loader.h"
+#include "settings/settings_values.h"
+
+namespace cli {
+
+namespace {
+
+bool endsWith(const std::string &text, const char *suffix) {
+  const std::size_t n = std::strlen(suffix);
+  return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+}
+
+class StderrReporter : public tavlor::LoadReporter {
+public:
+  void warning(const std::string &caption, const std::string &text) override {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+  }
+};
+
+} // namespace
+
+bool parseModelOptions(const char *command, const std::vector<std::string> &args, ModelOptions &options) {
+  bool unitGiven = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string &a = args[i];
+    if (a == "--help" || a == "-h") {
+      options.help = true;
+    } else if (a == "--catalogs" || a == "--unit") {
+      if (i + 1 == args.size()) {
+        std::fprintf(stderr, "tavlor %s: %s needs a value\n", command, a.c_str());
+        return false;
+      }
+      (a == "--catalogs" ? options.catalogsFolder : options.unit) = args[++i];
+      unitGiven = unitGiven || a == "--unit";
+    } else if (a == "--no-commas") {
+      options.commas = false;
+    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+      std::fprintf(stderr, "tavlor %s: unknown option %s\n", command, a.c_str());
+      return false;
+    } else if (endsWith(a, ".zar")) {
+      options.catalogFiles.push_back(a);
+    } else {
+      options.path = a;
+    }
+  }
+  if (unitGiven && options.unit != "byte" && options.unit != "KB" && options.unit != "MB") {
+    std::fprintf(stderr, "tavlor %s: --unit takes byte, KB or MB\n", command);
+    return false;
+  }
+  if (!unitGiven) options.unit = settings::fileSizeUnit();
+  if (options.commas) options.commas = settings::readSwitch(settings::kUseSizeComma);
+  if (options.catalogsFolder.empty()) options.catalogsFolder = defaultCatalogsFolder();
+  return true;
+}
+
+bool loadCatalogs(const char *command, const ModelOptions &options, tavlor::CatalogModel &model) {
+  model.setSizeUnit(options.unit);
+  model.setSizeComma(options.commas, false);
+  std::vector<std::string> files = options.catalogFiles;
+  bool ok = true;
+  if (files.empty()) {
+    DIR *dir = ::opendir(options.catalogsFolder.c_str());
+    if (!dir) {
+      std::fprintf(stderr, "tavlor %s: cannot list the catalogs folder %s: %s\n", command,
+                   options.catalogsFolder.c_str(), std::strerror(errno));
+      return false;
+    }
+    while (const dirent *d = ::readdir(dir)) {
+      const std::string name = d->d_name;
+      if (endsWith(name, ".zar")) files.push_back(options.catalogsFolder + "/" + name);
+    }
+    ::closedir(dir);
+  }
+  StderrReporter reporter;
+  for (const std::string &file : files) {
+    if (tavlor::loadCatalog(model, file, reporter).status == tavlor::LoadStatus::Rejected) {
+      std::fprintf(stderr, "tavlor %s: cannot read the catalog %s\n", command, file.c_str());
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+} // namespace cli

@@ -1,0 +1,33 @@
+// loaded_catalogs.h - the model commands' shared options: which catalogs, which units.
+#ifndef CLI_LOADED_CATALOGS_H
+#define CLI_LOADED_CATALOGS_H
+
+#include <string>
+#include <vector>
+
+#include "model/catalog_model.h"
+
+namespace cli {
+
+// What "tavlor ls" and "tavlor properties" take: [--catalogs DIR] [--unit byte|KB|MB]
+// [--no-commas] [CATALOG.zar ...] [PATH].
+struct ModelOptions {
+  std::string catalogsFolder; // --catalogs, else the "Tavlor" setting
+  std::vector<std::string> catalogFiles;
+  std::string path; // the last argument that is not a catalog file
+  std::string unit; // --unit, else the "FileSizeUnit" setting
+  bool commas = true;
+  bool help = false;
+};
+
+// Parses the arguments; false (with a message on standard error) on a usage error.
+bool parseModelOptions(const char *command, const std::vector<std::string> &args, ModelOptions &options);
+
+// Loads the catalogs of the options into model, applying the unit and comma options.
+// Boxes of the loader go to standard error. Returns false when a catalog could not be
+// read or the catalogs folder cannot be listed (the rest is loaded anyway).
+bool loadCatalogs(const char *command, const ModelOptions &options, tavlor::CatalogModel &model);
+
+} // namespace cli
+
+#endif // CLI_LOADED_CATALOGS_H
