@@ -24,8 +24,11 @@ LabelProbe labelFromIoctl(const std::string &mountPoint) {
   LabelProbe probe;
   const int fd = ::open(mountPoint.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
-    probe.outcome = LabelProbe::Failed;
-    probe.error = errno;
+    // A folder the user may not list still has a label that udev can tell.
+    if (errno != EACCES && errno != EPERM) {
+      probe.outcome = LabelProbe::Failed;
+      probe.error = errno;
+    }
     return probe;
   }
   char label[FSLABEL_MAX + 1] = {};

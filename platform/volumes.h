@@ -4,6 +4,25 @@
 // come from /proc/self/mountinfo, or, when the environment variable
 // TAVLOR_VOLUME_TABLE names a file, from that table instead (tests and demos use it
 // to present plain folders as removable disks or CD-ROMs; see README "Platform notes").
+//
+// The volume table: one volume a line, fields separated by a tab:
+//   ROOT <tab> LABEL <tab> TYPE [<tab> ERROR]
+// ROOT is an absolute folder path (a trailing "/" is dropped); LABEL may be empty
+// (a disk without label); TYPE is one of fixed, removable, cdrom, remote, ramdisk;
+// ERROR, when present and not empty, is an errno name (EIO, ENOMEDIUM, EACCES ...)
+// or a decimal number that reading the label reports instead of the label.
+// flushdisk takes the error as the state of the drive too: ENOMEDIUM is an empty
+// drive, ENOENT, ENODEV and ENXIO a missing one, anything else a drive that does
+// not respond. A carriage return before the line end is ignored. Empty lines and
+// lines starting with "#" are ignored, and so is a line that cannot be read (fewer
+// than three or more than four fields, a relative root, an unknown type or error
+// name), so a damaged line never becomes a volume with made-up properties. A root
+// listed twice is offered once, as first listed. A table that cannot be read offers
+// no volumes at all (never the machine's mounts in its place).
+//
+// The folders need not exist; sizes, flushing and drive checks then fail as they
+// would for a vanished disk. Table volumes are flushed (syncfs on the folder's
+// filesystem) but never ejected.
 #ifndef PLATFORM_VOLUMES_H
 #define PLATFORM_VOLUMES_H
 

@@ -71,6 +71,9 @@ TAVSCAN_API bool flushdisk(const char *drive, bool eject, char *&message) {
     return fail(message, gone ? kNoDevice : kMalformedName);
   }
 
+  // Network drives are never flushed, and a look at a share whose server is gone
+  // would hang.
+  if (volume->type == platform::DriveType::Remote) return false;
   const DriveState state = driveState(*volume);
   if (!state.ok) return fail(message, state.text);
   if (volume->type != platform::DriveType::Removable && volume->type != platform::DriveType::CdRom) return false;
