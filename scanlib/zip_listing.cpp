@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -129,6 +130,17 @@ int openRegularFile(int folderFd, const std::string &name) {
   return fd;
 }
 
+// An archive of no members is its end record alone, at offset 0, where minizip's
+// search for that record never looks; it is an empty archive all the same.
+bool isEmptyArchive(int fd) {
+  struct stat st;
+  unsigned char record[22];
+  if (::fstat(fd, &st) != 0 || st.st_size < 22 || ::pread(fd, record, sizeof record, 0) != sizeof record) return false;
+  static const unsigned char kEmpty[20] = {'P', 'K', 5, 6}; // then disks, counts, size and offset all 0
+  const size_t commentLength = record[20] | (record[21] << 8);
+  return std::memcmp(record, kEmpty, sizeof kEmpty) == 0 && static_cast<size_t>(st.st_size) == 22 + commentLength;
+}
+
 void warnMemberDate(const std::string &member, const std::string &path) {
   platform::showMessageBox("Warning: file date invalid",
                            "The file " + member + " in " + path + " has invalid date information.\n" +
@@ -146,6 +158,7 @@ bool listArchive(int folderFd, const std::string &name, const std::string &path,
   fill_fopen64_filefunc(&io);
   io.zopen64_file = openByDescriptor;
   unzFile archive = unzOpen2_64(&fd, &io);
+  if (!archive && isEmptyArchive(fd)) out.memberLine(name, size, date);
   ::close(fd);
   if (!archive) return false;
 
