@@ -56,7 +56,7 @@ WriteOutcome writeMember(unzFile archive, const ZipMember &member, const char *f
   if (size < 0 || total != member.uncompressedSize || static_cast<uint32_t>(crc) != member.crc)
     return WriteOutcome::Damaged;
 
-  if (const auto when = fileTimeOf(date)) platform::setModificationTime(out.fd(), *when);
+  setFileDate(out.fd(), date);
   if (out.commit() != 0) return WriteOutcome::CannotCreate;
   return WriteOutcome::Written;
 }

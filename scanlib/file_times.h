@@ -12,6 +12,10 @@ namespace tavscan {
 // time was set and reads back as set.
 bool setFileDateTime(const char *path, int day, int month, int year, int hour, int minute, int second);
 
+// The same for a file the caller has open for writing (an extracted file before it
+// takes its final name).
+bool setFileDate(int fd, const CatalogDate &date);
+
 // CompareFileDateTime for the file name in the folder dirFd; with followLinks false a
 // symbolic link at name counts as a file that cannot be opened. comparison is changed
 // only when the result is true.

@@ -34,10 +34,14 @@ bool setFileDateTime(const char *path, int day, int month, int year, int hour, i
   if (!path) return false;
   const int fd = platform::openWritableExisting(AT_FDCWD, path, true);
   if (fd < 0) return false;
-  const auto when = fileTimeOf(CatalogDate{day, month, year, hour, minute, second});
-  const bool ok = when && platform::setModificationTime(fd, *when) == 0;
+  const bool ok = setFileDate(fd, CatalogDate{day, month, year, hour, minute, second});
   ::close(fd);
   return ok;
+}
+
+bool setFileDate(int fd, const CatalogDate &date) {
+  const auto when = fileTimeOf(date);
+  return when && platform::setModificationTime(fd, *when) == 0;
 }
 
 namespace {
