@@ -9,8 +9,10 @@ namespace settings {
 
 namespace {
 
+// On Linux the native format is the INI text file Quorvale/Tavlor.conf below
+// $XDG_CONFIG_HOME (QSettings' IniFormat would name it Tavlor.ini).
 QSettings openStore() {
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvale"), QStringLiteral("Tavlor"));
+  return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quorvale"), QStringLiteral("Tavlor"));
 }
 
 // The key exists when its file does: writes never create it (createSettingsKey does).
