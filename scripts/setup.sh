@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth
   zip unzip e2fsprogs dosfstools util-linux mount
   shared-mime-info desktop-file-utils xdg-utils
+  dbus-daemon
 )
 
 missing=()
