@@ -18,9 +18,9 @@ int flushVolume(const std::string &mountPoint);
 
 enum class EjectStatus {
   Ok,
-  NoMedium,     // the drive is there, its medium is not
-  Refused,      // the request was refused (busy, not ejectable)
-  Unreachable,  // neither UDisks2 nor the kernel request could reach the device
+  NoMedium,    // the drive is there, its medium is not
+  Refused,     // the request was refused (busy, not ejectable)
+  Unreachable, // neither UDisks2 nor the kernel request could reach the device
 };
 
 // Unmounts every mount of the volume's device and ejects (or powers off) its drive:

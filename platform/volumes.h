@@ -38,7 +38,7 @@ struct Volume {
   std::string mountPoint; // also the volume's root, without a trailing "/" except for "/"
   std::string source;     // device path or network source ("" for table volumes)
   std::string fsType;
-  unsigned devMajor = 0;  // of the source block device, 0 when there is none
+  unsigned devMajor = 0; // of the source block device, 0 when there is none
   unsigned devMinor = 0;
   DriveType type = DriveType::Unknown;
   bool fromTable = false;  // came from TAVLOR_VOLUME_TABLE
