@@ -1,0 +1,170 @@
+#include "ListPane.h"
+
+#include "AppSettings.h"
+#include "CDescription.h"
+#include "CProperties.h"
+#include "CTavlor2Doc.h"
+#include "CatalogCommands.h"
+#include "DialogRunner.h"
+#include "EntryListModel.h"
+#include "TextCodec.h"
+#include "TreePane.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using tavlor::FileData;
+using tavlor::ItemId;
+
+ListPane::ListPane(CTavlor2Doc &doc, CatalogCommands &commands, TreePane &tree, QWidget *parent)
+    : QWidget(parent), doc_(doc), commands_(commands), tree_(tree) {
+  setObjectName("listPane");
+  model_ = new EntryListModel(
+      doc.model(),
+      [this](const FileData &entry) { return entry.isDisk() ? doc_.getDescription(entry) : std::string(); }, this);
+  view_ = new QTreeView(this);
+  view_->setObjectName("listView");
+  view_->setModel(model_);
+  view_->setRootIsDecorated(false);
+  view_->setItemsExpandable(false);
+  view_->setUniformRowHeights(true);
+  view_->setAllColumnsShowFocus(true);
+  view_->setIconSize(QSize(16, 16));
+  view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  view_->setContextMenuPolicy(Qt::PreventContextMenu);
+  view_->header()->setSectionsClickable(true);
+  view_->header()->setSectionsMovable(false);
+  view_->header()->setStretchLastSection(false);
+  view_->installEventFilter(this);
+  view_->viewport()->installEventFilter(this);
+  auto *layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(view_);
+  setMinimumWidth(10);
+  applyColumnWidths({});
+
+  connect(view_->header(), &QHeaderView::sectionClicked, this, &ListPane::sortByColumn);
+  connect(view_, &QTreeView::doubleClicked, this, [this] {
+    std::vector<const FileData *> rows = selectedEntries();
+    if (!rows.empty()) openRow(model_->rowOf(rows.front()));
+  });
+  connect(&doc_, &CTavlor2Doc::showItemRequested, this, &ListPane::fill);
+  connect(&doc_, &CTavlor2Doc::listCleared, model_, &EntryListModel::clear);
+  connect(&doc_, &CTavlor2Doc::listRedrawRequested, model_, &EntryListModel::redrawRows);
+}
+
+void ListPane::initialUpdate() {
+  model_->setUseSystemIcons(tavlor::settingSwitch("UseSystemIcons", true));
+  commands_.autoLoad();
+}
+
+void ListPane::applyColumnWidths(const std::vector<int> &widths) {
+  const auto &columns = model_->columns();
+  for (size_t i = 0; i < columns.size(); ++i)
+    view_->header()->resizeSection(static_cast<int>(i), i < widths.size() ? widths[i] : columns[i].width);
+}
+
+void ListPane::fill(ItemId item, bool diskMode) {
+  // Staying in folder mode keeps the widths the user gave the columns.
+  std::vector<int> widths;
+  bool keep = !diskMode && !model_->diskMode();
+  if (keep)
+    for (int i = 0; i < model_->columnCount(); ++i)
+      widths.push_back(view_->header()->sectionSize(i));
+  model_->showItem(item, diskMode, doc_.diskColumns());
+  applyColumnWidths(widths);
+}
+
+void ListPane::sortByColumn(int column) {
+  const auto &columns = model_->columns();
+  if (column < 0 || static_cast<size_t>(column) >= columns.size()) return;
+  model_->sortBy(columns[static_cast<size_t>(column)].key, descending_);
+  descending_ = !descending_;
+}
+
+const FileData *ListPane::contextEntry() const {
+  return context_.isValid() ? model_->entryAt(context_.row()) : nullptr;
+}
+
+std::vector<const FileData *> ListPane::selectedEntries() const {
+  QModelIndexList rows = view_->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+  std::vector<const FileData *> entries;
+  for (const QModelIndex &index : rows)
+    if (const FileData *entry = model_->entryAt(index.row())) entries.push_back(entry);
+  return entries;
+}
+
+std::unique_ptr<QMenu> ListPane::contextMenu(int row) {
+  const FileData *entry = model_->entryAt(row);
+  if (!entry) return nullptr;
+  context_ = model_->index(row, 0);
+  auto menu = std::make_unique<QMenu>(this);
+  menu->setObjectName("listContextMenu");
+  if (entry->isDisk()) {
+    menu->addSeparator();
+    if (doc_.diskColumns().description) menu->addAction(tr("Edit Description ..."), this, &ListPane::editDescription);
+    menu->addAction(tr("Close Catalog(s)"), this, &ListPane::closeSelectedCatalogs);
+  }
+  menu->addSeparator();
+  menu->addAction(tr("Properties"), this, &ListPane::showProperties);
+  return menu;
+}
+
+void ListPane::showMenuAt(const QPoint &point, bool fromKeyboard) {
+  QModelIndex index = fromKeyboard ? view_->currentIndex() : view_->indexAt(point);
+  if (!index.isValid()) return;
+  std::unique_ptr<QMenu> menu = contextMenu(index.row());
+  QPoint at = fromKeyboard ? mapToGlobal(QPoint(5, 5)) : view_->viewport()->mapToGlobal(point);
+  if (menu) menu->exec(at);
+}
+
+bool ListPane::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::ContextMenu && (watched == view_->viewport() || watched == view_)) {
+    auto *menuEvent = static_cast<QContextMenuEvent *>(event);
+    showMenuAt(menuEvent->pos(), menuEvent->reason() == QContextMenuEvent::Keyboard);
+    return true;
+  }
+  if (event->type() == QEvent::KeyPress && watched == view_) {
+    int key = static_cast<QKeyEvent *>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      std::vector<const FileData *> rows = selectedEntries();
+      if (!rows.empty()) openRow(model_->rowOf(rows.front()));
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void ListPane::openRow(int row) {
+  const FileData *entry = model_->entryAt(row);
+  if (entry && entry->isContainer()) tree_.openFolder(*entry);
+}
+
+void ListPane::editDescription() {
+  const FileData *disk = contextEntry();
+  if (!disk || !disk->isDisk()) return;
+  CDescription dialog(displayText(disk->name()), displayText(doc_.getDescription(*disk)), window());
+  if (runDialog(dialog) != QDialog::Accepted) return;
+  // The dialog ran an event loop: the disk may have been closed meanwhile.
+  disk = contextEntry();
+  if (disk) doc_.setDescription(*disk, storedText(dialog.text()));
+}
+
+void ListPane::closeSelectedCatalogs() {
+  commands_.closeSelectedCatalogs(selectedEntries());
+}
+
+void ListPane::showProperties() {
+  const FileData *entry = contextEntry();
+  if (!entry) return;
+  CProperties dialog(tavlor::propertiesOf(doc_.model(), *entry), window());
+  runDialog(dialog);
+}

@@ -1,0 +1,64 @@
+// TreePane.h - the left pane: the folder tree of all loaded disks.
+#ifndef APP_PANES_TREEPANE_H
+#define APP_PANES_TREEPANE_H
+
+#include <QPersistentModelIndex>
+#include <QWidget>
+
+#include "model/catalog_model.h"
+
+#include <memory>
+#include <string>
+
+class CTavlor2Doc;
+class CatalogCommands;
+class FolderTreeModel;
+class QMenu;
+class QTreeView;
+
+class TreePane : public QWidget {
+  Q_OBJECT
+public:
+  // doc and commands must outlive the pane.
+  TreePane(CTavlor2Doc &doc, CatalogCommands &commands, QWidget *parent = nullptr);
+
+  // The first update at start-up: applies FileSizeUnit and loads the command-line
+  // catalog (without switching the list to it) when there is one.
+  void initialUpdate(const std::string &commandLineCatalog);
+
+  // Makes the folder item of a container entry current: scrolls it to the top of the
+  // pane, highlights it and lists its content.
+  void openFolder(const tavlor::FileData &entry);
+
+  // The item the list shows (highlighted); kNoItem when none.
+  tavlor::ItemId currentItem() const;
+  // The item the last context menu or selection referred to; kNoItem when none (or
+  // when it was closed since).
+  tavlor::ItemId contextItem() const;
+  void setContextItem(tavlor::ItemId item);
+
+  // The context menu for item (which becomes the context item); null for no item.
+  std::unique_ptr<QMenu> contextMenu(tavlor::ItemId item);
+
+  // Commands on the context item.
+  void openContextItem();
+  void showProperties();
+  void deleteContextCatalog();
+
+  QTreeView *view() const { return view_; }
+  FolderTreeModel *treeModel() const { return model_; }
+
+private:
+  void selectItem(tavlor::ItemId item, bool scrollToTop);
+  void currentChanged(const QModelIndex &current);
+  void showMenuAt(const QPoint &point, bool fromKeyboard);
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+  CTavlor2Doc &doc_;
+  CatalogCommands &commands_;
+  QTreeView *view_;
+  FolderTreeModel *model_;
+  QPersistentModelIndex context_;
+};
+
+#endif // APP_PANES_TREEPANE_H
