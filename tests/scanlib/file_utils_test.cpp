@@ -133,11 +133,3 @@ TEST(LastError, MessageIsTheErrnoTextBoundedToTheBuffer) {
   EXPECT_EQ(boxes.boxes()[0].text, "Permission denied");
   EXPECT_EQ(boxes.boxes()[0].icon, kTavscanBoxInformation);
 }
-
-TEST(Strdelete, ReleasesAndClears) {
-  char *text = new char[4]{'a', 'b', 'c', '\0'};
-  strdelete(text);
-  EXPECT_EQ(text, nullptr);
-  strdelete(text);
-  EXPECT_EQ(text, nullptr);
-}
