@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 
 #include "platform/message_box.h"
 #include "zip_listing.h"
@@ -77,6 +79,7 @@ DiskScanner::~DiskScanner() {
 void DiskScanner::closeAll() {
   for (auto &frame : frames_) {
     if (frame.fd >= 0) ::close(frame.fd);
+    if (frame.shared) prefetcher_->finish(*frame.shared);
   }
   frames_.clear();
 }
@@ -108,23 +111,28 @@ bool DiskScanner::scan(const ScanRoot &root) {
     return true;
   }
   rootDev_ = st.st_dev;
+  if (!prefetcher_ && std::thread::hardware_concurrency() > 1) {
+    try {
+      prefetcher_ = std::make_unique<StatPrefetcher>();
+    } catch (const std::exception &) {
+      // No thread to be had: the scan examines every entry itself.
+    }
+  }
   pushFolder(fd, st, root.rootFilter);
 
   while (!frames_.empty()) {
     const size_t top = frames_.size() - 1;
-    if (frames_[top].next == frames_[top].names.size()) {
+    if (frames_[top].next == frames_[top].count()) {
       finishTop();
       continue;
     }
-    // Moved out: visiting may push a frame and move the vector.
-    const std::string name = std::move(frames_[top].names[frames_[top].next++]);
     ++entries_;
     if (entries_ % kEntriesPerClockCheck == 0 && !reportProgress()) {
       closeAll();
       out_.flush();
       return false;
     }
-    visit(frames_[top], name);
+    visit(frames_[top], frames_[top].next++);
   }
   out_.flush();
   return true;
@@ -139,7 +147,13 @@ void DiskScanner::pushFolder(int fd, const struct stat &st, const std::string &f
   frame.fd = fd;
   frame.dev = st.st_dev;
   frame.ino = st.st_ino;
-  frame.names = readNames(fd, filter);
+  std::vector<std::string> names = readNames(fd, filter);
+  // Folders deeper than the held descriptors are examined here: the helper would
+  // need a descriptor of its own for each.
+  if (prefetcher_ && frames_.size() < kHeldDepth && names.size() > 1)
+    frame.shared = prefetcher_->start(fd, std::move(names));
+  else
+    frame.names = std::move(names);
   frame.pathLength = path_.size();
   frames_.push_back(std::move(frame));
 }
@@ -164,7 +178,7 @@ void DiskScanner::finishTop() {
         parent.fd = fd;
       } else {
         if (fd >= 0) ::close(fd);
-        parent.next = parent.names.size();
+        parent.next = parent.count();
       }
     }
     path_.resize(parent.pathLength);
@@ -173,11 +187,14 @@ void DiskScanner::finishTop() {
   frames_.pop_back();
 }
 
-void DiskScanner::visit(Frame &frame, const std::string &name) {
+void DiskScanner::visit(Frame &frame, size_t index) {
+  const std::string &name = frame.name(index);
   struct stat st;
+  const bool examined = frame.shared ? prefetcher_->get(*frame.shared, frame.fd, index, st)
+                                     : ::fstatat(frame.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   // An entry that vanished or cannot be examined since the folder was read is
   // passed over.
-  if (::fstatat(frame.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+  if (!examined) return;
   const CatalogDate date = dateOf(st, name);
 
   if (S_ISDIR(st.st_mode)) {
