@@ -141,6 +141,12 @@ bool isEmptyArchive(int fd) {
   return std::memcmp(record, kEmpty, sizeof kEmpty) == 0 && static_cast<size_t>(st.st_size) == 22 + commentLength;
 }
 
+// A DOS date field can hold month 0 or 15, day 0, hour 31, minute 63: such a date
+// names no time and would stand in the catalog as numbers no reader accepts.
+bool plausibleDate(const ZipMember &m) {
+  return m.month >= 1 && m.month <= 12 && m.day >= 1 && m.day <= 31 && m.hour <= 23 && m.minute <= 59 && m.second <= 59;
+}
+
 void warnMemberDate(const std::string &member, const std::string &path) {
   platform::showMessageBox("Warning: file date invalid",
                            "The file " + member + " in " + path + " has invalid date information.\n" +
@@ -176,7 +182,7 @@ bool listArchive(int folderFd, const std::string &name, const std::string &path,
     anyMember = true;
     const auto components = memberComponents(member.name);
     CatalogDate memberDate;
-    if (member.year <= 2035) {
+    if (member.year <= 2035 && plausibleDate(member)) {
       memberDate = {member.day, member.month, member.year, member.hour, member.minute, member.second};
     } else {
       memberDate = kDefaultCatalogDate;

@@ -75,11 +75,18 @@ TEST_F(ZipListing, ArchiveWhoseDirectoryCannotBeReachedIsOneMemberLine) {
   EXPECT_EQ(listing(cut), std::vector<std::string>{"\"a.zip\" " + std::to_string(cut.size()) + " 1 2 2001 3 4 5"});
 }
 
-TEST_F(ZipListing, MemberDatedAfter2035GetsTheDefaultDateAndAWarning) {
-  const auto lines = listing(ZipBuilder().add("late.txt", "1", 1, 1, 2040).add("ok.txt", "1", 31, 12, 2035).bytes());
+TEST_F(ZipListing, MemberDatedAfter2035OrImpossiblyGetsTheDefaultDateAndAWarning) {
+  const auto lines = listing(ZipBuilder()
+                                 .add("late.txt", "1", 1, 1, 2040)
+                                 .add("ok.txt", "1", 31, 12, 2035)
+                                 .add("month0.txt", "1", 1, 0, 2001)
+                                 .add("day0.txt", "1", 0, 1, 2001)
+                                 .bytes());
   EXPECT_TRUE(scan_test::contains(lines, "\"late.txt\" 1 5 2 2036 0 0 0"));
   EXPECT_TRUE(scan_test::contains(lines, "\"ok.txt\" 1 31 12 2035 0 0 0"));
-  ASSERT_EQ(boxes_.boxes().size(), 1u);
+  EXPECT_TRUE(scan_test::contains(lines, "\"month0.txt\" 1 5 2 2036 0 0 0"));
+  EXPECT_TRUE(scan_test::contains(lines, "\"day0.txt\" 1 5 2 2036 0 0 0"));
+  ASSERT_EQ(boxes_.boxes().size(), 3u);
   EXPECT_EQ(boxes_.boxes()[0].caption, "Warning: file date invalid");
   EXPECT_EQ(boxes_.boxes()[0].text, "The file late.txt in " + dir_.path() + "/a.zip has invalid date information.\n" +
                                         "A default catalog date will be assigned: Feb 5, 2036\n" +
