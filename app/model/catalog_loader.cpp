@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <limits>
-#include <unordered_map>
+#include <vector>
 
 #include "model/model_storage.h"
 
@@ -46,23 +48,32 @@ std::time_t mktimeOf(int day, int month, int year, int hour, int minute, int sec
   return mktime(&t);
 }
 
-bool readWholeFile(const std::string &path, std::string &out) {
+// The whole file, read with no zero-filling of the buffer first. A file that grows
+// while it is read is read to its end.
+struct FileText {
+  std::unique_ptr<char[]> bytes;
+  std::size_t size = 0;
+};
+
+bool readWholeFile(const std::string &path, FileText &out) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  if (ok) {
-    out.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (ok) {
-      if (done == out.size()) out.resize(out.size() + 65536); // the file may have grown
-      const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ok = false;
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
+  std::size_t capacity = ok ? static_cast<std::size_t>(st.st_size) + 1 : 0;
+  if (ok) out.bytes.reset(new char[capacity]);
+  while (ok) {
+    if (out.size == capacity) {
+      std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+      std::memcpy(bigger.get(), out.bytes.get(), out.size);
+      out.bytes = std::move(bigger);
+      capacity *= 2;
     }
-    out.resize(done);
+    const ssize_t n = ::read(fd, out.bytes.get() + out.size, capacity - out.size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    out.size += static_cast<std::size_t>(n);
   }
   ::close(fd);
   return ok;
@@ -75,29 +86,43 @@ std::time_t localCalendarTime(int day, int month, int year, int hour, int minute
 }
 
 // mktime for every record would dominate the load: it takes the time-zone lock and
-// searches the zone rules each time. Offsets are found once per calendar day, and
-// mktime decides the days where the offset changes.
+// looks at the zone file on each call. The UTC offset is found once per calendar day
+// (with localtime_r, which does not), and mktime decides only the days near a change
+// of the offset.
 struct CatalogLoader::LocalTimes {
-  struct Offsets {
-    std::int64_t atStart, atEnd;
-  };
-  std::unordered_map<std::int64_t, Offsets> days;
+  static constexpr int kFirstYear = 1900;
+  static constexpr int kLastYear = 2100;
+  static constexpr std::int32_t kUnknown = std::numeric_limits<std::int32_t>::min();
+  static constexpr std::int32_t kChanges = std::numeric_limits<std::int32_t>::max();
+  const std::int64_t firstDay = daysFromCivil(kFirstYear, 1, 1);
+  std::vector<std::int32_t> offsets = std::vector<std::int32_t>(
+      static_cast<std::size_t>(daysFromCivil(kLastYear + 1, 1, 1) - daysFromCivil(kFirstYear, 1, 1)), kUnknown);
+
+  static std::int64_t utcOffsetAt(std::int64_t utc) {
+    const time_t t = static_cast<time_t>(utc);
+    struct tm local {};
+    if (!localtime_r(&t, &local)) return kChanges;
+    return local.tm_gmtoff;
+  }
 
   std::time_t convert(int day, int month, int year, int hour, int minute, int second) {
     if (month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
-        second < 0 || second > 59 || year < 1900 || year > 2100) {
+        second < 0 || second > 59 || year < kFirstYear || year > kLastYear) {
       return mktimeOf(day, month, year, hour, minute, second);
     }
     const std::int64_t dayNumber = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
-    auto found = days.find(dayNumber);
-    if (found == days.end()) {
-      const std::int64_t start = dayNumber * 86400;
-      const std::time_t t0 = mktimeOf(day, month, year, 0, 0, 0);
-      const std::time_t t1 = mktimeOf(day, month, year, 23, 59, 59);
-      found = days.emplace(dayNumber, Offsets{t0 - start, t1 - (start + 86399)}).first;
+    const std::size_t index = static_cast<std::size_t>(dayNumber - firstDay);
+    if (index >= offsets.size()) return mktimeOf(day, month, year, hour, minute, second);
+    std::int32_t &offset = offsets[index];
+    if (offset == kUnknown) {
+      // No zone is more than 14 hours off UTC: the same offset over this window holds
+      // for every second of the local day.
+      const std::int64_t before = utcOffsetAt(dayNumber * 86400 - 14 * 3600);
+      const std::int64_t after = utcOffsetAt(dayNumber * 86400 + 86399 + 14 * 3600);
+      offset = before == after && before != kChanges ? static_cast<std::int32_t>(before) : kChanges;
     }
-    if (found->second.atStart != found->second.atEnd) return mktimeOf(day, month, year, hour, minute, second);
-    return static_cast<std::time_t>(dayNumber * 86400 + hour * 3600 + minute * 60 + second + found->second.atStart);
+    if (offset == kChanges) return mktimeOf(day, month, year, hour, minute, second);
+    return static_cast<std::time_t>(dayNumber * 86400 + hour * 3600 + minute * 60 + second - offset);
   }
 };
 
@@ -117,23 +142,31 @@ void CatalogLoader::damaged(const char *what) {
   reporter_.damaged(path_, pos_, what);
 }
 
-void CatalogLoader::skipBlanks() {
-  while (pos_ < text_.size() && isBlank(static_cast<unsigned char>(text_[pos_])))
-    ++pos_;
+// The scanning below works on local pointers: the compiler must assume that every
+// character read may alias a member, so loops over members reload them on each byte.
+
+[[gnu::always_inline]] inline void CatalogLoader::skipBlanks() {
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  while (p < end && isBlank(static_cast<unsigned char>(*p)))
+    ++p;
+  pos_ = static_cast<std::size_t>(p - text_.data());
 }
 
-std::string_view CatalogLoader::word() {
-  skipBlanks();
-  const std::size_t start = pos_;
-  while (pos_ < text_.size() && !isBlank(static_cast<unsigned char>(text_[pos_])))
-    ++pos_;
-  return text_.substr(start, pos_ - start);
+[[gnu::always_inline]] inline std::string_view CatalogLoader::word() {
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  while (p < end && isBlank(static_cast<unsigned char>(*p)))
+    ++p;
+  const char *start = p;
+  while (p < end && !isBlank(static_cast<unsigned char>(*p)))
+    ++p;
+  pos_ = static_cast<std::size_t>(p - text_.data());
+  return std::string_view(start, static_cast<std::size_t>(p - start));
 }
 
 // A number stands where a word starts with a digit, or with a sign and a digit. What
 // is not a number is left in place for the structure to read, so a damaged record
 // cannot swallow the ">" that closes its folder.
-bool CatalogLoader::numberAhead() {
+[[gnu::always_inline]] inline bool CatalogLoader::numberAhead() {
   skipBlanks();
   if (atEnd()) return false;
   const char c = text_[pos_];
@@ -141,49 +174,53 @@ bool CatalogLoader::numberAhead() {
   return (c == '-' || c == '+') && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]);
 }
 
-std::int64_t CatalogLoader::signedNumber() {
-  if (!numberAhead()) {
-    damaged("number expected");
-    return 0;
-  }
-  const std::string_view w = word();
-  std::size_t i = 0;
-  const bool negative = w[0] == '-';
-  if (w[0] == '-' || w[0] == '+') ++i;
-  // Accumulate as a negative value so that the lowest 64-bit number fits; saturate.
-  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
-  std::int64_t value = 0;
-  for (; i < w.size() && isDigit(w[i]); ++i) {
-    const int digit = w[i] - '0';
-    if (value < (kMin + digit) / 10) {
-      value = kMin;
-    } else {
-      value = value * 10 - digit;
-    }
-  }
-  if (negative) return value;
-  return value == kMin ? std::numeric_limits<std::int64_t>::max() : -value;
-}
-
-std::int64_t CatalogLoader::unsignedNumber() {
-  if (!numberAhead()) {
-    damaged("number expected");
-    return 0;
-  }
-  const std::string_view w = word();
-  if (w[0] == '-') return 0;
-  std::size_t i = w[0] == '+' ? 1 : 0;
-  // File sizes are unsigned 64-bit; beyond what a signed size holds they saturate.
-  constexpr std::uint64_t kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+// The digits at p as an unsigned value, saturating at limit; p ends after the word.
+[[gnu::always_inline]] inline std::uint64_t scanDigits(const char *&p, const char *end, std::uint64_t limit) {
   std::uint64_t value = 0;
-  for (; i < w.size() && isDigit(w[i]); ++i) {
-    value = value * 10 + static_cast<std::uint64_t>(w[i] - '0');
-    if (value > kMax) return static_cast<std::int64_t>(kMax);
+  // Up to 18 digits cannot overflow, so only longer numbers pay for the checks.
+  const char *fast = end - p > 18 ? p + 18 : end;
+  while (p < fast && isDigit(*p))
+    value = value * 10 + static_cast<unsigned>(*p++ - '0');
+  for (; p < end && isDigit(*p); ++p) {
+    const unsigned digit = static_cast<unsigned>(*p - '0');
+    value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
   }
-  return static_cast<std::int64_t>(value);
+  // Like a conversion of the whole word: what follows the digits belongs to it.
+  while (p < end && !isBlank(static_cast<unsigned char>(*p)))
+    ++p;
+  return value;
 }
 
-int CatalogLoader::intNumber() {
+[[gnu::always_inline]] inline std::int64_t CatalogLoader::signedNumber() {
+  if (!numberAhead()) {
+    damaged("number expected");
+    return 0;
+  }
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  constexpr std::uint64_t kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  const std::uint64_t value = scanDigits(p, end, kMax + (negative ? 1 : 0));
+  pos_ = static_cast<std::size_t>(p - text_.data());
+  if (!negative) return static_cast<std::int64_t>(value);
+  return value > kMax ? std::numeric_limits<std::int64_t>::min() : -static_cast<std::int64_t>(value);
+}
+
+[[gnu::always_inline]] inline std::int64_t CatalogLoader::unsignedNumber() {
+  if (!numberAhead()) {
+    damaged("number expected");
+    return 0;
+  }
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  // File sizes are unsigned 64-bit; beyond what a signed size holds they saturate.
+  const std::uint64_t value = scanDigits(p, end, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()));
+  pos_ = static_cast<std::size_t>(p - text_.data());
+  return negative ? 0 : static_cast<std::int64_t>(value);
+}
+
+[[gnu::always_inline]] inline int CatalogLoader::intNumber() {
   const std::int64_t v = signedNumber();
   if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
   if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
@@ -192,11 +229,17 @@ int CatalogLoader::intNumber() {
 
 std::string CatalogLoader::readQuotedName() {
   std::string name;
+  readNameInto(name);
+  return name;
+}
+
+void CatalogLoader::readNameInto(std::string &name) {
+  name.clear();
   while (pos_ < text_.size() && text_[pos_] != '"')
     ++pos_;
   if (atEnd()) {
     damaged("name expected");
-    return name;
+    return;
   }
   ++pos_;
   for (;;) {
@@ -210,7 +253,6 @@ std::string CatalogLoader::readQuotedName() {
     name.append(w.substr(0, quote));
     if (quote != std::string_view::npos) break;
   }
-  return name;
 }
 
 NodeKind CatalogLoader::readDriveType() {
@@ -255,7 +297,8 @@ std::time_t CatalogLoader::readDate(bool isFile, bool &warn) {
 
 ItemId CatalogLoader::beginFolder(ItemId parent, NodeKind kind, std::optional<int> selectedIcon, bool &hasBody) {
   hasBody = false;
-  std::string name = readQuotedName();
+  std::string &name = folderName_;
+  readNameInto(name);
   const ItemId root = model_.root();
   const bool isDiskFolder = parent == root;
   model_.closeChildFolder(parent, name);
@@ -319,7 +362,7 @@ ItemId CatalogLoader::readFolderEntry(ItemId parent, NodeKind kind, std::optiona
 }
 
 void CatalogLoader::readFileEntry(ItemId parent) {
-  name_ = readQuotedName();
+  readNameInto(name_);
   const std::int64_t size = unsignedNumber();
   bool warn = false;
   const std::time_t date = readDate(true, warn);
@@ -360,9 +403,9 @@ LoadResult loadCatalogText(CatalogModel &model, std::string_view text, const std
 }
 
 LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter) {
-  std::string text;
-  if (!readWholeFile(path, text)) text.clear(); // read as an empty file: rejected with the box
-  return loadCatalogText(model, text, path, reporter);
+  FileText text;
+  if (!readWholeFile(path, text)) text.size = 0; // read as an empty file: rejected with the box
+  return loadCatalogText(model, std::string_view(text.bytes.get(), text.size), path, reporter);
 }
 
 } // namespace tavlor

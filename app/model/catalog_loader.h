@@ -70,6 +70,7 @@ public:
 private:
   struct LocalTimes;
   std::string_view word();
+  void readNameInto(std::string &name);
   std::int64_t signedNumber();
   std::int64_t unsignedNumber();
   int intNumber();
@@ -86,6 +87,7 @@ private:
   LoadReporter &reporter_;
   std::size_t pos_ = 0;
   std::string name_;
+  std::string folderName_;
   CatalogModel::NameArena *diskNames_ = nullptr;
   FileData *diskEntry_ = nullptr; // the loading disk's entry, joined to the root at the end
   std::shared_ptr<LocalTimes> localTimes_;
