@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "Tavscan60.h"
@@ -153,4 +157,25 @@ TEST_F(ExtractFromZip, ResultLongerThanTheBufferIsRefusedBeforeWriting) {
   EXPECT_EQ(out[0], '\0');
   EXPECT_TRUE(extract("folder/name.txt", true, false, false, expected.size() + 1));
   EXPECT_EQ(std::string(out.data()), expected);
+}
+
+TEST_F(ExtractFromZip, FailedWriteKeepsTheExistingCopy) {
+  ZipBuilder().add("big.bin", std::string(64 * 1024, 'b'), 15, 6, 2020, 10, 20, 30).writeTo(zip);
+  const std::string existing = dir.createFile("dest/big.bin", "old copy");
+  testing_support::setModificationTime(existing, localTime(15, 6, 2020, 10, 20, 30));
+  // A file size limit makes write() fail part way, as a full disk does.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const struct rlimit limit = {8192, 8192};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(extract("big.bin") ? 1 : boxes.boxes().size() == 1 ? 0 : 2);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "false after one box";
+  EXPECT_EQ(readFile(existing), "old copy");
+  EXPECT_EQ(extract_test::filesBelow(dest), std::vector<std::string>{"big.bin"});
 }
