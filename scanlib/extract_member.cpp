@@ -8,8 +8,18 @@
 
 namespace tavscan {
 
+namespace {
+
+// A DOS date field can hold month 0 or 15, day 0, hour 31: such a date names no time,
+// and the catalog lists the member with the default date, so the file gets that too.
+bool namesATime(const ZipMember &m) {
+  return m.month >= 1 && m.month <= 12 && m.day >= 1 && m.day <= 31 && m.hour <= 23 && m.minute <= 59 && m.second <= 59;
+}
+
+} // namespace
+
 CatalogDate memberDate(const ZipMember &member, const std::string &zipPath) {
-  if (member.year >= 2036) {
+  if (member.year >= 2036 || !namesATime(member)) {
     platform::showMessageBox("Warning: file date invalid",
                              "The file " + member.name + " in " + zipPath + " has invalid date information.\n" +
                                  "A default date will be assigned: Feb 5, 2036\n" + "Press OK to continue",

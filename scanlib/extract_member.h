@@ -32,8 +32,9 @@ private:
   unzFile handle_;
 };
 
-// The member's stored date; a year of 2036 or later is replaced by the default date
-// after the "Warning: file date invalid" box.
+// The member's stored date; a year of 2036 or later, or a date that names no time
+// (month 0, hour 31 ...), is replaced by the default date after the "Warning: file
+// date invalid" box, as the catalog lists it.
 CatalogDate memberDate(const ZipMember &member, const std::string &zipPath);
 
 // Whether the data of member can be delivered at all: an encrypted member cannot be

@@ -138,7 +138,7 @@ TEST_F(ExtractFromZip, MissingMembersAndArchives) {
   EXPECT_EQ(out[0], '\0');
 }
 
-TEST_F(ExtractFromZip, DatesFrom2036OnAreReplacedAfterAWarning) {
+TEST_F(ExtractFromZip, DatesFrom2036OnOrNamingNoTimeAreReplacedAfterAWarning) {
   ZipBuilder().add("late.txt", "x", 1, 1, 2040, 12, 0, 0).writeTo(zip);
   ASSERT_TRUE(extract("late.txt"));
   ASSERT_EQ(boxes.boxes().size(), 1u);
@@ -147,6 +147,11 @@ TEST_F(ExtractFromZip, DatesFrom2036OnAreReplacedAfterAWarning) {
                                        " has invalid date information.\nA default date will be assigned: Feb 5, "
                                        "2036\nPress OK to continue");
   EXPECT_EQ(mtime(dest + "/late.txt"), localTime(5, 2, 2036, 0, 0, 0));
+
+  ZipBuilder().add("nodate.txt", "x", 0, 0, 2001, 25, 0, 0).writeTo(zip);
+  ASSERT_TRUE(extract("nodate.txt"));
+  EXPECT_EQ(boxes.boxes().size(), 2u) << "a date that names no time is warned about too";
+  EXPECT_EQ(mtime(dest + "/nodate.txt"), localTime(5, 2, 2036, 0, 0, 0));
 }
 
 TEST_F(ExtractFromZip, ResultLongerThanTheBufferIsRefusedBeforeWriting) {
