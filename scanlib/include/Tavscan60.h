@@ -86,7 +86,15 @@ enum { kTavscanPathBufferSize = 4096 };
 
 // Extracts the member stored exactly as memberName from zipPath below destFolder.
 // outPath receives the path of the written file (outPathSize bytes at least
-// kTavscanPathBufferSize). Returns true when at least one byte was written.
+// kTavscanPathBufferSize); it is "" when no path was made, and it is set as soon as
+// the path is known, so it also names an existing file that the overwrite rule kept.
+// Returns true when at least one byte was written.
+//
+// For both operations: nothing is written outside destFolder (".." and empty
+// components, leading separators and drive prefixes of member names are dropped),
+// no symbolic link below destFolder is followed or created, encrypted members and
+// members that fail their size or CRC check are not written, a read-only file is
+// never replaced, and a file is replaced only by a completely written member.
 TAVSCAN_API bool extractFromZip(const char *zipPath, const char *memberName, const char *destFolder,
                                 bool useFolderNames, bool overwriteNewer, bool overwriteOlder, char *outPath,
                                 size_t outPathSize = kTavscanPathBufferSize);
