@@ -282,8 +282,23 @@ NodeKind CatalogLoader::readDriveType() {
 }
 
 std::time_t CatalogLoader::readDate(bool isFile, bool &warn) {
-  int day = intNumber(), month = intNumber(), year = intNumber();
-  int hour = intNumber(), minute = intNumber(), second = intNumber();
+  int fields[6];
+  // The usual record: six short plain numbers, read in one tight pass. Anything else
+  // (signs, long or missing numbers) goes through the general reading.
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  int n = 0;
+  for (; n < 6; ++n) {
+    while (p < end && isBlank(static_cast<unsigned char>(*p))) ++p;
+    const char *start = p;
+    int value = 0;
+    while (p < end && isDigit(*p) && p - start < 9) value = value * 10 + (*p++ - '0');
+    if (p == start || (p < end && !isBlank(static_cast<unsigned char>(*p)))) break;
+    fields[n] = value;
+    pos_ = static_cast<std::size_t>(p - text_.data());
+  }
+  for (; n < 6; ++n) fields[n] = intNumber();
+  int day = fields[0], month = fields[1], year = fields[2];
+  int hour = fields[3], minute = fields[4], second = fields[5];
   warn = false;
   if (year > 2035) {
     warn = isFile && !(day == 5 && month == 2 && year == 2036);
