@@ -8,14 +8,17 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <clocale>
 #include <fstream>
 
-CTavlor2App::CTavlor2App(int &argc, char **argv) : QApplication(argc, argv) {
-  setApplicationName("Tavlor");
-  setOrganizationName("Quorvale");
-  setApplicationDisplayName("Tavlor");
+CTavlor2App::CTavlor2App() = default;
+
+void CTavlor2App::setApplicationNames() {
+  QCoreApplication::setApplicationName("Tavlor");
+  QCoreApplication::setOrganizationName("Quorvale");
+  QGuiApplication::setApplicationDisplayName("Tavlor");
 }
 
 CTavlor2App::~CTavlor2App() {
@@ -32,13 +35,11 @@ bool CTavlor2App::namesCatalog(const std::string &commandLine) {
   return at != std::string::npos && at > 0;
 }
 
-bool CTavlor2App::initInstance() {
+bool CTavlor2App::initInstance(const QStringList &arguments) {
   // Qt sets the C locale for numbers only; dates and times follow the desktop.
   std::setlocale(LC_ALL, "");
 
-  QStringList args = arguments();
-  args.removeFirst();
-  commandLine_ = QFile::encodeName(args.join(' ')).toStdString();
+  commandLine_ = QFile::encodeName(arguments.join(' ')).toStdString();
   hasCatalog_ = !commandLine_.empty() && namesCatalog(commandLine_);
 
   settings::createSettingsKey();

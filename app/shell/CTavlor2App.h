@@ -3,7 +3,8 @@
 #ifndef APP_SHELL_CTAVLOR2APP_H
 #define APP_SHELL_CTAVLOR2APP_H
 
-#include <QApplication>
+#include <QObject>
+#include <QStringList>
 
 #include <memory>
 #include <string>
@@ -11,16 +12,23 @@
 class CMainFrame;
 class CTavlor2Doc;
 
-class CTavlor2App : public QApplication {
+// The Qt application object exists before this one (main makes it) and runs the
+// event loop; this object owns the document and the frame for one run.
+class CTavlor2App : public QObject {
   Q_OBJECT
 public:
-  CTavlor2App(int &argc, char **argv);
+  CTavlor2App();
   ~CTavlor2App() override;
 
-  // Runs the start-up: locale, command line, settings key, document, frame, the
-  // panes' first update, showing the window. False when it must end (the document
-  // named on the command line cannot be opened).
-  bool initInstance();
+  // Sets the names that select the settings key (organisation "Quorvale",
+  // application "Tavlor") on the running Qt application.
+  static void setApplicationNames();
+
+  // Runs the start-up with the arguments after the program name: locale, command
+  // line, settings key, document, frame, the panes' first update, showing the
+  // window. False when it must end (the document named on the command line cannot be
+  // opened).
+  bool initInstance(const QStringList &arguments);
 
   // True when the command line names a catalog: it holds ".zar" at a position
   // greater than 0, or else ".ZAR" at a position greater than 0.

@@ -1,8 +1,12 @@
 // Tavlor40: the catalog browser.
 #include "CTavlor2App.h"
 
+#include <QApplication>
+
 int main(int argc, char **argv) {
-  CTavlor2App app(argc, argv);
-  if (!app.initInstance()) return 1;
-  return app.exec();
+  QApplication qt(argc, argv);
+  CTavlor2App::setApplicationNames();
+  CTavlor2App app;
+  if (!app.initInstance(QApplication::arguments().mid(1))) return 1;
+  return qt.exec();
 }

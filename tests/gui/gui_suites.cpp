@@ -1,0 +1,6 @@
+#include "gui_suites.h"
+
+std::vector<GuiSuite> &guiSuites() {
+  static std::vector<GuiSuite> suites;
+  return suites;
+}
