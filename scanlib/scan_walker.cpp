@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <exception>
-#include <thread>
 
 #include "platform/message_box.h"
 #include "zip_listing.h"
@@ -79,7 +77,6 @@ DiskScanner::~DiskScanner() {
 void DiskScanner::closeAll() {
   for (auto &frame : frames_) {
     if (frame.fd >= 0) ::close(frame.fd);
-    if (frame.shared) prefetcher_->finish(*frame.shared);
   }
   frames_.clear();
 }
@@ -98,7 +95,8 @@ bool DiskScanner::scan(const ScanRoot &root) {
   entries_ = 0;
   childFilter_ = root.childFilter;
   path_ = root.folder;
-  if (path_.empty() || path_.back() != '/') path_ += '/';
+  // A pattern without a folder names the current one; its entries are named as such.
+  if (!path_.empty() && path_.back() != '/') path_ += '/';
 
   out_.openFolder(root.name, root.sizeA, root.sizeB, root.date);
   const int fd = ::open(root.folder.empty() ? "." : root.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -111,13 +109,6 @@ bool DiskScanner::scan(const ScanRoot &root) {
     return true;
   }
   rootDev_ = st.st_dev;
-  if (!prefetcher_ && std::thread::hardware_concurrency() > 1) {
-    try {
-      prefetcher_ = std::make_unique<StatPrefetcher>();
-    } catch (const std::exception &) {
-      // No thread to be had: the scan examines every entry itself.
-    }
-  }
   pushFolder(fd, st, root.rootFilter);
 
   while (!frames_.empty()) {
@@ -147,13 +138,7 @@ void DiskScanner::pushFolder(int fd, const struct stat &st, const std::string &f
   frame.fd = fd;
   frame.dev = st.st_dev;
   frame.ino = st.st_ino;
-  std::vector<std::string> names = readNames(fd, filter);
-  // Folders deeper than the held descriptors are examined here: the helper would
-  // need a descriptor of its own for each.
-  if (prefetcher_ && frames_.size() < kHeldDepth && names.size() > 1)
-    frame.shared = prefetcher_->start(fd, std::move(names));
-  else
-    frame.names = std::move(names);
+  frame.names = readNames(fd, filter);
   frame.pathLength = path_.size();
   frames_.push_back(std::move(frame));
 }
@@ -190,11 +175,9 @@ void DiskScanner::finishTop() {
 void DiskScanner::visit(Frame &frame, size_t index) {
   const std::string &name = frame.name(index);
   struct stat st;
-  const bool examined = frame.shared ? prefetcher_->get(*frame.shared, frame.fd, index, st)
-                                     : ::fstatat(frame.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   // An entry that vanished or cannot be examined since the folder was read is
   // passed over.
-  if (!examined) return;
+  if (::fstatat(frame.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
   const CatalogDate date = dateOf(st, name);
 
   if (S_ISDIR(st.st_mode)) {

@@ -14,7 +14,6 @@
 #include "Tavscan60.h"
 #include "catalog_date.h"
 #include "scan_output.h"
-#include "scan_prefetch.h"
 
 namespace tavscan {
 
@@ -56,15 +55,14 @@ private:
     int fd = -1; // -1 while a deeper folder holds the descriptors (see pushFolder)
     dev_t dev = 0;
     ino_t ino = 0;
-    std::vector<std::string> names;                 // when no helper examines them
-    std::shared_ptr<StatPrefetcher::Folder> shared; // when the helper does
+    std::vector<std::string> names;
     size_t next = 0;
     std::vector<std::string> fileLines;
     size_t pathLength = 0; // the folder's path in path_, with its trailing "/"
 
-    size_t count() const { return shared ? shared->names().size() : names.size(); }
-    // Stays valid while frames_ grows: the names' storage never moves.
-    const std::string &name(size_t index) const { return shared ? shared->names()[index] : names[index]; }
+    size_t count() const { return names.size(); }
+    // Stays valid while frames_ grows: moving a vector keeps its elements in place.
+    const std::string &name(size_t index) const { return names[index]; }
   };
 
   void pushFolder(int fd, const struct stat &st, const std::string &filter);
@@ -75,7 +73,6 @@ private:
   CatalogDate dateOf(const struct stat &st, const std::string &name) const;
 
   CatalogOutput out_;
-  std::unique_ptr<StatPrefetcher> prefetcher_; // null on a single processor
   TavscanProgress progress_;
   void *context_;
   std::chrono::steady_clock::time_point lastReport_;
