@@ -39,8 +39,9 @@ std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
 std::time_t mktimeOf(int day, int month, int year, int hour, int minute, int second) {
   struct tm t {};
   t.tm_mday = day;
-  t.tm_mon = month - 1;
-  t.tm_year = year - 1900;
+  // Damaged records may hold any int: the offsets must not overflow.
+  t.tm_mon = month == std::numeric_limits<int>::min() ? month : month - 1;
+  t.tm_year = year < std::numeric_limits<int>::min() + 1900 ? std::numeric_limits<int>::min() : year - 1900;
   t.tm_hour = hour;
   t.tm_min = minute;
   t.tm_sec = second;
@@ -288,15 +289,18 @@ std::time_t CatalogLoader::readDate(bool isFile, bool &warn) {
   const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
   int n = 0;
   for (; n < 6; ++n) {
-    while (p < end && isBlank(static_cast<unsigned char>(*p))) ++p;
+    while (p < end && isBlank(static_cast<unsigned char>(*p)))
+      ++p;
     const char *start = p;
     int value = 0;
-    while (p < end && isDigit(*p) && p - start < 9) value = value * 10 + (*p++ - '0');
+    while (p < end && isDigit(*p) && p - start < 9)
+      value = value * 10 + (*p++ - '0');
     if (p == start || (p < end && !isBlank(static_cast<unsigned char>(*p)))) break;
     fields[n] = value;
     pos_ = static_cast<std::size_t>(p - text_.data());
   }
-  for (; n < 6; ++n) fields[n] = intNumber();
+  for (; n < 6; ++n)
+    fields[n] = intNumber();
   int day = fields[0], month = fields[1], year = fields[2];
   int hour = fields[3], minute = fields[4], second = fields[5];
   warn = false;
