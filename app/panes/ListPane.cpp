@@ -106,7 +106,8 @@ std::unique_ptr<QMenu> ListPane::contextMenu(int row) {
   const FileData *entry = model_->entryAt(row);
   if (!entry) return nullptr;
   context_ = model_->index(row, 0);
-  auto menu = std::make_unique<QMenu>(this);
+  // Owned by the caller alone, so it may outlive the pane without a double delete.
+  auto menu = std::make_unique<QMenu>();
   menu->setObjectName("listContextMenu");
   if (entry->isDisk()) {
     menu->addSeparator();

@@ -89,7 +89,8 @@ std::unique_ptr<QMenu> TreePane::contextMenu(ItemId item) {
   tavlor::CatalogModel &model = doc_.model();
   if (!model.isValid(item)) return nullptr;
   setContextItem(item);
-  auto menu = std::make_unique<QMenu>(this);
+  // Owned by the caller alone, so it may outlive the pane without a double delete.
+  auto menu = std::make_unique<QMenu>();
   menu->setObjectName("treeContextMenu");
   ItemId parent = model.parentOf(item);
   bool isRoot = parent == tavlor::kNoItem;

@@ -7,10 +7,21 @@
 
 #include <vector>
 
+// The images are compiled into a static library, whose resources are registered
+// only on request.
+static void registerImages() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(tavlor);
+    return true;
+  }();
+  (void)registered;
+}
+
 namespace {
 
 // Cuts a strip whose transparent colour is magenta into images of `width` pixels.
 std::vector<QIcon> cutStrip(const char *resource, int width) {
+  registerImages();
   QPixmap strip(resource);
   strip.setMask(strip.createMaskFromColor(QColor(255, 0, 255), Qt::MaskInColor));
   std::vector<QIcon> icons;
