@@ -66,7 +66,7 @@ void EntryListModel::showItem(ItemId item, bool diskMode, const DiskColumns &sho
   if (item_ != tavlor::kNoItem) {
     auto entries = model_.entriesOf(item_);
     rows_.assign(entries.begin(), entries.end());
-    std::stable_sort(rows_.begin(), rows_.end(), nameBefore);
+    applyOrder(sortedOrder(SortKey::Name, false));
     // Folder sizes are summed now, so sorting by size sees every folder's real size.
     for (const FileData *entry : rows_)
       if (entry->isContainer()) model_.sizeText(*entry);
@@ -82,48 +82,90 @@ void EntryListModel::clear() {
   endResetModel();
 }
 
-void EntryListModel::sortBy(SortKey key, bool descending) {
-  std::vector<std::string> described;
-  if (key == SortKey::Description) {
-    described.reserve(rows_.size());
-    for (const FileData *entry : rows_)
-      described.push_back(descriptions_ ? descriptions_(*entry) : std::string());
+namespace {
+
+// A row's sort key, kept in one contiguous array: comparing through the entries'
+// pointers would miss the cache on nearly every comparison of a large folder.
+struct RowKey {
+  std::uint64_t prefix; // the first eight folded name bytes, big-endian
+  std::int64_t number;
+  std::uint32_t offset; // the folded text in the key buffer
+  std::uint32_t length;
+  std::uint32_t row;
+};
+
+unsigned char fold(unsigned char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
+}
+
+} // namespace
+
+std::vector<std::uint32_t> EntryListModel::sortedOrder(SortKey key, bool descending) const {
+  std::vector<RowKey> keys(rows_.size());
+  std::string text;
+  bool byText = key == SortKey::Name || key == SortKey::Description;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    const FileData *entry = rows_[i];
+    RowKey &k = keys[i];
+    k.row = static_cast<std::uint32_t>(i);
+    k.prefix = 0;
+    k.number = 0;
+    if (byText) {
+      std::string described;
+      std::string_view source = entry->name();
+      if (key == SortKey::Description) {
+        described = descriptions_ ? descriptions_(*entry) : std::string();
+        source = described;
+      }
+      k.offset = static_cast<std::uint32_t>(text.size());
+      k.length = static_cast<std::uint32_t>(source.size());
+      for (size_t b = 0; b < source.size(); ++b) {
+        unsigned char c = fold(static_cast<unsigned char>(source[b]));
+        text.push_back(static_cast<char>(c));
+        if (b < 8) k.prefix |= std::uint64_t(c) << (8 * (7 - b));
+      }
+    } else {
+      k.number = key == SortKey::Size ? entry->size() : key == SortKey::Date ? entry->date() : entry->freeSpace();
+    }
   }
-  std::vector<size_t> order(rows_.size());
-  for (size_t i = 0; i < order.size(); ++i)
-    order[i] = i;
-  auto compare = [&](size_t i, size_t j) {
-    const FileData *a = rows_[i], *b = rows_[j];
+  auto compare = [&](const RowKey &a, const RowKey &b) {
     int c = 0;
-    switch (key) {
-    case SortKey::Name:
-      c = foldedCompare(a->name(), b->name());
-      break;
-    case SortKey::Size:
-      c = threeWay(a->size(), b->size());
-      break;
-    case SortKey::Date:
-      c = threeWay(a->date(), b->date());
-      break;
-    case SortKey::FreeSpace:
-      c = threeWay(a->freeSpace(), b->freeSpace());
-      break;
-    case SortKey::Description:
-      c = foldedCompare(described[i], described[j]);
-      break;
+    if (byText) {
+      if (a.prefix != b.prefix) {
+        c = a.prefix < b.prefix ? -1 : 1;
+      } else {
+        c = std::string_view(text)
+                .substr(a.offset, a.length)
+                .compare(std::string_view(text).substr(b.offset, b.length));
+        c = c < 0 ? -1 : c > 0 ? 1 : 0;
+      }
+    } else {
+      c = threeWay(a.number, b.number);
     }
     return descending ? c > 0 : c < 0;
   };
-  std::stable_sort(order.begin(), order.end(), compare);
+  std::stable_sort(keys.begin(), keys.end(), compare);
+  std::vector<std::uint32_t> order(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i)
+    order[i] = keys[i].row;
+  return order;
+}
+
+void EntryListModel::applyOrder(const std::vector<std::uint32_t> &order) {
+  std::vector<const FileData *> sorted(rows_.size());
+  for (size_t k = 0; k < order.size(); ++k)
+    sorted[k] = rows_[order[k]];
+  rows_ = std::move(sorted);
+}
+
+void EntryListModel::sortBy(SortKey key, bool descending) {
+  std::vector<std::uint32_t> order = sortedOrder(key, descending);
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   QModelIndexList before = persistentIndexList();
-  std::vector<const FileData *> sorted(rows_.size());
   std::vector<int> newRow(rows_.size());
-  for (size_t k = 0; k < order.size(); ++k) {
-    sorted[k] = rows_[order[k]];
+  for (size_t k = 0; k < order.size(); ++k)
     newRow[order[k]] = static_cast<int>(k);
-  }
-  rows_ = std::move(sorted);
+  applyOrder(order);
   QModelIndexList after;
   after.reserve(before.size());
   for (const QModelIndex &old : before)

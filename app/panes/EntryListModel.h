@@ -12,6 +12,7 @@
 #include "CTavlor2Doc.h"
 #include "model/catalog_model.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,6 +83,9 @@ private:
   void modelAboutToBeCleared() override;
 
   void insertByName(const tavlor::FileData &entry);
+  // The rows' positions in the order of key (stable: equal keys keep their order).
+  std::vector<std::uint32_t> sortedOrder(SortKey key, bool descending) const;
+  void applyOrder(const std::vector<std::uint32_t> &order);
   QString cellText(const tavlor::FileData &entry, SortKey key) const;
   QVariant icon(const tavlor::FileData &entry) const;
 
