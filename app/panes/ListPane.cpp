@@ -66,9 +66,14 @@ void ListPane::initialUpdate() {
 }
 
 void ListPane::applyColumnWidths(const std::vector<int> &widths) {
+  // The widths were chosen for a dialog font whose digits are 6 pixels wide; with a
+  // wider desktop font they grow alike, so sizes such as 270,553,174,016 still fit.
+  double digit = view_->fontMetrics().horizontalAdvance("0123456789") / 10.0;
+  double scale = std::max(1.0, digit / 6.0);
   const auto &columns = model_->columns();
   for (size_t i = 0; i < columns.size(); ++i)
-    view_->header()->resizeSection(static_cast<int>(i), i < widths.size() ? widths[i] : columns[i].width);
+    view_->header()->resizeSection(static_cast<int>(i),
+                                   i < widths.size() ? widths[i] : static_cast<int>(columns[i].width * scale + 0.5));
 }
 
 void ListPane::fill(ItemId item, bool diskMode) {

@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include "CProperties.h"
 #include "FrameStatusBar.h"
 
 using namespace gui_support;
@@ -33,12 +34,18 @@ private slots:
     TreePane &tree = *app.frame()->treePane();
     tree.view()->expand(tree.treeModel()->indexOf(disk));
     QString folder = qEnvironmentVariable("TAVLOR_DEMO_FOLDER", "photos");
-    tavlor::ItemId shown = model.findChild(disk, qPrintable(folder), false);
+    // "/" shows the root's disk list.
+    tavlor::ItemId shown = folder == "/" ? model.root() : model.findChild(disk, qPrintable(folder), false);
     tree.view()->selectionModel()->setCurrentIndex(tree.treeModel()->indexOf(shown != tavlor::kNoItem ? shown : disk),
                                                    QItemSelectionModel::ClearAndSelect);
     app.frame()->frameStatusBar()->refresh();
     QTest::qWait(300);
     QVERIFY(app.frame()->grab().save(target));
+    // The Properties dialog of the disk beside it.
+    CProperties properties(tavlor::propertiesOf(model, *model.lookupEntry(model.root(), model.label(disk))), nullptr);
+    properties.show();
+    QTest::qWait(100);
+    QVERIFY(properties.grab().save(QString(target).replace(".png", "-properties.png")));
   }
 };
 
