@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Tavscan60.h"
+#include "arguments.h"
 #include "catalogs_folder.h"
 #include "command.h"
 #include "platform/volumes.h"
@@ -52,10 +53,7 @@ struct Options {
   std::vector<std::string> operands;
 };
 
-int usageError(const std::string &why) {
-  std::fprintf(stderr, "tavlor catalog: %s\n\n%s", why.c_str(), kUsage);
-  return 2;
-}
+int usageError(const std::string &why) { return cli::usageError("catalog", why, kUsage); }
 
 int failure(const std::string &why, int status = 1) {
   std::fprintf(stderr, "tavlor catalog: %s\n", why.c_str());
@@ -64,40 +62,14 @@ int failure(const std::string &why, int status = 1) {
 
 // Parses args into options; returns an exit status when the command is done already.
 std::optional<int> parse(const std::vector<std::string> &args, Options &options) {
-  struct Valued {
-    const char *flag;
-    std::optional<std::string> Options::*field;
-  };
-  const Valued valued[] = {{"--label", &Options::label},
-                           {"--date", &Options::date},
-                           {"--out", &Options::out},
-                           {"--catalogs", &Options::catalogs}};
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string &arg = args[i];
-    if (arg == "--") {
-      options.operands.insert(options.operands.end(), args.begin() + static_cast<long>(i) + 1, args.end());
-      break;
-    }
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    bool known = false;
-    for (const auto &v : valued) {
-      const std::string flag = v.flag;
-      if (arg == flag) {
-        if (i + 1 >= args.size()) return usageError(flag + " needs a value");
-        options.*v.field = args[++i];
-        known = true;
-      } else if (arg.starts_with(flag + "=")) {
-        options.*v.field = arg.substr(flag.size() + 1);
-        known = true;
-      }
-    }
-    if (known) continue;
-    if (arg.starts_with("-") && arg != "-") return usageError("unknown option " + arg);
-    options.operands.push_back(arg);
-  }
+  const cli::ParsedArguments parsed =
+      cli::parseArguments(args, {{"--label", true}, {"--date", true}, {"--out", true}, {"--catalogs", true}});
+  if (const auto done = cli::helpOrUsageError("catalog", parsed, kUsage)) return done;
+  options.label = parsed.value("--label");
+  options.date = parsed.value("--date");
+  options.out = parsed.value("--out");
+  options.catalogs = parsed.value("--catalogs");
+  options.operands = parsed.operands;
   if (options.operands.size() != 1) return usageError("expected one PATH");
   if (options.out && options.catalogs) return usageError("--out and --catalogs exclude each other");
   return std::nullopt;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Tavscan60.h"
+#include "arguments.h"
 #include "command.h"
 
 namespace {
@@ -35,46 +36,20 @@ struct Options {
   std::vector<std::string> operands;
 };
 
-int usageError(const std::string &why) {
-  std::fprintf(stderr, "tavlor extract: %s\n\n%s", why.c_str(), kUsage);
-  return 2;
-}
+int usageError(const std::string &why) { return cli::usageError("extract", why, kUsage); }
 
 // Parses args into options; returns an exit status when the command is done already.
 std::optional<int> parse(const std::vector<std::string> &args, Options &options) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string &arg = args[i];
-    if (arg == "--") {
-      options.operands.insert(options.operands.end(), args.begin() + static_cast<long>(i) + 1, args.end());
-      break;
-    }
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (arg == "--flat") {
-      options.flat = true;
-    } else if (arg == "--overwrite-newer") {
-      options.overwriteNewer = true;
-    } else if (arg == "--overwrite-older") {
-      options.overwriteOlder = true;
-    } else if (arg == "--member" || arg == "--folder" || arg.starts_with("--member=") || arg.starts_with("--folder=")) {
-      const bool member = arg.starts_with("--member");
-      std::string value;
-      if (const size_t equals = arg.find('='); equals != std::string::npos) {
-        value = arg.substr(equals + 1);
-      } else if (i + 1 < args.size()) {
-        value = args[++i];
-      } else {
-        return usageError(arg + " needs a value");
-      }
-      (member ? options.member : options.folder) = value;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return usageError("unknown option " + arg);
-    } else {
-      options.operands.push_back(arg);
-    }
-  }
+  const cli::ParsedArguments parsed = cli::parseArguments(
+      args, {{"--member", true}, {"--folder", true}, {"--flat", false}, {"--overwrite-newer", false},
+             {"--overwrite-older", false}});
+  if (const auto done = cli::helpOrUsageError("extract", parsed, kUsage)) return done;
+  options.member = parsed.value("--member");
+  options.folder = parsed.value("--folder");
+  options.flat = parsed.has("--flat");
+  options.overwriteNewer = parsed.has("--overwrite-newer");
+  options.overwriteOlder = parsed.has("--overwrite-older");
+  options.operands = parsed.operands;
   if (options.member && options.folder) return usageError("--member and --folder exclude each other");
   if (options.member && options.member->empty()) return usageError("--member needs a name");
   if (options.operands.size() != 2) return usageError("expected ZIP and DEST");

@@ -74,14 +74,7 @@ void listEntries(tavlor::CatalogModel &model, std::span<tavlor::FileData *const>
 
 int runLs(const std::vector<std::string> &args) {
   cli::ModelOptions options;
-  if (!cli::parseModelOptions("ls", args, options)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  if (options.help) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
+  if (const auto done = cli::parseModelOptions("ls", kUsage, args, options)) return *done;
   tavlor::CatalogModel model;
   const bool loaded = cli::loadCatalogs("ls", options, model);
   const tavlor::ItemId item = model.findItemByPath(options.path);

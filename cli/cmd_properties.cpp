@@ -18,14 +18,7 @@ const char *kUsage = "Usage: tavlor properties [--catalogs DIR] [--unit byte|KB|
 
 int runProperties(const std::vector<std::string> &args) {
   cli::ModelOptions options;
-  if (!cli::parseModelOptions("properties", args, options)) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  if (options.help) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
+  if (const auto done = cli::parseModelOptions("properties", kUsage, args, options)) return *done;
   tavlor::CatalogModel model;
   const bool loaded = cli::loadCatalogs("properties", options, model);
   tavlor::PropertiesValues values;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "arguments.h"
 #include "catalogs_folder.h"
 #include "model/catalog_loader.h"
 #include "settings/settings_values.h"
@@ -29,38 +30,30 @@ public:
 
 } // namespace
 
-bool parseModelOptions(const char *command, const std::vector<std::string> &args, ModelOptions &options) {
-  bool unitGiven = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string &a = args[i];
-    if (a == "--help" || a == "-h") {
-      options.help = true;
-    } else if (a == "--catalogs" || a == "--unit") {
-      if (i + 1 == args.size()) {
-        std::fprintf(stderr, "tavlor %s: %s needs a value\n", command, a.c_str());
-        return false;
-      }
-      (a == "--catalogs" ? options.catalogsFolder : options.unit) = args[++i];
-      unitGiven = unitGiven || a == "--unit";
-    } else if (a == "--no-commas") {
-      options.commas = false;
-    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
-      std::fprintf(stderr, "tavlor %s: unknown option %s\n", command, a.c_str());
-      return false;
-    } else if (endsWith(a, ".zar")) {
+std::optional<int> parseModelOptions(const char *command, const char *usage, const std::vector<std::string> &args,
+                                     ModelOptions &options) {
+  const ParsedArguments parsed =
+      parseArguments(args, {{"--catalogs", true}, {"--unit", true}, {"--no-commas", false}});
+  if (const auto done = helpOrUsageError(command, parsed, usage)) return done;
+  for (const std::string &a : parsed.operands) {
+    if (endsWith(a, ".zar")) {
       options.catalogFiles.push_back(a);
     } else {
       options.path = a;
     }
   }
-  if (unitGiven && options.unit != "byte" && options.unit != "KB" && options.unit != "MB") {
-    std::fprintf(stderr, "tavlor %s: --unit takes byte, KB or MB\n", command);
-    return false;
+  options.catalogsFolder = parsed.value("--catalogs").value_or("");
+  options.commas = !parsed.has("--no-commas");
+  const bool unitGiven = parsed.has("--unit");
+  if (unitGiven) {
+    options.unit = *parsed.value("--unit");
+    if (options.unit != "byte" && options.unit != "KB" && options.unit != "MB")
+      return usageError(command, "--unit takes byte, KB or MB", usage);
   }
   if (!unitGiven) options.unit = settings::fileSizeUnit();
   if (options.commas) options.commas = settings::readSwitch(settings::kUseSizeComma);
   if (options.catalogsFolder.empty()) options.catalogsFolder = defaultCatalogsFolder();
-  return true;
+  return std::nullopt;
 }
 
 bool loadCatalogs(const char *command, const ModelOptions &options, tavlor::CatalogModel &model) {

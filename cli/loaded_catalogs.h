@@ -2,6 +2,7 @@
 #ifndef CLI_LOADED_CATALOGS_H
 #define CLI_LOADED_CATALOGS_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,12 @@ struct ModelOptions {
   std::string path; // the last argument that is not a catalog file
   std::string unit; // --unit, else the "FileSizeUnit" setting
   bool commas = true;
-  bool help = false;
 };
 
-// Parses the arguments; false (with a message on standard error) on a usage error.
-bool parseModelOptions(const char *command, const std::vector<std::string> &args, ModelOptions &options);
+// Parses the arguments. Returns the exit status when the command is done already:
+// 0 after printing usage for --help, 2 after reporting a usage error.
+std::optional<int> parseModelOptions(const char *command, const char *usage, const std::vector<std::string> &args,
+                                     ModelOptions &options);
 
 // Loads the catalogs of the options into model, applying the unit and comma options.
 // Boxes of the loader go to standard error. Returns false when a catalog could not be
