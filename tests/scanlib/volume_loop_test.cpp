@@ -173,3 +173,28 @@ TEST_F(LoopVolumeInNamespace, SecondMountAndBoundSubfolderAreNotOfferedAgain) {
   ::umount2(bound.c_str(), 0);
   ::umount2(again.c_str(), 0);
 }
+
+TEST_F(LoopVolumeInNamespace, CatalogOfTheVolumeStopsAtANestedMount) {
+  const std::string nested = mountPoint_ + "/nested";
+  ASSERT_EQ(::mkdir(nested.c_str(), 0755) == 0 || errno == EEXIST, true);
+  testing_support::writeFile(mountPoint_ + "/top.txt", "top");
+  ASSERT_EQ(::mount("tmpfs", nested.c_str(), "tmpfs", 0, "size=1m"), 0);
+  testing_support::writeFile(nested + "/hidden.txt", "on another filesystem");
+
+  // The command line takes the label from the volume and names the catalog after it.
+  testing_support::TempDir catalogs;
+  const testing_support::RunResult run = runProgram(
+      {TAVLOR_CLI_PATH, "catalog", "--catalogs", catalogs.path(), "--date", "1 2 2003 4 5 6", mountPoint_});
+  ::umount2(nested.c_str(), MNT_DETACH);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string catalog = testing_support::readFile(catalogs / (std::string(kLabel) + ".zar"));
+  EXPECT_NE(catalog.find("%drivetype fixed\r\n"), std::string::npos) << catalog;
+  EXPECT_NE(catalog.find(" + \"" + std::string(kLabel) + "\" "), std::string::npos) << catalog;
+  EXPECT_NE(catalog.find(" \"top.txt\" 3 "), std::string::npos) << catalog;
+  const size_t folder = catalog.find(" + \"nested\" 0 0 ");
+  ASSERT_NE(folder, std::string::npos) << catalog;
+  // An empty folder: its open line follows, then its close line at once.
+  const size_t open = catalog.find("\r\n", folder) + 2;
+  EXPECT_EQ(catalog.compare(open, 10, " < \r\n > \r\n"), 0) << catalog.substr(folder, 80);
+  EXPECT_EQ(catalog.find("hidden.txt"), std::string::npos);
+}
