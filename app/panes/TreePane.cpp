@@ -75,9 +75,10 @@ void TreePane::selectItem(ItemId item, bool scrollToTop) {
   for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
     view_->expand(up);
   if (scrollToTop) view_->scrollTo(index, QAbstractItemView::PositionAtTop);
+  bool alreadyCurrent = view_->currentIndex() == index;
   view_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
   // Reselecting the current item shows it again, as a click on it does.
-  if (view_->currentIndex() == index) currentChanged(index);
+  if (alreadyCurrent) currentChanged(index);
 }
 
 void TreePane::openFolder(const tavlor::FileData &entry) {
