@@ -1,0 +1,92 @@
+#include "collection/new_disk.h"
+
+#include <sys/stat.h>
+
+#include <Tavscan60.h>
+
+#include <cerrno>
+#include <ctime>
+#include <optional>
+
+#include "collection/catalog_files.h"
+#include "platform/errors.h"
+
+namespace tavlor {
+
+DriveOffer offerDrives() {
+  DriveOffer offer;
+  for (platform::Volume &volume : platform::offeredVolumes()) {
+    platform::LabelResult label = platform::volumeLabel(volume);
+    if (!label.ok) {
+      offer.inaccessible.push_back(volume.mountPoint + ": " + platform::errorText(label.error));
+      continue;
+    }
+    if (volume.type == platform::DriveType::Removable) offer.preselected = static_cast<int>(offer.drives.size());
+    std::string text = volume.mountPoint + "  " + label.label;
+    offer.drives.push_back({std::move(volume), label.label, std::move(text)});
+  }
+  return offer;
+}
+
+namespace {
+
+bool forwardProgress(uint64_t entries, const char *folder, void *context) {
+  return static_cast<NewDiskUi *>(context)->progress(entries, folder ? folder : "");
+}
+
+} // namespace
+
+NewDiskResult catalogNewDisk(const std::string &folder, const platform::Volume &drive, const std::string &label,
+                             bool eject, NewDiskUi &ui) {
+  NewDiskResult result;
+  std::optional<std::string> path = catalogFilePath(folder, label);
+  if (!path) {
+    result.status = NewDiskStatus::Refused;
+    ui.box("Tavlor", "The label " + label + " cannot name a catalog file.\nGive the disk a label without \"/\".");
+    return result;
+  }
+  result.catalogPath = *path;
+  ::mkdir(folder.c_str(), 0777); // an existing folder is fine
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  // The window shows the disk at once; a Cancel pressed before the first entry counts.
+  if (!ui.progress(0, drive.mountPoint)) {
+    result.status = NewDiskStatus::Cancelled;
+    return result;
+  }
+  int written = catalogVolume(drive.mountPoint.c_str(), label.c_str(), path->c_str(), local.tm_mday, local.tm_mon + 1,
+                              local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec, forwardProgress, &ui);
+  if (written == kTavscanCatalogCancelled) {
+    result.status = NewDiskStatus::Cancelled;
+    return result;
+  }
+  if (written != kTavscanCatalogOk) {
+    result.status = NewDiskStatus::Failed;
+    ui.box("Tavlor", written == kTavscanCatalogNoSource ? "The disk " + drive.mountPoint + " cannot be read."
+                                                        : "Unable to write the catalog file " + *path);
+    return result;
+  }
+  char *message = nullptr;
+  flushdisk(drive.mountPoint.c_str(), eject, message);
+  if (message) {
+    ui.box("Disk flush/eject error", message);
+    strdelete(message);
+  }
+  result.status = NewDiskStatus::Cataloged;
+  return result;
+}
+
+int ejectRemovableDisks() {
+  int tried = 0;
+  for (const platform::Volume &volume : platform::offeredVolumes()) {
+    if (volume.type != platform::DriveType::Removable) continue;
+    char *message = nullptr;
+    flushdisk(volume.mountPoint.c_str(), true, message);
+    strdelete(message);
+    ++tried;
+  }
+  return tried;
+}
+
+} // namespace tavlor
