@@ -23,6 +23,11 @@ public:
 
   bool cancelled() const { return cancelled_; }
 
+protected:
+  // Escape and the window's close button cancel too; the window stays until the
+  // scan has stopped.
+  void reject() override { cancelled_ = true; }
+
 private:
   QLabel *count_;
   QLabel *folder_;

@@ -200,10 +200,13 @@ private slots:
     VolumeTable table({});
     QStringList texts;
     bool stillOpen = false;
+    QPoint at;
+    QCursor::setPos(210, 140);
     DialogScript script;
     script
         .then([&](QDialog &dialog) {
           dialog.show();
+          at = dialog.pos();
           for (QLabel *label : dialog.findChildren<QLabel *>())
             texts << label->text();
           dialog.findChild<QPushButton *>("ejectButton")->click();
@@ -218,6 +221,7 @@ private slots:
              QStringList({"Disk labeled BACKUP1 was not found.", "If there is a disk in the drive, click here to eject",
                           "When ready, insert the disk and press RETRY."}));
     QVERIFY(stillOpen);
+    QCOMPARE(at, QCursor::pos()); // it opens where the user is looking
   }
 };
 
