@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "CProperties.h"
 #include "CTavlor2Doc.h"
+#include "CViewOptions.h"
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
 #include "FolderTreeModel.h"
@@ -37,11 +38,16 @@ TreePane::TreePane(CTavlor2Doc &doc, CatalogCommands &commands, QWidget *parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(view_);
   setMinimumWidth(10);
+  viewOptions_ = new CViewOptions(doc_, this);
 
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex &current) { currentChanged(current); });
   connect(&commands_, &CatalogCommands::rootExpansionRequested, this,
           [this] { view_->expand(model_->indexOf(doc_.model().root())); });
+}
+
+void TreePane::showViewOptions() {
+  viewOptions_->showSheet();
 }
 
 void TreePane::initialUpdate(const std::string &commandLineCatalog) {

@@ -12,6 +12,7 @@
 
 class CTavlor2Doc;
 class CatalogCommands;
+class CViewOptions;
 class FolderTreeModel;
 class QMenu;
 class QTreeView;
@@ -44,6 +45,9 @@ public:
   void openContextItem();
   void showProperties();
   void deleteContextCatalog();
+  // The "View Options" sheet, owned by the pane so its pages keep their values.
+  void showViewOptions();
+  CViewOptions *viewOptions() const { return viewOptions_; }
 
   QTreeView *view() const { return view_; }
   FolderTreeModel *treeModel() const { return model_; }
@@ -59,6 +63,7 @@ private:
   QTreeView *view_;
   FolderTreeModel *model_;
   QPersistentModelIndex context_;
+  CViewOptions *viewOptions_;
 };
 
 #endif // APP_PANES_TREEPANE_H

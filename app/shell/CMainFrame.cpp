@@ -1,15 +1,19 @@
 #include "CMainFrame.h"
 
 #include "AboutBox.h"
+#include "CCatalogNewDisk.h"
 #include "CTavlor2Doc.h"
+#include "CViewOptions.h"
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
+#include "EntryListModel.h"
 #include "FrameActions.h"
 #include "FrameStatusBar.h"
 #include "HelpTopics.h"
 #include "Icons.h"
 #include "ListPane.h"
 #include "TreePane.h"
+#include "WaitCursor.h"
 #include "WindowPlacement.h"
 
 #include <QAction>
@@ -47,6 +51,14 @@ CMainFrame::CMainFrame(CTavlor2Doc &doc) : doc_(doc) {
 
   connect(actions_->openAll, &QAction::triggered, commands_, &CatalogCommands::openAllCatalogs);
   connect(actions_->openSelected, &QAction::triggered, commands_, &CatalogCommands::openSelectedCatalog);
+  connect(actions_->catalogNew, &QAction::triggered, this, [this] { catalogNewDiskCommand(doc_, *commands_, this); });
+  connect(actions_->ejectDisks, &QAction::triggered, this, [] {
+    WaitCursor wait;
+    tavlor::ejectRemovableDisks();
+  });
+  connect(actions_->viewOptions, &QAction::triggered, tree_, &TreePane::showViewOptions);
+  connect(tree_->viewOptions(), &CViewOptions::systemIconsChanged, list_->listModel(),
+          &EntryListModel::setUseSystemIcons);
   connect(actions_->exit, &QAction::triggered, this, &QWidget::close);
   connect(actions_->showStatusBar, &QAction::toggled, status_, &QWidget::setVisible);
   connect(actions_->helpTopics, &QAction::triggered, this, [this] { showHelpTopics(this); });

@@ -49,6 +49,13 @@ void CTavlor2Doc::setDiskColumns(const DiskColumns &columns) {
   descriptions_->setOptions(std::move(options));
 }
 
+void CTavlor2Doc::setAutoBackupDescription(bool on) {
+  autoBackup_ = on;
+  tavlor::DiskDescriptions::Options options = descriptions_->options();
+  options.autoBackup = on;
+  descriptions_->setOptions(std::move(options));
+}
+
 void CTavlor2Doc::showItem(tavlor::ItemId item, tavlor::ItemId parent) {
   shownItem_ = item;
   shownParent_ = parent;

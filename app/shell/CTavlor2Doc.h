@@ -41,6 +41,7 @@ public:
   const DiskColumns &diskColumns() const { return columns_; }
   void setDiskColumns(const DiskColumns &columns);
   bool autoBackupDescription() const { return autoBackup_; }
+  void setAutoBackupDescription(bool on);
 
   // The busy counter: above 0 while a tool dialog (Find Files, Find Duplicate Files,
   // Compare) holds references into the model.

@@ -10,16 +10,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-void setAutoBackup(CTavlor2Doc &doc, bool on) {
-  tavlor::DiskDescriptions::Options options = doc.descriptions().options();
-  options.autoBackup = on;
-  doc.descriptions().setOptions(std::move(options));
-}
-
-} // namespace
-
 CViewOptions::CViewOptions(CTavlor2Doc &doc, QWidget *parent) : QDialog(parent), doc_(doc) {
   setObjectName("viewOptions");
   setWindowTitle(tr("View Options"));
@@ -64,7 +54,7 @@ void CViewOptions::showSheet() {
   const bool displayChanged = before.dateCataloged != after.dateCataloged || before.freeSpace != after.freeSpace ||
                               before.totalSize != after.totalSize || before.description != after.description ||
                               before.sizeComma != after.sizeComma;
-  if (displayChanged || before.autoBackup != after.autoBackup) setAutoBackup(doc_, after.autoBackup);
+  if (displayChanged || before.autoBackup != after.autoBackup) doc_.setAutoBackupDescription(after.autoBackup);
   if (!displayChanged) return;
   doc_.setDiskColumns({after.totalSize, after.freeSpace, after.dateCataloged, after.description});
   doc_.model().setSizeComma(after.sizeComma, true);

@@ -34,6 +34,14 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
                          tr("Open a single, existing catalog"), QKeySequence(Qt::CTRL | Qt::Key_O));
   openSelected->setToolTip(tr("Open One Catalog"));
   openSelected->setIcon(toolbarIcon(ToolbarImage::OpenSelected));
+  catalogNew = command(window, "actionCatalogNew", tr("Catalog &New Disk..."), tr("Catalog a new disk"),
+                       QKeySequence(Qt::CTRL | Qt::Key_N));
+  catalogNew->setToolTip(tr("Catalog New Disk"));
+  catalogNew->setIcon(toolbarIcon(ToolbarImage::CatalogNew));
+  ejectDisks = command(window, "actionEjectDisks", tr("&Eject Removable Disks"), tr("Eject Removable Disks"));
+  ejectDisks->setToolTip(tr("Eject Disks"));
+  ejectDisks->setIcon(toolbarIcon(ToolbarImage::Eject));
+  viewOptions = command(window, "actionViewOptions", tr("Options ..."), tr("Change the view options"));
   exit = command(window, "actionExit", tr("E&xit"), tr("Quit the application; prompts to save documents"));
   helpTopics = command(window, "actionHelpTopics", tr("&Help Topics"), tr("Open Help Topics"));
   helpTopics->setToolTip(tr("Help Topics"));
@@ -56,8 +64,10 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
   toolbar->setMovable(true);
   window->addToolBar(Qt::TopToolBarArea, toolbar);
   toolbar->addAction(openAll);
+  toolbar->addAction(catalogNew);
   toolbar->addAction(openSelected);
   toolbarGap = toolbar->addSeparator();
+  toolbar->addAction(ejectDisks);
   toolbar->addAction(helpTopics);
   toolbar->addAction(about);
 
@@ -65,6 +75,7 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
   fileMenu = bar->addMenu(tr("&File"));
   fileMenu->setObjectName("fileMenu");
   fileMenu->addAction(openAll);
+  fileMenu->addAction(catalogNew);
   fileMenu->addAction(openSelected);
   fileMenuEnd = fileMenu->addSeparator();
   fileMenu->addAction(exit);
@@ -80,11 +91,12 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
   showStatusBar->setCheckable(true);
   showStatusBar->setChecked(true);
   viewMenu->addAction(showStatusBar);
+  viewMenu->addSeparator();
+  viewMenu->addAction(viewOptions);
 
   toolsMenu = bar->addMenu(tr("Tools"));
   toolsMenu->setObjectName("toolsMenu");
-  // The Tools commands arrive with their features; an empty menu is not shown.
-  toolsMenu->menuAction()->setVisible(false);
+  toolsMenu->addAction(ejectDisks);
 
   helpMenu = bar->addMenu(tr("&Help"));
   helpMenu->setObjectName("helpMenu");

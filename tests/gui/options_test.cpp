@@ -60,18 +60,20 @@ private slots:
     f.select(f.model().root());
     QCOMPARE(f.rows().index(0, 1).data().toString(), QString("8,000,000"));
     {
-      CViewOptions sheet(f.doc(), f.app->frame());
+      CViewOptions &sheet = *f.tree().viewOptions();
       DialogScript script;
       script.then([&](QDialog &dialog) {
         auto *unit = child<QComboBox>(dialog, "unitList");
         unit->setCurrentIndex(unit->findText("KB"));
         emit unit->activated(unit->currentIndex());
         child<QCheckBox>(dialog, "freeSpaceCheck")->click();
+        child<QCheckBox>(dialog, "systemIconsCheck")->click();
         pressOk(dialog);
         return dialog.result();
       });
       sheet.showSheet();
     }
+    QVERIFY(f.rows().useSystemIcons()); // the fixture starts without them
     QCOMPARE(f.headers(), QStringList({"Disk", "Total Size", "Date Cataloged", "Description"}));
     QVERIFY2(f.rows().index(0, 1).data().toString().startsWith("7,813"),
              qPrintable(f.rows().index(0, 1).data().toString()));
