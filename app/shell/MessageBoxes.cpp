@@ -39,8 +39,8 @@ void libraryBox(const char *caption, const char *text, int icon, void *) {
   BoxKind kind = icon == kTavscanBoxWarning       ? BoxKind::Warning
                  : icon == kTavscanBoxInformation ? BoxKind::Information
                                                   : BoxKind::Plain;
-  // The libraries' boxes have no owner window, like the specification of those
-  // libraries says; the active window keeps them in front.
+  // The library's boxes belong to no window of ours; parenting them on the active
+  // window only keeps them in front.
   showBox(QApplication::activeWindow(), displayText(caption), displayText(text), kind);
 }
 
