@@ -192,32 +192,38 @@ void CatalogLoader::damaged(const char *what) {
   return value;
 }
 
-[[gnu::always_inline]] inline std::int64_t CatalogLoader::signedNumber() {
+// The digits of the number ahead, saturated at limit, or at negativeLimit after a
+// minus sign; 0 (and damage reported) when no number is ahead.
+[[gnu::always_inline]] inline std::uint64_t CatalogLoader::magnitude(bool &negative, std::uint64_t limit,
+                                                                     std::uint64_t negativeLimit) {
+  negative = false;
   if (!numberAhead()) {
     damaged("number expected");
     return 0;
   }
   const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
-  const bool negative = *p == '-';
+  negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;
-  constexpr std::uint64_t kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-  const std::uint64_t value = scanDigits(p, end, kMax + (negative ? 1 : 0));
+  const std::uint64_t value = scanDigits(p, end, negative ? negativeLimit : limit);
   pos_ = static_cast<std::size_t>(p - text_.data());
+  return value;
+}
+
+namespace {
+constexpr std::uint64_t kInt64Max = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+}
+
+[[gnu::always_inline]] inline std::int64_t CatalogLoader::signedNumber() {
+  bool negative = false;
+  const std::uint64_t value = magnitude(negative, kInt64Max, kInt64Max + 1);
   if (!negative) return static_cast<std::int64_t>(value);
-  return value > kMax ? std::numeric_limits<std::int64_t>::min() : -static_cast<std::int64_t>(value);
+  return value > kInt64Max ? std::numeric_limits<std::int64_t>::min() : -static_cast<std::int64_t>(value);
 }
 
 [[gnu::always_inline]] inline std::int64_t CatalogLoader::unsignedNumber() {
-  if (!numberAhead()) {
-    damaged("number expected");
-    return 0;
-  }
-  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
-  const bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
   // File sizes are unsigned 64-bit; beyond what a signed size holds they saturate.
-  const std::uint64_t value = scanDigits(p, end, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()));
-  pos_ = static_cast<std::size_t>(p - text_.data());
+  bool negative = false;
+  const std::uint64_t value = magnitude(negative, kInt64Max, kInt64Max);
   return negative ? 0 : static_cast<std::int64_t>(value);
 }
 

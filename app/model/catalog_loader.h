@@ -73,6 +73,7 @@ private:
   void readNameInto(std::string &name);
   std::int64_t signedNumber();
   std::int64_t unsignedNumber();
+  std::uint64_t magnitude(bool &negative, std::uint64_t limit, std::uint64_t negativeLimit);
   int intNumber();
   bool numberAhead();
   bool atEnd() const { return pos_ >= text_.size(); }
