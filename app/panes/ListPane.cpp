@@ -7,10 +7,10 @@
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
 #include "EntryListModel.h"
+#include "PaneMenus.h"
 #include "TextCodec.h"
 #include "TreePane.h"
 
-#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -124,18 +124,13 @@ std::unique_ptr<QMenu> ListPane::contextMenu(int row) {
   return menu;
 }
 
-void ListPane::showMenuAt(const QPoint &point, bool fromKeyboard) {
-  QModelIndex index = fromKeyboard ? view_->currentIndex() : view_->indexAt(point);
-  if (!index.isValid()) return;
-  std::unique_ptr<QMenu> menu = contextMenu(index.row());
-  QPoint at = fromKeyboard ? mapToGlobal(QPoint(5, 5)) : view_->viewport()->mapToGlobal(point);
-  if (menu) menu->exec(at);
-}
-
 bool ListPane::eventFilter(QObject *watched, QEvent *event) {
-  if (event->type() == QEvent::ContextMenu && (watched == view_->viewport() || watched == view_)) {
-    auto *menuEvent = static_cast<QContextMenuEvent *>(event);
-    showMenuAt(menuEvent->pos(), menuEvent->reason() == QContextMenuEvent::Keyboard);
+  QModelIndex index;
+  QPoint at;
+  if (contextMenuRequest(this, view_, watched, event, index, at)) {
+    if (index.isValid()) {
+      if (std::unique_ptr<QMenu> menu = contextMenu(index.row())) menu->exec(at);
+    }
     return true;
   }
   if (event->type() == QEvent::KeyPress && watched == view_) {

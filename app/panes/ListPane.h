@@ -52,7 +52,6 @@ public:
 private:
   void fill(tavlor::ItemId item, bool diskMode);
   void applyColumnWidths(const std::vector<int> &widths);
-  void showMenuAt(const QPoint &point, bool fromKeyboard);
   bool eventFilter(QObject *watched, QEvent *event) override;
 
   CTavlor2Doc &doc_;

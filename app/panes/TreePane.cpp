@@ -7,8 +7,8 @@
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
 #include "FolderTreeModel.h"
+#include "PaneMenus.h"
 
-#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -113,19 +113,14 @@ std::unique_ptr<QMenu> TreePane::contextMenu(ItemId item) {
   return menu;
 }
 
-void TreePane::showMenuAt(const QPoint &point, bool fromKeyboard) {
-  QModelIndex index = fromKeyboard ? view_->currentIndex() : view_->indexAt(point);
-  ItemId item = model_->itemOf(index);
-  if (item == tavlor::kNoItem) return;
-  std::unique_ptr<QMenu> menu = contextMenu(item);
-  QPoint at = fromKeyboard ? mapToGlobal(QPoint(5, 5)) : view_->viewport()->mapToGlobal(point);
-  if (menu) menu->exec(at);
-}
-
 bool TreePane::eventFilter(QObject *watched, QEvent *event) {
-  if (event->type() == QEvent::ContextMenu && (watched == view_->viewport() || watched == view_)) {
-    auto *menuEvent = static_cast<QContextMenuEvent *>(event);
-    showMenuAt(menuEvent->pos(), menuEvent->reason() == QContextMenuEvent::Keyboard);
+  QModelIndex index;
+  QPoint at;
+  if (contextMenuRequest(this, view_, watched, event, index, at)) {
+    const ItemId item = model_->itemOf(index);
+    if (item != tavlor::kNoItem) {
+      if (std::unique_ptr<QMenu> menu = contextMenu(item)) menu->exec(at);
+    }
     return true;
   }
   if (event->type() == QEvent::KeyPress && watched == view_) {

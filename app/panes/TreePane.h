@@ -55,7 +55,6 @@ public:
 private:
   void selectItem(tavlor::ItemId item, bool scrollToTop);
   void currentChanged(const QModelIndex &current);
-  void showMenuAt(const QPoint &point, bool fromKeyboard);
   bool eventFilter(QObject *watched, QEvent *event) override;
 
   CTavlor2Doc &doc_;
