@@ -1,14 +1,49 @@
-# Tavlor40: the catalog browser (Qt 6 Widgets). Its sources are the Qt classes of the
-# app folders (CamelCase file names); the Qt-free logic beside them is tavlorcore.
+# Tavlor40: the catalog browser (Qt 6 Widgets): the Qt classes of the app folders; the
+# Qt-free logic beside them is tavlorcore (CMakeLists.txt).
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 find_package(X11)
 
-set(GUI_SOURCES)
-foreach(folder shell panes collection model tools export)
-  file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/[A-Z]*.cpp)
-  list(APPEND GUI_SOURCES ${found})
-endforeach()
-list(FILTER GUI_SOURCES EXCLUDE REGEX "/shell/main\\.cpp$")
+# The folders, from the top down; each may use the ones below it, never one above:
+#   shell/       the program: application, main frame, its actions and status bar
+#   panes/       the tree and list panes and Properties
+#   collection/  opening, closing and cataloguing disks, and their small dialogs
+#   options/     the View Options sheet
+#   common/      the document and the helpers every window uses (message boxes, icons,
+#                settings access, name texts, the dialog runner, the wait cursor)
+set(GUI_SOURCES
+  shell/AboutBox.cpp
+  shell/CMainFrame.cpp
+  shell/CTavlor2App.cpp
+  shell/FrameActions.cpp
+  shell/FrameStatusBar.cpp
+  shell/HelpTopics.cpp
+  shell/LockKeys.cpp
+  shell/WindowPlacement.cpp
+  panes/CProperties.cpp
+  panes/EntryListModel.cpp
+  panes/FolderTreeModel.cpp
+  panes/ListPane.cpp
+  panes/PaneMenus.cpp
+  panes/TreePane.cpp
+  collection/CCatalogNewDisk.cpp
+  collection/CCatalogNewDiskProgress.cpp
+  collection/CDescription.cpp
+  collection/CInstertDisk.cpp
+  collection/CMessageDialog.cpp
+  collection/CVolumeLabel.cpp
+  collection/CatalogCommands.cpp
+  options/CViewOptions.cpp
+  options/CViewOptionsColumns.cpp
+  options/CViewOptionsExplorer.cpp
+  options/CViewOptionsPage.cpp
+  common/AppSettings.cpp
+  common/CTavlor2Doc.cpp
+  common/DialogRunner.cpp
+  common/Icons.cpp
+  common/MessageBoxes.cpp
+  common/TextCodec.cpp
+)
+list(TRANSFORM GUI_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 
 # Everything but main() is a library, so the widget tests and the benchmark link the
 # very classes the program runs.
@@ -16,6 +51,7 @@ add_library(tavgui STATIC ${GUI_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/resources/t
 set_target_properties(tavgui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(tavgui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/shell
                                          ${CMAKE_CURRENT_SOURCE_DIR}/panes ${CMAKE_CURRENT_SOURCE_DIR}/collection
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/options ${CMAKE_CURRENT_SOURCE_DIR}/common
                                          ${PROJECT_SOURCE_DIR})
 target_link_libraries(tavgui PUBLIC Qt6::Widgets tavlorcore Tavscan60 tavplatform)
 if(EXISTS ${PROJECT_SOURCE_DIR}/shared/settings/CMakeLists.txt)

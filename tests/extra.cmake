@@ -1,7 +1,7 @@
 # The loader's fuzz corpus and kept crashing inputs, replayed once under AddressSanitizer
 # and UndefinedBehaviorSanitizer. The model sources are compiled into the replay program
 # with the sanitizers (gcc can do that; libFuzzer itself is built by scripts/fuzz.sh).
-file(GLOB FUZZ_MODEL_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/model/[a-z]*.cpp)
+set(FUZZ_MODEL_SOURCES ${TAVLOR_MODEL_SOURCES})
 if(FUZZ_MODEL_SOURCES)
   add_executable(fuzz_replay ${PROJECT_SOURCE_DIR}/fuzz/load_fuzzer.cpp ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp
                              ${FUZZ_MODEL_SOURCES})

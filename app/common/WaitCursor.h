@@ -1,6 +1,6 @@
 // WaitCursor.h - the wait cursor for the lifetime of a scope.
-#ifndef APP_COLLECTION_WAITCURSOR_H
-#define APP_COLLECTION_WAITCURSOR_H
+#ifndef APP_COMMON_WAITCURSOR_H
+#define APP_COMMON_WAITCURSOR_H
 
 #include <QApplication>
 
@@ -12,4 +12,4 @@ public:
   WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
-#endif // APP_COLLECTION_WAITCURSOR_H
+#endif // APP_COMMON_WAITCURSOR_H

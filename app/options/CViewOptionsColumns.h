@@ -1,7 +1,7 @@
 // CViewOptionsColumns.h - the "View" page: size unit, system icons, commas, the disk
 // columns, auto-load and auto-backup.
-#ifndef APP_SHELL_CVIEWOPTIONSCOLUMNS_H
-#define APP_SHELL_CVIEWOPTIONSCOLUMNS_H
+#ifndef APP_OPTIONS_CVIEWOPTIONSCOLUMNS_H
+#define APP_OPTIONS_CVIEWOPTIONSCOLUMNS_H
 
 #include "CViewOptionsPage.h"
 
@@ -51,4 +51,4 @@ private:
       *autoBackup_;
 };
 
-#endif // APP_SHELL_CVIEWOPTIONSCOLUMNS_H
+#endif // APP_OPTIONS_CVIEWOPTIONSCOLUMNS_H

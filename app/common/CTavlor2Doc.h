@@ -1,7 +1,7 @@
 // CTavlor2Doc.h - the one document of a run: the catalog model, the disk descriptions,
 // the display switches, the busy counter and the files extracted for opening.
-#ifndef APP_SHELL_CTAVLOR2DOC_H
-#define APP_SHELL_CTAVLOR2DOC_H
+#ifndef APP_COMMON_CTAVLOR2DOC_H
+#define APP_COMMON_CTAVLOR2DOC_H
 
 #include <QObject>
 
@@ -90,4 +90,4 @@ private:
   QString title_ = "Untitled";
 };
 
-#endif // APP_SHELL_CTAVLOR2DOC_H
+#endif // APP_COMMON_CTAVLOR2DOC_H

@@ -1,8 +1,8 @@
 // CViewOptions.h - the "View Options" sheet with the pages "View" and "File Manager
 // Plug-In". The tree pane owns one sheet for its whole life, so the pages keep their
 // values between showings.
-#ifndef APP_SHELL_CVIEWOPTIONS_H
-#define APP_SHELL_CVIEWOPTIONS_H
+#ifndef APP_OPTIONS_CVIEWOPTIONS_H
+#define APP_OPTIONS_CVIEWOPTIONS_H
 
 #include <QDialog>
 
@@ -43,4 +43,4 @@ private:
   QPushButton *apply_;
 };
 
-#endif // APP_SHELL_CVIEWOPTIONS_H
+#endif // APP_OPTIONS_CVIEWOPTIONS_H

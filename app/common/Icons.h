@@ -1,6 +1,6 @@
 // Icons.h - the program's built-in images.
-#ifndef APP_SHELL_ICONS_H
-#define APP_SHELL_ICONS_H
+#ifndef APP_COMMON_ICONS_H
+#define APP_COMMON_ICONS_H
 
 #include <QIcon>
 
@@ -23,4 +23,4 @@ QIcon programIcon();
 // opened); folder for a folder. Null when the theme has none.
 QIcon systemIconForName(const QString &name, bool folder);
 
-#endif // APP_SHELL_ICONS_H
+#endif // APP_COMMON_ICONS_H

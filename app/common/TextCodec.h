@@ -1,6 +1,6 @@
 // TextCodec.h - names are bytes in the model; only the display converts them.
-#ifndef APP_SHELL_TEXTCODEC_H
-#define APP_SHELL_TEXTCODEC_H
+#ifndef APP_COMMON_TEXTCODEC_H
+#define APP_COMMON_TEXTCODEC_H
 
 #include <QString>
 
@@ -14,4 +14,4 @@ QString displayText(std::string_view bytes);
 // The bytes to store for a text the user typed (a label, a description): UTF-8.
 std::string storedText(const QString &text);
 
-#endif // APP_SHELL_TEXTCODEC_H
+#endif // APP_COMMON_TEXTCODEC_H

@@ -1,8 +1,8 @@
 // CViewOptionsPage.h - a page of the "View Options" sheet: it holds its values between
 // showings, loads them into its controls when the sheet opens, takes them back and
 // applies them on OK, and tells the sheet when the user changed something.
-#ifndef APP_SHELL_CVIEWOPTIONSPAGE_H
-#define APP_SHELL_CVIEWOPTIONSPAGE_H
+#ifndef APP_OPTIONS_CVIEWOPTIONSPAGE_H
+#define APP_OPTIONS_CVIEWOPTIONSPAGE_H
 
 #include <QWidget>
 
@@ -29,4 +29,4 @@ private:
   bool modified_ = false;
 };
 
-#endif // APP_SHELL_CVIEWOPTIONSPAGE_H
+#endif // APP_OPTIONS_CVIEWOPTIONSPAGE_H

@@ -3,8 +3,8 @@
 // Every box the program shows goes through showBox, so that tests can answer boxes
 // without a person and record what was asked. The scanning library's and the
 // platform layer's boxes are routed here too (installLibraryBoxes).
-#ifndef APP_SHELL_MESSAGEBOXES_H
-#define APP_SHELL_MESSAGEBOXES_H
+#ifndef APP_COMMON_MESSAGEBOXES_H
+#define APP_COMMON_MESSAGEBOXES_H
 
 #include <QString>
 
@@ -37,4 +37,4 @@ bool showBox(QWidget *parent, const QString &caption, const QString &text, BoxKi
 // Shows the boxes of the scanning library and of the platform layer through showBox.
 void installLibraryBoxes();
 
-#endif // APP_SHELL_MESSAGEBOXES_H
+#endif // APP_COMMON_MESSAGEBOXES_H

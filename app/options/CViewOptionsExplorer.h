@@ -1,7 +1,7 @@
 // CViewOptionsExplorer.h - the "File Manager Plug-In" page: the three settings the
 // plug-in reads each time it runs.
-#ifndef APP_SHELL_CVIEWOPTIONSEXPLORER_H
-#define APP_SHELL_CVIEWOPTIONSEXPLORER_H
+#ifndef APP_OPTIONS_CVIEWOPTIONSEXPLORER_H
+#define APP_OPTIONS_CVIEWOPTIONSEXPLORER_H
 
 #include "CViewOptionsPage.h"
 
@@ -32,4 +32,4 @@ private:
   QRadioButton *launch_1_, *launch_0_, *launch_2_;
 };
 
-#endif // APP_SHELL_CVIEWOPTIONSEXPLORER_H
+#endif // APP_OPTIONS_CVIEWOPTIONSEXPLORER_H

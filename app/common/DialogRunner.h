@@ -1,7 +1,7 @@
 // DialogRunner.h - runs the program's modal dialogs through one replaceable function,
 // so that tests can fill in and answer a dialog without a person.
-#ifndef APP_SHELL_DIALOGRUNNER_H
-#define APP_SHELL_DIALOGRUNNER_H
+#ifndef APP_COMMON_DIALOGRUNNER_H
+#define APP_COMMON_DIALOGRUNNER_H
 
 #include <functional>
 
@@ -16,4 +16,4 @@ void setDialogRunner(DialogRunner runner);
 // Runs dialog modally and returns its result.
 int runDialog(QDialog &dialog);
 
-#endif // APP_SHELL_DIALOGRUNNER_H
+#endif // APP_COMMON_DIALOGRUNNER_H

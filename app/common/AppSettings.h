@@ -4,8 +4,8 @@
 // plug-in or by hand is seen at the next command). Failures are silent: a value that
 // cannot be read yields nothing and the caller applies its default; a failed write is
 // lost.
-#ifndef APP_SHELL_APPSETTINGS_H
-#define APP_SHELL_APPSETTINGS_H
+#ifndef APP_COMMON_APPSETTINGS_H
+#define APP_COMMON_APPSETTINGS_H
 
 #include <cstdint>
 #include <optional>
@@ -30,4 +30,4 @@ std::string catalogsFolder();
 
 } // namespace tavlor
 
-#endif // APP_SHELL_APPSETTINGS_H
+#endif // APP_COMMON_APPSETTINGS_H
