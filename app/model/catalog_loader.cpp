@@ -1,6 +1,7 @@
 #include "model/catalog_loader.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "model/model_storage.h"
@@ -49,35 +51,112 @@ std::time_t mktimeOf(int day, int month, int year, int hour, int minute, int sec
   return mktime(&t);
 }
 
-// The whole file, read with no zero-filling of the buffer first. A file that grows
-// while it is read is read to its end.
-struct FileText {
-  std::unique_ptr<char[]> bytes;
-  std::size_t size = 0;
+// Why a catalog file could not be opened for reading, or none.
+enum class OpenFailure { None, Unreadable, NotAFile, Sparse, TooLarge, NotACatalog };
+
+// The bytes of a catalog file, read into pages of their own. The file is read, not
+// mapped: a mapped file that someone shortens while it is parsed would kill the
+// program. The pages behind the parse are given back as it goes (releaseBefore), so
+// the file and the model it becomes are not held whole at the same time.
+class CatalogFile {
+public:
+  ~CatalogFile() {
+    if (pages_) ::munmap(pages_, capacity_);
+  }
+  OpenFailure open(const std::string &path, std::uint64_t limit);
+  std::string_view text() const { return {static_cast<const char *>(pages_), size_}; }
+  std::uint64_t fileSize() const { return fileSize_; }
+  // Gives back the whole pages before offset; the text there must not be read again.
+  void releaseBefore(std::size_t offset) {
+    const std::size_t page = 1u << 21;
+    const std::size_t end = offset / page * page;
+    if (end <= released_) return;
+    ::madvise(static_cast<char *>(pages_) + released_, end - released_, MADV_DONTNEED);
+    released_ = end;
+  }
+
+private:
+  bool readAll(int fd);
+  void *pages_ = nullptr;
+  std::size_t capacity_ = 0;
+  std::size_t size_ = 0;
+  std::size_t released_ = 0;
+  std::uint64_t fileSize_ = 0;
 };
 
-bool readWholeFile(const std::string &path, FileText &out) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  std::size_t capacity = ok ? static_cast<std::size_t>(st.st_size) + 1 : 0;
-  if (ok) out.bytes.reset(new char[capacity]);
-  while (ok) {
-    if (out.size == capacity) {
-      std::unique_ptr<char[]> bigger(new char[capacity * 2]);
-      std::memcpy(bigger.get(), out.bytes.get(), out.size);
-      out.bytes = std::move(bigger);
-      capacity *= 2;
-    }
-    const ssize_t n = ::read(fd, out.bytes.get() + out.size, capacity - out.size);
+// True when the file's first word is a version id this reader knows, read from its
+// head alone: a file that is not a catalog is turned away before it is read whole.
+bool startsWithVersion(int fd) {
+  char head[4096];
+  std::size_t have = 0;
+  for (;;) {
+    const ssize_t n = ::pread(fd, head + have, sizeof head - have, static_cast<off_t>(have));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
     if (n <= 0) break;
-    out.size += static_cast<std::size_t>(n);
+    have += static_cast<std::size_t>(n);
+    if (have == sizeof head) break;
+  }
+  std::size_t at = 0;
+  while (at < have && isBlank(static_cast<unsigned char>(head[at])))
+    ++at;
+  std::size_t end = at;
+  while (end < have && !isBlank(static_cast<unsigned char>(head[end])))
+    ++end;
+  const std::string_view first(head + at, end - at);
+  return first == kVersion10 || first == kVersion11;
+}
+
+OpenFailure CatalogFile::open(const std::string &path, std::uint64_t limit) {
+  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer for ever.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return OpenFailure::Unreadable;
+  OpenFailure failure = OpenFailure::None;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    failure = OpenFailure::Unreadable;
+  } else if (!S_ISREG(st.st_mode)) {
+    failure = OpenFailure::NotAFile;
+  } else if (!startsWithVersion(fd)) {
+    failure = OpenFailure::NotACatalog;
+  } else {
+    fileSize_ = static_cast<std::uint64_t>(st.st_size);
+    // A catalog is text written from start to end and never has a hole; a file that
+    // has one (made with truncate or a seek) is mostly nothing and not a catalog.
+    const off_t hole = ::lseek(fd, 0, SEEK_HOLE);
+    if (hole >= 0 && hole < st.st_size) {
+      failure = OpenFailure::Sparse;
+    } else if (fileSize_ > limit) {
+      failure = OpenFailure::TooLarge;
+    } else if (!readAll(fd)) {
+      failure = OpenFailure::Unreadable;
+    }
   }
   ::close(fd);
-  return ok;
+  return failure;
+}
+
+bool CatalogFile::readAll(int fd) {
+  // One byte more than the size: a file that grows meanwhile is read as far as that.
+  capacity_ = static_cast<std::size_t>(fileSize_) + 1;
+  void *pages = ::mmap(nullptr, capacity_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pages == MAP_FAILED) return false;
+  pages_ = pages;
+  char *const bytes = static_cast<char *>(pages_);
+  while (size_ < capacity_ - 1) {
+    const ssize_t n = ::pread(fd, bytes + size_, capacity_ - 1 - size_, static_cast<off_t>(size_));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break; // the file shrank: what is there is the catalog
+    size_ += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string bytesText(std::uint64_t bytes) {
+  std::string digits = std::to_string(bytes);
+  for (std::size_t at = digits.size(); at > 3; at -= 3)
+    digits.insert(at - 3, ",");
+  return digits;
 }
 
 } // namespace
@@ -175,6 +254,13 @@ void CatalogLoader::damaged(const char *what) {
   return (c == '-' || c == '+') && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]);
 }
 
+// Passes over the rest of a word, up to a blank or a ">": a folder's closing mark
+// glued to the word before it still closes the folder.
+[[gnu::always_inline]] inline void skipWordRest(const char *&p, const char *end) {
+  while (p < end && !isBlank(static_cast<unsigned char>(*p)) && *p != '>')
+    ++p;
+}
+
 // The digits at p as an unsigned value, saturating at limit; p ends after the word.
 [[gnu::always_inline]] inline std::uint64_t scanDigits(const char *&p, const char *end, std::uint64_t limit) {
   std::uint64_t value = 0;
@@ -186,9 +272,7 @@ void CatalogLoader::damaged(const char *what) {
     const unsigned digit = static_cast<unsigned>(*p - '0');
     value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
   }
-  // Like a conversion of the whole word: what follows the digits belongs to it.
-  while (p < end && !isBlank(static_cast<unsigned char>(*p)))
-    ++p;
+  skipWordRest(p, end);
   return value;
 }
 
@@ -218,6 +302,20 @@ constexpr std::uint64_t kInt64Max = static_cast<std::uint64_t>(std::numeric_limi
   const std::uint64_t value = magnitude(negative, kInt64Max, kInt64Max + 1);
   if (!negative) return static_cast<std::int64_t>(value);
   return value > kInt64Max ? std::numeric_limits<std::int64_t>::min() : -static_cast<std::int64_t>(value);
+}
+
+// A folder's size words are words: a number at the start of one gives its value,
+// any other word reads as 0 and is passed over, so that the fields after it keep their
+// places. A word that starts with ">" or "<" is the structure of the catalog (the
+// folder line lost its numbers) and stays to be read as such.
+std::int64_t CatalogLoader::sizeWord() {
+  if (numberAhead()) return signedNumber();
+  damaged("number expected");
+  if (atEnd() || text_[pos_] == '>' || text_[pos_] == '<') return 0;
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  skipWordRest(p, end);
+  pos_ = static_cast<std::size_t>(p - text_.data());
+  return 0;
 }
 
 [[gnu::always_inline]] inline std::int64_t CatalogLoader::unsignedNumber() {
@@ -326,14 +424,17 @@ ItemId CatalogLoader::beginFolder(ItemId parent, NodeKind kind, std::optional<in
   readNameInto(name);
   const ItemId root = model_.root();
   const bool isDiskFolder = parent == root;
-  model_.closeChildFolder(parent, name);
+  // A reloaded disk replaces the loaded one whose label equals it ignoring case. A
+  // folder repeated within the catalog is replaced when its folder is sorted, so that
+  // the search among many siblings is not made once per folder.
+  if (isDiskFolder) model_.closeChildFolder(parent, name);
   if (isZipFolderName(name)) {
     kind = NodeKind::ZipFolder;
     selectedIcon = kOpenZipFolderIcon;
   }
   const int selected = selectedIcon ? *selectedIcon : iconOf(kind);
-  const std::int64_t size = signedNumber();
-  const std::int64_t freeSpace = signedNumber();
+  const std::int64_t size = sizeWord();
+  const std::int64_t freeSpace = sizeWord();
   bool unused;
   const std::time_t date = readDate(false, unused);
 
@@ -366,6 +467,10 @@ ItemId CatalogLoader::readFolderEntry(ItemId parent, NodeKind kind, std::optiona
       for (; !open.empty(); open.pop_back())
         model_.sortChildren(open.back());
       break;
+    }
+    if (release_ && pos_ >= nextRelease_) {
+      release_(pos_);
+      nextRelease_ = pos_ + (4u << 20);
     }
     const char c = text_[pos_++];
     if (c == '>') {
@@ -428,9 +533,33 @@ LoadResult loadCatalogText(CatalogModel &model, std::string_view text, const std
 }
 
 LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter) {
-  FileText text;
-  if (!readWholeFile(path, text)) text.size = 0; // read as an empty file: rejected with the box
-  return loadCatalogText(model, std::string_view(text.bytes.get(), text.size), path, reporter);
+  return loadCatalog(model, path, reporter, kMaxCatalogBytes);
+}
+
+LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter, std::uint64_t maxBytes) {
+  CatalogFile file;
+  switch (file.open(path, maxBytes)) {
+  case OpenFailure::None:
+  case OpenFailure::Unreadable:  // read as an empty file: rejected with the box
+  case OpenFailure::NotACatalog: // the same box, without reading the file
+    break;
+  case OpenFailure::NotAFile:
+    reporter.warning("Tavlor", "Cannot read " + path + "\nIt is not a regular file (a pipe, a device or a folder)," +
+                                   "\nso it is skipped.");
+    return {LoadStatus::Rejected, kNoItem};
+  case OpenFailure::Sparse:
+    reporter.warning("Tavlor", "Cannot read " + path + "\nThe file has holes (" + bytesText(file.fileSize()) +
+                                   " bytes, mostly never written), which no catalog has,\nso it is skipped.");
+    return {LoadStatus::Rejected, kNoItem};
+  case OpenFailure::TooLarge:
+    reporter.warning("Tavlor", "Cannot read " + path + "\nThe file is too large to be a catalog (" +
+                                   bytesText(file.fileSize()) + " bytes; at most " + bytesText(maxBytes) +
+                                   " are loaded),\nso it is skipped.");
+    return {LoadStatus::Rejected, kNoItem};
+  }
+  CatalogLoader loader(model, file.text(), path, reporter);
+  loader.releaseBehind([&file](std::size_t offset) { file.releaseBefore(offset); });
+  return loader.run();
 }
 
 } // namespace tavlor

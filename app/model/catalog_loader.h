@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,12 +27,21 @@ struct LoadResult {
   ItemId disk = kNoItem; // the loaded disk's item when Loaded
 };
 
+// The largest catalog file loadCatalog reads. A real catalog of ten million entries
+// is about half a gigabyte; anything far beyond is not a catalog (a disk image with a
+// catalog's name) and would exhaust the memory before failing.
+inline constexpr std::uint64_t kMaxCatalogBytes = 4ull << 30;
+
 // Loads the catalog file at path into model. A disk whose label equals the new one
-// ignoring case is replaced. The whole file is read into memory and parsed in one
-// pass; input that ends early ends the load, keeping what was read, and no input
-// (words of any length, NUL bytes, huge numbers, deep nesting) can make it read
-// outside the text, recurse or hang. Boxes go to reporter.
+// ignoring case is replaced. The file is mapped and parsed in one pass; input that
+// ends early ends the load, keeping what was read, and no input (words of any length,
+// NUL bytes, huge numbers, deep nesting) can make it read outside the text, recurse
+// or hang. Only regular files are read: a FIFO, a device or a folder with a catalog's
+// name is skipped with a box (caption "Tavlor"), without waiting, and so is a file
+// over maxBytes. A file whose first word is not a version id is rejected from its
+// first bytes, with the "Please re-catalog this disk" box. Boxes go to reporter.
 LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter);
+LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter, std::uint64_t maxBytes);
 
 // The same for a catalog already in memory; path is only used in messages.
 LoadResult loadCatalogText(CatalogModel &model, std::string_view text, const std::string &path, LoadReporter &reporter);
@@ -66,12 +76,15 @@ public:
 
   // The current read position (bytes from the start).
   std::size_t position() const { return pos_; }
+  // Called now and then with a position before which the text is never read again.
+  void releaseBehind(std::function<void(std::size_t)> release) { release_ = std::move(release); }
 
 private:
   struct LocalTimes;
   std::string_view word();
   void readNameInto(std::string &name);
   std::int64_t signedNumber();
+  std::int64_t sizeWord();
   std::int64_t unsignedNumber();
   std::uint64_t magnitude(bool &negative, std::uint64_t limit, std::uint64_t negativeLimit);
   int intNumber();
@@ -92,6 +105,8 @@ private:
   CatalogModel::NameArena *diskNames_ = nullptr;
   FileData *diskEntry_ = nullptr; // the loading disk's entry, joined to the root at the end
   std::shared_ptr<LocalTimes> localTimes_;
+  std::function<void(std::size_t)> release_;
+  std::size_t nextRelease_ = 0;
 };
 
 } // namespace tavlor

@@ -1,6 +1,7 @@
 #include "model/catalog_model.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "model/model_storage.h"
 
@@ -17,6 +18,19 @@ ItemId makeId(std::uint32_t slot, std::uint32_t generation) {
 const std::string kEmpty;
 
 } // namespace
+
+// Orders item ids by their labels ignoring case, as the tree keeps children.
+struct CatalogModel::LabelOrder {
+  const std::vector<Item> &items;
+  const std::string &of(ItemId id) const { return items[id & kSlotMask].label; }
+  bool operator()(ItemId a, ItemId b) const { return compareIgnoringCase(of(a), of(b)) < 0; }
+  bool operator()(ItemId a, std::string_view b) const { return compareIgnoringCase(of(a), b) < 0; }
+  bool operator()(std::string_view a, ItemId b) const { return compareIgnoringCase(a, of(b)) < 0; }
+};
+
+const std::string &CatalogModel::labelOf(ItemId id) const {
+  return items_[id & kSlotMask].label;
+}
 
 FileData::FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size,
                    std::int64_t freeSpace, std::time_t date, NodeKind kind)
@@ -106,10 +120,14 @@ std::span<const ItemId> CatalogModel::childrenOf(ItemId id) const {
 }
 
 std::size_t CatalogModel::rowOf(ItemId id) const {
-  const Item *parent = item(parentOf(id));
+  const Item *it = item(id);
+  const Item *parent = it ? item(it->parent) : nullptr;
   if (!parent) return 0;
-  auto at = std::find(parent->children.begin(), parent->children.end(), id);
-  return static_cast<std::size_t>(at - parent->children.begin());
+  const std::vector<ItemId> &children = parent->children;
+  std::span<const ItemId> near = children;
+  if (parent->attached) near = sameLabelIgnoringCase(*parent, it->label);
+  const auto at = std::find(near.begin(), near.end(), id);
+  return at == near.end() ? children.size() : static_cast<std::size_t>(&*at - children.data());
 }
 
 const std::string &CatalogModel::label(ItemId id) const {
@@ -127,14 +145,37 @@ int CatalogModel::selectedIcon(ItemId id) const {
   return it ? it->selectedIcon : 0;
 }
 
+std::span<const ItemId> CatalogModel::sameLabelIgnoringCase(const Item &parent, std::string_view wanted) const {
+  // Children are sorted by label ignoring case once their folder is read, so twins
+  // stand side by side and a search is a binary one.
+  const auto [first, last] =
+      std::equal_range(parent.children.begin(), parent.children.end(), wanted, LabelOrder{items_});
+  return std::span<const ItemId>(first, last);
+}
+
 ItemId CatalogModel::findChild(ItemId parent, std::string_view wanted, bool ignoreCase) const {
   const Item *it = item(parent);
   if (!it) return kNoItem;
-  for (ItemId child : it->children) {
-    const std::string &l = items_[child & kSlotMask].label;
-    if (ignoreCase ? equalIgnoringCase(l, wanted) : l == wanted) return child;
+  if (!it->attached) {
+    // A folder still being read is not sorted yet.
+    for (ItemId child : it->children) {
+      const std::string &l = labelOf(child);
+      if (ignoreCase ? equalIgnoringCase(l, wanted) : l == wanted) return child;
+    }
+    return kNoItem;
+  }
+  const std::span<const ItemId> twins = sameLabelIgnoringCase(*it, wanted);
+  if (twins.empty()) return kNoItem;
+  if (ignoreCase) return twins.front();
+  for (ItemId child : twins) {
+    if (items_[child & kSlotMask].label == wanted) return child;
   }
   return kNoItem;
+}
+
+ItemId CatalogModel::findChildExactFirst(ItemId parent, std::string_view wanted) const {
+  const ItemId exact = findChild(parent, wanted, false);
+  return exact != kNoItem ? exact : findChild(parent, wanted, true);
 }
 
 bool CatalogModel::isInSubtree(ItemId id, ItemId top) const {
@@ -166,12 +207,13 @@ const std::string &CatalogModel::itemPath(ItemId id) const {
 
 namespace {
 
-// Splits a catalog path at "/" or "\", dropping empty components.
+// Splits a catalog path at "/", dropping empty components. "\\" is an ordinary byte
+// of a Linux name, so it never separates.
 std::vector<std::string_view> splitPath(std::string_view path) {
   std::vector<std::string_view> parts;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= path.size(); ++i) {
-    if (i == path.size() || path[i] == '/' || path[i] == '\\') {
+    if (i == path.size() || path[i] == '/') {
       if (i > start) parts.push_back(path.substr(start, i - start));
       start = i + 1;
     }
@@ -184,8 +226,7 @@ std::vector<std::string_view> splitPath(std::string_view path) {
 ItemId CatalogModel::findItemByPath(std::string_view path) {
   ItemId at = root();
   for (std::string_view part : splitPath(path)) {
-    ItemId next = findChild(at, part, false);
-    if (next == kNoItem) next = findChild(at, part, true);
+    const ItemId next = findChildExactFirst(at, part);
     if (next == kNoItem) return kNoItem;
     at = next;
   }
@@ -197,14 +238,9 @@ FileData *CatalogModel::findEntryByPath(std::string_view path) {
   if (parts.empty()) return nullptr;
   ItemId at = root();
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-    ItemId next = findChild(at, parts[i], false);
-    if (next == kNoItem) next = findChild(at, parts[i], true);
+    const ItemId next = findChildExactFirst(at, parts[i]);
     if (next == kNoItem) return nullptr;
     at = next;
-  }
-  const Item *it = item(at);
-  for (FileData *e : it->entries) {
-    if (e->name() == parts.back()) return e;
   }
   return lookupEntry(at, parts.back());
 }
@@ -212,9 +248,52 @@ FileData *CatalogModel::findEntryByPath(std::string_view path) {
 void CatalogModel::sortChildren(ItemId id) {
   Item *it = item(id);
   if (!it) return;
-  std::stable_sort(it->children.begin(), it->children.end(), [this](ItemId a, ItemId b) {
-    return compareIgnoringCase(items_[a & kSlotMask].label, items_[b & kSlotMask].label) < 0;
+  std::vector<ItemId> &children = it->children;
+  std::stable_sort(children.begin(), children.end(), LabelOrder{items_});
+  // Folders whose names differ in case only are different folders (Linux keeps Photos
+  // beside photos); only a byte-for-byte repeat replaces its earlier namesake, as a
+  // reload would. Twins stand together after the sort, in catalog order.
+  std::vector<ItemId> replaced;
+  for (std::size_t i = 0; i + 1 < children.size();) {
+    std::size_t end = i + 1;
+    while (end < children.size() && equalIgnoringCase(labelOf(children[i]), labelOf(children[end])))
+      ++end;
+    if (end - i == 2) {
+      if (labelOf(children[i]) == labelOf(children[i + 1])) replaced.push_back(children[i]);
+    } else if (end - i > 2) {
+      std::vector<ItemId> run(children.begin() + static_cast<std::ptrdiff_t>(i),
+                              children.begin() + static_cast<std::ptrdiff_t>(end));
+      std::stable_sort(run.begin(), run.end(), [this](ItemId a, ItemId b) { return labelOf(a) < labelOf(b); });
+      for (std::size_t k = 0; k + 1 < run.size(); ++k) {
+        if (labelOf(run[k]) == labelOf(run[k + 1])) replaced.push_back(run[k]);
+      }
+    }
+    i = end;
+  }
+  if (!replaced.empty()) dropReplacedChildren(id, replaced);
+}
+
+void CatalogModel::dropReplacedChildren(ItemId id, const std::vector<ItemId> &replaced) {
+  // The entries of replaced folders: of the container entries sharing a name, the
+  // earlier ones, as many as there are replaced folders of that name.
+  std::unordered_map<std::string_view, std::size_t> doomed;
+  for (ItemId child : replaced)
+    ++doomed[labelOf(child)];
+  Item *it = item(id);
+  std::vector<FileData *> &entries = it->entries;
+  auto kept = std::remove_if(entries.begin(), entries.end(), [&](FileData *e) {
+    if (!e->isContainer()) return false;
+    auto found = doomed.find(e->name());
+    if (found == doomed.end() || found->second == 0) return false;
+    --found->second;
+    destroyEntry(e);
+    return true;
   });
+  entries.erase(kept, entries.end());
+  for (ItemId child : replaced)
+    deleteSubtree(child);
+  it = item(id);
+  std::erase_if(it->children, [this](ItemId child) { return !isValid(child); });
 }
 
 void CatalogModel::deleteSubtree(ItemId top) {
@@ -239,8 +318,10 @@ void CatalogModel::deleteSubtree(ItemId top) {
 }
 
 void CatalogModel::closeChildFolder(ItemId parent, std::string_view wanted) {
-  const ItemId child = findChild(parent, wanted, true);
+  const ItemId child = findChildExactFirst(parent, wanted);
   if (child == kNoItem) return;
+  // The child's own label: of two twins, the entry of the one closed goes with it.
+  const std::string label = labelOf(child);
   const bool announce = item(parent)->attached;
   const std::size_t row = rowOf(child);
   if (announce) notify([&](ModelObserver &o) { o.subtreeAboutToBeRemoved(parent, child, row); });
@@ -248,7 +329,7 @@ void CatalogModel::closeChildFolder(ItemId parent, std::string_view wanted) {
   p->children.erase(p->children.begin() + static_cast<std::ptrdiff_t>(row));
   deleteSubtree(child);
   if (announce) notify([&](ModelObserver &o) { o.subtreeRemoved(parent, child); });
-  removeEntry(parent, wanted);
+  removeEntry(parent, label);
 }
 
 void CatalogModel::clear() {
@@ -268,9 +349,7 @@ void CatalogModel::clear() {
 void CatalogModel::attachDisk(ItemId disk, FileData *entry) {
   Item *r = item(root());
   const std::string &l = item(disk)->label;
-  auto at = std::upper_bound(r->children.begin(), r->children.end(), l, [this](const std::string &x, ItemId y) {
-    return compareIgnoringCase(x, items_[y & kSlotMask].label) < 0;
-  });
+  auto at = std::upper_bound(r->children.begin(), r->children.end(), std::string_view(l), LabelOrder{items_});
   const std::size_t row = static_cast<std::size_t>(at - r->children.begin());
   notify([&](ModelObserver &o) { o.diskAboutToBeAdded(root_, row); });
   r->children.insert(r->children.begin() + static_cast<std::ptrdiff_t>(row), disk);
@@ -322,13 +401,22 @@ FileData *CatalogModel::addEntry(ItemId parent, std::string_view name, std::int6
   return entry;
 }
 
+std::size_t CatalogModel::entryIndex(const Item &it, std::string_view name) {
+  const std::vector<FileData *> &entries = it.entries;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i]->name() == name) return i;
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (equalIgnoringCase(entries[i]->name(), name)) return i;
+  }
+  return entries.size();
+}
+
 FileData *CatalogModel::lookupEntry(ItemId parent, std::string_view name) const {
   const Item *it = item(parent);
   if (!it) return nullptr;
-  for (FileData *e : it->entries) {
-    if (equalIgnoringCase(e->name(), name)) return e;
-  }
-  return nullptr;
+  const std::size_t at = entryIndex(*it, name);
+  return at < it->entries.size() ? it->entries[at] : nullptr;
 }
 
 std::span<FileData *const> CatalogModel::entriesOf(ItemId id) const {
@@ -367,18 +455,16 @@ void CatalogModel::destroyEntriesIn(Item &it) {
 bool CatalogModel::removeEntry(ItemId parent, std::string_view name) {
   Item *it = item(parent);
   if (!it) return false;
-  for (std::size_t i = 0; i < it->entries.size(); ++i) {
-    FileData *e = it->entries[i];
-    if (!equalIgnoringCase(e->name(), name)) continue;
-    const bool announce = it->attached;
-    if (announce) notify([&](ModelObserver &o) { o.entryAboutToBeRemoved(*e, i); });
-    it = item(parent);
-    it->entries.erase(it->entries.begin() + static_cast<std::ptrdiff_t>(i));
-    destroyEntry(e);
-    if (announce) notify([&](ModelObserver &o) { o.entryRemoved(parent); });
-    return true;
-  }
-  return false;
+  const std::size_t i = entryIndex(*it, name);
+  if (i == it->entries.size()) return false;
+  FileData *e = it->entries[i];
+  const bool announce = it->attached;
+  if (announce) notify([&](ModelObserver &o) { o.entryAboutToBeRemoved(*e, i); });
+  it = item(parent);
+  it->entries.erase(it->entries.begin() + static_cast<std::ptrdiff_t>(i));
+  destroyEntry(e);
+  if (announce) notify([&](ModelObserver &o) { o.entryRemoved(parent); });
+  return true;
 }
 
 void CatalogModel::removeEntriesOf(ItemId id) {

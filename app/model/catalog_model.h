@@ -63,17 +63,22 @@ public:
   int icon(ItemId item) const;
   int selectedIcon(ItemId item) const;
   // The first child of parent whose label equals label (exactly, or ignoring case).
+  // A binary search: children are kept sorted.
   ItemId findChild(ItemId parent, std::string_view label, bool ignoreCase) const;
+  // The child labelled exactly label, else the first equal to it ignoring case: of two
+  // folders whose names differ in case only, each is found by its own name.
+  ItemId findChildExactFirst(ItemId parent, std::string_view label) const;
   // True when item is top or lies below it.
   bool isInSubtree(ItemId item, ItemId top) const;
   // The labels of the item and its ancestors below the root, joined with "/" from the
   // top down (DATA/docs); empty for the root. Cached per item.
   const std::string &itemPath(ItemId item) const;
-  // The item of a catalog path such as DATA/docs/old ("/" or "\" between components;
-  // empty is the root). Each component is matched exactly first, then ignoring case.
+  // The item of a catalog path such as DATA/docs/old ("/" between components; "\" is
+  // part of a name; empty is the root). Each component is matched exactly first, then
+  // ignoring case.
   ItemId findItemByPath(std::string_view path);
-  // Removes the child of parent whose label equals label ignoring case, with every
-  // item below it, every entry lying in those items and the child's own entry in
+  // Removes the child of parent labelled label (exactly, else ignoring case), with
+  // every item below it, every entry lying in those items and the child's own entry in
   // parent. Nothing happens when there is no such child.
   void closeChildFolder(ItemId parent, std::string_view label);
   // Removes every disk with everything it holds; the root stays.
@@ -84,7 +89,9 @@ public:
   // it. The name is copied.
   FileData *addEntry(ItemId parent, std::string_view name, std::int64_t size, std::int64_t freeSpace, std::time_t date,
                      NodeKind kind);
-  // The first entry in parent whose name equals name ignoring case, or null.
+  // The first entry in parent named exactly name, else the first whose name equals it
+  // ignoring case, or null. Going from a folder item to its entry this way finds each
+  // of two case twins' own entry.
   FileData *lookupEntry(ItemId parent, std::string_view name) const;
   // All entries in item, in store order; valid until the next change of the model.
   std::span<FileData *const> entriesOf(ItemId item) const;
@@ -92,8 +99,7 @@ public:
   std::vector<FileData *> filesOf(ItemId item) const;
   // The entries in item that are files or Zip Folders, in store order.
   std::vector<FileData *> filesAndZipFoldersOf(ItemId item) const;
-  // Destroys the first entry in parent whose name equals name ignoring case; returns
-  // whether there was one.
+  // Destroys the entry lookupEntry (parent, name) finds; returns whether there was one.
   bool removeEntry(ItemId parent, std::string_view name);
   // Destroys every entry lying directly in item.
   void removeEntriesOf(ItemId item);
@@ -137,7 +143,9 @@ public:
   // Adds to the four totals what lies below item: every file's size and count; for
   // each child folder item whose entry is a container, its folders and files, with a
   // Zip Folder contributing its own stored size (not its members') and one Zip Folder,
-  // a folder its contents' size and one folder. Any depth; no recursion.
+  // a folder its contents' size and one folder. Any depth; no recursion. Sizes below
+  // zero count as 0 and the size saturates at the largest int64, so a damaged catalog
+  // never shows a negative total.
   void accumulate(ItemId item, std::int64_t &size, std::int64_t &files, std::int64_t &folders,
                   std::int64_t &zipFolders);
 
@@ -153,6 +161,7 @@ public:
 private:
   friend class CatalogLoader;
   struct Item;
+  struct LabelOrder;
   class EntryPool;
   class NameArena;
 
@@ -165,7 +174,17 @@ private:
   void destroyEntry(FileData *entry);
   void destroyEntriesIn(Item &it);
   void deleteSubtree(ItemId top);
+  const std::string &labelOf(ItemId id) const; // of a live item, unchecked
+  // The children of an attached item whose labels equal wanted ignoring case.
+  std::span<const ItemId> sameLabelIgnoringCase(const Item &parent, std::string_view wanted) const;
+  // lookupEntry's choice among the item's entries; entries.size() when none.
+  static std::size_t entryIndex(const Item &it, std::string_view name);
+  // Sorts the children of a folder that was read and drops the earlier of two
+  // children whose labels are equal byte for byte.
   void sortChildren(ItemId item);
+  void dropReplacedChildren(ItemId item, const std::vector<ItemId> &replaced);
+  // For each child of item, in tree order, the entry lookupEntry finds for its label.
+  void childEntries(ItemId item, std::vector<const FileData *> &out) const;
   void attachDisk(ItemId disk, FileData *entry);
   template <typename F> void notify(F &&call);
 

@@ -1,8 +1,10 @@
 // The derived values of entries: size, date and path texts, icons, totals.
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 #include "model/catalog_model.h"
 #include "model/model_storage.h"
@@ -99,6 +101,59 @@ int CatalogModel::iconIndex(const FileData &entry) const {
   return iconOf(entry.kind_);
 }
 
+namespace {
+
+// Sizes add up without overflow: a damaged catalog may hold sizes near the limit, and
+// a size is never negative.
+std::int64_t addSize(std::int64_t total, std::int64_t size) {
+  if (size <= 0) return total;
+  return total > std::numeric_limits<std::int64_t>::max() - size ? std::numeric_limits<std::int64_t>::max()
+                                                                 : total + size;
+}
+
+} // namespace
+
+void CatalogModel::childEntries(ItemId id, std::vector<const FileData *> &out) const {
+  out.clear();
+  const Item *it = item(id);
+  if (!it) return;
+  const std::vector<ItemId> &children = it->children;
+  const std::vector<FileData *> &entries = it->entries;
+  // Few children or few entries: lookupEntry itself. Otherwise the same choice (exact
+  // name first, the first in catalog order) through sorted copies, so that a folder of
+  // many subfolders costs n log n, not n squared.
+  if (children.size() * entries.size() <= 4096) {
+    for (ItemId child : children) {
+      const std::size_t at = entryIndex(*it, labelOf(child));
+      out.push_back(at < entries.size() ? entries[at] : nullptr);
+    }
+    return;
+  }
+  std::vector<const FileData *> byName(entries.begin(), entries.end());
+  std::stable_sort(byName.begin(), byName.end(),
+                   [](const FileData *a, const FileData *b) { return a->name() < b->name(); });
+  std::vector<const FileData *> byFolded;
+  for (ItemId child : children) {
+    const std::string_view label = labelOf(child);
+    auto exact = std::lower_bound(byName.begin(), byName.end(), label,
+                                  [](const FileData *e, std::string_view l) { return e->name() < l; });
+    if (exact != byName.end() && (*exact)->name() == label) {
+      out.push_back(*exact);
+      continue;
+    }
+    if (byFolded.empty()) {
+      byFolded.assign(entries.begin(), entries.end());
+      std::stable_sort(byFolded.begin(), byFolded.end(), [](const FileData *a, const FileData *b) {
+        return compareIgnoringCase(a->name(), b->name()) < 0;
+      });
+    }
+    auto folded = std::lower_bound(byFolded.begin(), byFolded.end(), label, [](const FileData *e, std::string_view l) {
+      return compareIgnoringCase(e->name(), l) < 0;
+    });
+    out.push_back(folded != byFolded.end() && equalIgnoringCase((*folded)->name(), label) ? *folded : nullptr);
+  }
+}
+
 void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &files, std::int64_t &folders,
                               std::int64_t &zipFolders) {
   struct Totals {
@@ -107,17 +162,19 @@ void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &file
   struct Frame {
     ItemId item;
     const FileData *entry; // the container entry of item (null for the top)
+    std::vector<const FileData *> childEntries;
     std::size_t nextChild = 0;
     Totals totals;
   };
   auto open = [this](ItemId id, const FileData *entry) {
-    Frame f{id, entry, 0, {}};
+    Frame f{id, entry, {}, 0, {}};
     for (const FileData *e : entriesOf(id)) {
       if (!e->isContainer()) {
-        f.totals.size += e->size();
+        f.totals.size = addSize(f.totals.size, e->size());
         ++f.totals.files;
       }
     }
+    childEntries(id, f.childEntries);
     return f;
   };
   if (!isValid(top)) return;
@@ -126,20 +183,19 @@ void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &file
   stack.push_back(open(top, nullptr));
   for (;;) {
     Frame &f = stack.back();
-    std::span<const ItemId> children = childrenOf(f.item);
-    if (f.nextChild < children.size()) {
-      const ItemId child = children[f.nextChild++];
-      const FileData *e = lookupEntry(f.item, label(child));
+    if (f.nextChild < f.childEntries.size()) {
+      const ItemId child = childrenOf(f.item)[f.nextChild];
+      const FileData *e = f.childEntries[f.nextChild++];
       if (e && e->isContainer()) {
         Frame next = open(child, e);
         stack.push_back(std::move(next));
       }
       continue;
     }
-    Frame done = stack.back();
+    Frame done = std::move(stack.back());
     stack.pop_back();
     if (stack.empty()) {
-      size += done.totals.size;
+      size = addSize(size, done.totals.size);
       files += done.totals.files;
       folders += done.totals.folders;
       zipFolders += done.totals.zips;
@@ -147,10 +203,10 @@ void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &file
     }
     Totals &up = stack.back().totals;
     if (done.entry->isZipFolder()) {
-      up.size += done.entry->size();
+      up.size = addSize(up.size, done.entry->size());
       up.zips += done.totals.zips + 1;
     } else {
-      up.size += done.totals.size;
+      up.size = addSize(up.size, done.totals.size);
       up.folders += 1;
       up.zips += done.totals.zips;
     }

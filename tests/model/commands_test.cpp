@@ -1,12 +1,14 @@
 // tavlor ls and tavlor properties, and the round trip through tavlor catalog: what the
 // scanner writes loads back into exactly the tree it describes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "model/catalog_loader.h"
 #include "model_test_helpers.h"
 #include "test_support.h"
+#include "zip_builder.h"
 
 using namespace tavlor;
 using testing_support::runProgram;
@@ -125,4 +127,49 @@ TEST_F(Commands, ScannedCatalogLoadsBackIntoTheTreeItDescribes) {
   EXPECT_EQ(model.entryCount(), 1 + onDisk + 3);
   unsetenv("TZ");
   tzset();
+}
+
+TEST_F(Commands, FoldersDifferingInCaseOnlyAreAllListedAndCounted) {
+  TempDir src;
+  src.createFile("Photos/a.txt", "1");
+  src.createFile("photos/b.txt", "22");
+  src.createFile("x/c.txt", "333");
+  src.createDir("X");
+  src.createFile("x\\y/d.txt", "4444");
+  testing_support::ZipBuilder().add("In/m.txt", "55555").add("in/n.txt", "666666").writeTo(src / "arch.zip");
+  const std::string catalog = catalogs_ / "CASE.zar";
+  const auto scanned = run({"catalog", "--label", "CASE", "--out", catalog, src.path()});
+  ASSERT_EQ(scanned.status, 0) << scanned.err;
+
+  const auto disk = run({"ls", "--no-commas", catalog, "CASE"});
+  ASSERT_EQ(disk.status, 0) << disk.err;
+  std::vector<std::string> names;
+  for (std::size_t at = disk.out.find('\n') + 1; at < disk.out.size(); at = disk.out.find('\n', at) + 1)
+    names.push_back(disk.out.substr(at, disk.out.find('\t', at) - at));
+  std::sort(names.begin(), names.end()); // twins stand in the order the folder was read
+  EXPECT_EQ(names, (std::vector<std::string>{"Photos", "X", "arch.zip", "photos", "x", "x\\y"})) << disk.out;
+  EXPECT_NE(disk.out.find("\nPhotos\t1\t"), std::string::npos) << disk.out;
+  EXPECT_NE(disk.out.find("\nphotos\t2\t"), std::string::npos) << disk.out;
+  EXPECT_EQ(run({"ls", catalog, "CASE/x\\y"}).out.substr(0, 20), "Name\tSize\tDate\nd.txt");
+  const auto zip = run({"ls", catalog, "CASE/arch.zip"});
+  EXPECT_EQ(zip.out.substr(0, 20), "Name\tSize\tDate\nIn\t5\t") << zip.out;
+  EXPECT_NE(zip.out.find("\nin\t6\t"), std::string::npos) << zip.out;
+
+  // Loaded twice, the disk is there once (the summary counts it as a folder): a reload
+  // still replaces it.
+  for (const auto &[args, contains] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"properties", catalog, "CASE"}, "Contains: 6 Files, 7 Folders, 1 Zip Folders\n"},
+           {{"properties", catalog, catalog}, "Contains: 6 Files, 8 Folders, 1 Zip Folders\n"}}) {
+    const auto properties = run(args);
+    EXPECT_EQ(properties.status, 0) << properties.err;
+    EXPECT_NE(properties.out.find(contains), std::string::npos) << properties.out;
+  }
+}
+
+TEST_F(Commands, AFifoInTheCatalogsFolderIsSkipped) {
+  ASSERT_EQ(::mkfifo((catalogs_ / "evil.zar").c_str(), 0600), 0);
+  const auto listed = run({"ls", "--catalogs", catalogs_.path()});
+  EXPECT_EQ(listed.status, 1);
+  EXPECT_NE(listed.err.find("evil.zar\nIt is not a regular file"), std::string::npos) << listed.err;
+  EXPECT_NE(listed.out.find("\nOTHER\t"), std::string::npos) << listed.out;
 }

@@ -225,7 +225,7 @@ TEST(Loader, DuplicateFolderInOneCatalogKeepsTheLastOne) {
   CatalogModel model;
   RecordingReporter reporter;
   load(model,
-       diskCatalog("D", " + \"Sub\" 0 0 1 1 2000 0 0 0\n < \n \"a\" 1 1 1 2000 0 0 0\n > \n"
+       diskCatalog("D", " + \"SUB\" 0 0 1 1 2000 0 0 0\n < \n \"a\" 1 1 1 2000 0 0 0\n > \n"
                         " + \"SUB\" 0 0 1 1 2000 0 0 0\n < \n \"b\" 2 1 1 2000 0 0 0\n > \n"),
        reporter);
   const ItemId disk = model.childrenOf(model.root())[0];
