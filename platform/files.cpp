@@ -325,23 +325,26 @@ int ReplacementFile::commit() {
     }
     if (err) return fail(err);
   }
-  // Write errors of network filesystems may only show when the file is closed.
-  const int closed = ::close(fd_);
-  fd_ = -1;
-  if (closed != 0) return fail(errno);
+  // Write errors of network filesystems may only show when the file is closed; a
+  // duplicate is closed, so that the file itself stays open (see below).
+  const int probe = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  if (probe < 0 || ::close(probe) != 0) return fail(errno);
   if (::renameat(dirFd_, tempName_.c_str(), dirFd_, name_.c_str()) != 0) return fail(errno);
   tempName_.clear();
   // Someone able to write in the folder may have put something else under the
   // temporary name just before the rename; a link so moved into place is taken away.
-  if (::fstatat(dirFd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-  if (st.st_dev != own.st_dev || st.st_ino != own.st_ino) {
-    if (S_ISLNK(st.st_mode)) {
-      ::unlinkat(dirFd_, name_.c_str(), 0);
-      return ELOOP;
-    }
-    return EBUSY;
+  // The file is still open here, so its inode number cannot have been given to that
+  // link meanwhile.
+  int err = 0;
+  if (::fstatat(dirFd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    err = errno;
+  } else if (st.st_dev != own.st_dev || st.st_ino != own.st_ino) {
+    err = S_ISLNK(st.st_mode) ? ELOOP : EBUSY;
+    if (S_ISLNK(st.st_mode)) ::unlinkat(dirFd_, name_.c_str(), 0);
   }
-  return 0;
+  closeQuietly(fd_);
+  fd_ = -1;
+  return err;
 }
 
 void ReplacementFile::discard() {

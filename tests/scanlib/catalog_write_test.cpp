@@ -155,7 +155,7 @@ TEST_F(CatalogWrite, ALinkSwappedInNeverRedirectsTheWrite) {
     EXPECT_TRUE(result == kTavscanCatalogOk || result == kTavscanCatalogCannotWrite) << result;
     struct stat st {};
     if (::lstat(target.c_str(), &st) == 0) {
-      EXPECT_FALSE(S_ISLNK(st.st_mode)) << "run " << run;
+      EXPECT_FALSE(S_ISLNK(st.st_mode)) << "run " << run << " result " << result;
     }
   }
   ::kill(swapper, SIGKILL);
