@@ -184,8 +184,10 @@ int runCatalog(const std::vector<std::string> &args) {
 
   tavscanSetMessageBoxHandler(&showBox, nullptr);
   const bool terminal = ::isatty(STDERR_FILENO);
+  errno = 0;
   const int result = catalogVolume(root.c_str(), label.c_str(), out.c_str(), date.day, date.month, date.year, date.hour,
                                    date.minute, date.second, terminal ? &showProgress : nullptr, nullptr);
+  const int cause = errno;
   clearProgress();
   tavscanSetMessageBoxHandler(nullptr, nullptr);
   switch (result) {
@@ -197,7 +199,7 @@ int runCatalog(const std::vector<std::string> &args) {
   case kTavscanCatalogCancelled:
     return failure("cancelled; the previous catalog is left as it was");
   default:
-    return failure("cannot write the catalog " + out);
+    return failure("cannot write the catalog " + out + (cause ? std::string(": ") + std::strerror(cause) : ""));
   }
 }
 

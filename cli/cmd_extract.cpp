@@ -1,5 +1,9 @@
 // tavlor extract: members of a ZIP archive into a folder.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,8 +28,12 @@ const char kUsage[] = "Usage: tavlor extract [--member NAME | --folder PREFIX] [
                       "\n"
                       "An existing file with the member's own date is replaced whatever the options; a\n"
                       "read-only file is never replaced. Without --member the number of files written is\n"
-                      "printed. Message boxes go to standard error.\n"
-                      "Exit status: 0 when something was written, 1 when nothing was, 2 for bad arguments.\n";
+                      "printed, and each member that was not written (encrypted, damaged, its file\n"
+                      "could not be written) is named on standard error; files kept by the overwrite\n"
+                      "rule and folder entries are not. An archive whose members overlap is refused.\n"
+                      "Message boxes go to standard error.\n"
+                      "Exit status: 0 when every selected member was written (or kept), 1 when a member\n"
+                      "was not written or nothing was, 2 for bad arguments.\n";
 
 struct Options {
   std::optional<std::string> member;
@@ -56,12 +64,39 @@ std::optional<int> parse(const std::vector<std::string> &args, Options &options)
   return std::nullopt;
 }
 
+struct NotWritten {
+  std::string zip;
+  int count = 0;
+};
+
+// Names on standard error what the library did not write.
+void reportNotWritten(const char *member, const char *reason, void *context) {
+  auto *state = static_cast<NotWritten *>(context);
+  if (*member)
+    std::fprintf(stderr, "tavlor extract: not written: %s: %s\n", member, reason);
+  else
+    std::fprintf(stderr, "tavlor extract: %s: %s\n", state->zip.c_str(), reason);
+  ++state->count;
+}
+
 int runExtract(const std::vector<std::string> &args) {
   Options options;
   if (const auto done = parse(args, options)) return *done;
   const std::string &zip = options.operands[0];
   const std::string &dest = options.operands[1];
   const bool useFolderNames = !options.flat;
+
+  // A FIFO or a device is no archive; say so rather than wait on it.
+  struct stat st;
+  if (::stat(zip.c_str(), &st) != 0) {
+    std::fprintf(stderr, "tavlor extract: %s: %s\n", zip.c_str(), std::strerror(errno));
+    return 1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    std::fprintf(stderr, "tavlor extract: %s: %s\n", zip.c_str(),
+                 S_ISDIR(st.st_mode) ? "is a folder, not a ZIP archive" : "not a regular file, not a ZIP archive");
+    return 1;
+  }
 
   if (options.member) {
     std::vector<char> written(kTavscanPathBufferSize, '\0');
@@ -71,10 +106,12 @@ int runExtract(const std::vector<std::string> &args) {
     std::printf("%s\n", written.data());
     return 0;
   }
-  const int count = extractAllFromZip(zip.c_str(), options.folder ? options.folder->c_str() : nullptr, dest.c_str(),
-                                      useFolderNames, options.overwriteNewer, options.overwriteOlder, nullptr);
+  NotWritten notWritten{zip};
+  const int count =
+      extractAllFromZip(zip.c_str(), options.folder ? options.folder->c_str() : nullptr, dest.c_str(), useFolderNames,
+                        options.overwriteNewer, options.overwriteOlder, nullptr, &reportNotWritten, &notWritten);
   std::printf("%d\n", count);
-  return count > 0 ? 0 : 1;
+  return count > 0 && notWritten.count == 0 ? 0 : 1;
 }
 
 const bool registered =

@@ -40,7 +40,7 @@ bool volumeSizes(const std::string &path, int64_t &total, int64_t &free) {
   free = 0;
   if (path.empty()) return false;
   Measured sizes;
-  const std::optional<Volume> volume = volumeContaining(path);
+  const std::optional<Volume> volume = volumeHolding(path);
   if (volume && volume->type == DriveType::Remote) {
     const std::optional<Measured> bounded = callWithTimeLimit<Measured>([path] { return measure(path); }, kRemoteLimit);
     if (bounded) sizes = *bounded;

@@ -1,10 +1,13 @@
 #include "files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <csignal>
 #include <cstdio>
 
 namespace platform {
@@ -77,14 +80,34 @@ SplitPath splitPath(const std::string &path) {
   return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-std::string temporaryName() {
+uint64_t nameHash(const std::string &name) {
+  uint64_t hash = 14695981039346656037ull; // FNV-1a
+  for (const unsigned char c : name) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+// The temporary names do not grow with the final one, so a name near the length
+// limit can still be written.
+std::string temporaryName(const std::string &name) {
   static std::atomic<unsigned> counter{0};
-  struct timespec now;
-  clock_gettime(CLOCK_REALTIME, &now);
   char text[64];
-  std::snprintf(text, sizeof text, ".tavlor-%ld-%lx-%u", static_cast<long>(::getpid()),
-                static_cast<unsigned long>(now.tv_nsec), counter.fetch_add(1));
-  return text;
+  std::snprintf(text, sizeof text, "%ld-%u.tmp", static_cast<long>(::getpid()), counter.fetch_add(1));
+  return ReplacementFile::temporaryPrefix(name) + text;
+}
+
+// The process id in a temporary name made by temporaryName, 0 when there is none.
+pid_t ownerOf(const std::string &entry, const std::string &prefix) {
+  if (entry.size() <= prefix.size() + 4 || entry.compare(0, prefix.size(), prefix) != 0 ||
+      entry.compare(entry.size() - 4, 4, ".tmp") != 0)
+    return 0;
+  long pid = 0;
+  size_t at = prefix.size();
+  for (; at < entry.size() && entry[at] >= '0' && entry[at] <= '9' && pid < 1000000000L; ++at)
+    pid = pid * 10 + (entry[at] - '0');
+  return at < entry.size() && entry[at] == '-' ? static_cast<pid_t>(pid) : 0;
 }
 
 } // namespace
@@ -213,24 +236,57 @@ ReplacementFile::~ReplacementFile() {
   discard();
 }
 
+std::string ReplacementFile::temporaryPrefix(const std::string &name) {
+  char text[32];
+  std::snprintf(text, sizeof text, ".tvl-%016llx-", static_cast<unsigned long long>(nameHash(name)));
+  return text;
+}
+
 int ReplacementFile::create(int dirFd, const std::string &name, mode_t mode) {
+  Options options;
+  options.mode = mode;
+  return create(dirFd, name, options);
+}
+
+int ReplacementFile::create(int dirFd, const std::string &name, const Options &options) {
   discard();
   if (!isPlainComponent(name)) return EINVAL;
-  // The temporary name does not grow with the final one, so a name near the length
-  // limit can still be written.
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate = temporaryName();
-    const int fd = ::openat(dirFd, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-    if (fd >= 0) {
-      dirFd_ = dirFd;
-      fd_ = fd;
-      name_ = name;
-      tempName_ = candidate;
-      return 0;
+  bool keep = false;
+  mode_t kept = 0;
+  if (options.keepMode) {
+    struct stat st;
+    if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+      keep = true;
+      kept = st.st_mode & 07777;
     }
-    if (errno != EEXIST) return errno;
   }
-  return EEXIST;
+  int fd = -1;
+  bool unnamed = false;
+  if (options.allowUnnamed) {
+    // Filesystems without unnamed files (vfat, network filesystems) refuse in several
+    // ways; any refusal falls back to a named file.
+    fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, options.mode);
+    unnamed = fd >= 0;
+  }
+  std::string tempName;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    tempName = temporaryName(name);
+    fd = ::openat(dirFd, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, options.mode);
+    if (fd < 0 && errno != EEXIST) return errno;
+  }
+  if (fd < 0) return EEXIST;
+  dirFd_ = dirFd;
+  fd_ = fd;
+  unnamed_ = unnamed;
+  options_ = options;
+  name_ = name;
+  tempName_ = unnamed ? std::string() : tempName;
+  if (keep && ::fchmod(fd_, kept) != 0) {
+    const int err = errno;
+    discard();
+    return err;
+  }
+  return 0;
 }
 
 int ReplacementFile::write(const char *data, size_t size) {
@@ -240,20 +296,55 @@ int ReplacementFile::write(const char *data, size_t size) {
 
 int ReplacementFile::commit() {
   if (fd_ < 0) return EBADF;
-  int err = 0;
-  // Write errors of network filesystems may only show when the file is closed.
-  if (::close(fd_) != 0) err = errno;
-  fd_ = -1;
-  struct stat st;
-  if (!err && ::fstatat(dirFd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && isReadOnly(st))
-    err = EACCES;
-  if (!err && ::renameat(dirFd_, tempName_.c_str(), dirFd_, name_.c_str()) != 0) err = errno;
-  if (err) {
+  auto fail = [this](int err) {
     discard();
     return err;
+  };
+  if (options_.durable && ::fsync(fd_) != 0) return fail(errno);
+  struct stat own;
+  if (::fstat(fd_, &own) != 0) return fail(errno);
+  struct stat st;
+  if (!options_.replaceReadOnly && ::fstatat(dirFd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISREG(st.st_mode) && isReadOnly(st))
+    return fail(EACCES);
+
+  if (unnamed_) {
+    // Linking by descriptor needs a capability; the /proc name of the descriptor
+    // does not, and still names this very file, never a path that could be swapped.
+    const std::string viaProc = "/proc/self/fd/" + std::to_string(fd_);
+    int err = EEXIST;
+    for (int attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
+      const std::string candidate = temporaryName(name_);
+      if (::linkat(fd_, "", dirFd_, candidate.c_str(), AT_EMPTY_PATH) == 0 ||
+          ::linkat(AT_FDCWD, viaProc.c_str(), dirFd_, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        tempName_ = candidate;
+        err = 0;
+      } else {
+        err = errno;
+      }
+    }
+    if (err) return fail(err);
   }
+  // Write errors of network filesystems may only show when the file is closed; a
+  // duplicate is closed, so that the file itself stays open (see below).
+  const int probe = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  if (probe < 0 || ::close(probe) != 0) return fail(errno);
+  if (::renameat(dirFd_, tempName_.c_str(), dirFd_, name_.c_str()) != 0) return fail(errno);
   tempName_.clear();
-  return 0;
+  // Someone able to write in the folder may have put something else under the
+  // temporary name just before the rename; a link so moved into place is taken away.
+  // The file is still open here, so its inode number cannot have been given to that
+  // link meanwhile.
+  int err = 0;
+  if (::fstatat(dirFd_, name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    err = errno;
+  } else if (st.st_dev != own.st_dev || st.st_ino != own.st_ino) {
+    err = S_ISLNK(st.st_mode) ? ELOOP : EBUSY;
+    if (S_ISLNK(st.st_mode)) ::unlinkat(dirFd_, name_.c_str(), 0);
+  }
+  closeQuietly(fd_);
+  fd_ = -1;
+  return err;
 }
 
 void ReplacementFile::discard() {
@@ -264,6 +355,29 @@ void ReplacementFile::discard() {
     ::unlinkat(dirFd_, tempName_.c_str(), 0);
   }
   tempName_.clear();
+  unnamed_ = false;
+}
+
+int ReplacementFile::removeStale(int dirFd, const std::string &name) {
+  const std::string prefix = temporaryPrefix(name);
+  // A descriptor of its own, so that reading does not move the caller's offset.
+  const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listFd < 0) return 0;
+  DIR *dir = ::fdopendir(listFd);
+  if (!dir) {
+    ::close(listFd);
+    return 0;
+  }
+  std::vector<std::string> stale;
+  while (const struct dirent *entry = ::readdir(dir)) {
+    const pid_t owner = ownerOf(entry->d_name, prefix);
+    if (owner > 0 && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH) stale.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  int removed = 0;
+  for (const auto &entry : stale)
+    removed += ::unlinkat(dirFd, entry.c_str(), 0) == 0 ? 1 : 0;
+  return removed;
 }
 
 } // namespace platform

@@ -59,10 +59,18 @@ void createFolderLevels(const std::string &folder);
 // or -1 with errno set. No components gives a duplicate of baseFd.
 int openFolderBelow(int baseFd, const std::vector<std::string> &components, bool create);
 
-// A file written under a temporary name in a folder that takes the place of one name
-// in that folder only when commit() is called after everything was written; otherwise
-// (or when the object goes away uncommitted) the temporary file is removed, so an
-// existing file is never destroyed by a failed write.
+// A file written in a folder that takes the place of one name in that folder only
+// when commit() is called after everything was written; otherwise (or when the object
+// goes away uncommitted) it is removed, so an existing file is never destroyed by a
+// failed write.
+//
+// Where the filesystem allows, the file is created unnamed (O_TMPFILE) and vanishes
+// with the process if it is killed; it gets a name only for the instant between
+// linking it in and renaming it over the final name. Elsewhere it is created
+// exclusively under a temporary name of fixed length (".tvl-HASH-PID-N.tmp", HASH
+// from the final name), which removeStale finds again. Data goes through the
+// descriptor of that create only: nothing is ever reopened by name, and a symbolic
+// link put in place of the temporary name is never written through.
 class ReplacementFile {
 public:
   ReplacementFile() = default;
@@ -70,26 +78,48 @@ public:
   ReplacementFile(const ReplacementFile &) = delete;
   ReplacementFile &operator=(const ReplacementFile &) = delete;
 
-  // Creates the temporary file in the folder dirFd (which must stay open until commit
-  // or discard) for the final name name (one component). mode as for open(2).
+  struct Options {
+    mode_t mode = 0666;      // as for open(2), the umask applies
+    bool keepMode = false;   // a regular file being replaced passes its mode bits on
+    bool durable = false;    // fsync before the file takes the final name
+    bool replaceReadOnly = false; // otherwise a read-only file there is kept (EACCES)
+    bool allowUnnamed = true;     // false: always the named temporary file
+  };
+
+  // Creates the file in the folder dirFd (which must stay open until commit or
+  // discard) for the final name name (one component).
   int create(int dirFd, const std::string &name, mode_t mode = 0666);
+  int create(int dirFd, const std::string &name, const Options &options);
 
   // Writes all of data (retrying short writes).
   int write(const char *data, size_t size);
 
   int fd() const { return fd_; }
+  // True when the file has no name while it is written.
+  bool unnamed() const { return unnamed_; }
 
-  // Closes the file and renames it to the final name, replacing a file or link there;
-  // a read-only file there is not replaced (EACCES). The temporary file is removed on
-  // any failure.
+  // Puts the file in place of the final name, replacing a file or link there (a link
+  // is replaced, never followed). Fails, removing the file, when a write error shows
+  // at fsync or close, when the final name holds a read-only file (unless allowed), or
+  // when what then stands at the final name is not this file (ELOOP for a link put
+  // there meanwhile, which is removed again, EBUSY otherwise).
   int commit();
 
-  // Removes the temporary file. Harmless when nothing was created or it was committed.
+  // Removes the file. Harmless when nothing was created or it was committed.
   void discard();
+
+  // Removes the temporary files left for the final name name in dirFd by processes
+  // that no longer run (killed before they could clean up). Returns how many.
+  static int removeStale(int dirFd, const std::string &name);
+
+  // The prefix of the temporary names for the final name name (".tvl-HASH-").
+  static std::string temporaryPrefix(const std::string &name);
 
 private:
   int dirFd_ = -1;
   int fd_ = -1;
+  bool unnamed_ = false;
+  Options options_;
   std::string name_;
   std::string tempName_;
 };

@@ -55,6 +55,29 @@ std::optional<Volume> volumeContaining(const std::string &path) {
   return best;
 }
 
+std::optional<Volume> volumeHolding(const std::string &path) {
+  if (volumeTablePath()) return volumeContaining(path);
+  const std::string normal = normalizedPath(path);
+  if (normal.empty()) return std::nullopt;
+  const std::vector<MountEntry> entries = parseMountInfo(readMountInfo());
+  const MountEntry *best = nullptr;
+  // A later mount on the same folder covers the earlier one.
+  for (const MountEntry &entry : entries)
+    if (pathIsWithin(normal, entry.mountPoint) && (!best || entry.mountPoint.size() >= best->mountPoint.size()))
+      best = &entry;
+  if (!best) return std::nullopt;
+  Volume volume;
+  volume.mountPoint = best->mountPoint;
+  volume.source = best->source;
+  volume.fsType = best->fsType;
+  if (const std::optional<DeviceNumber> device = statBlockDevice(best->source)) {
+    volume.devMajor = device->major;
+    volume.devMinor = device->minor;
+  }
+  volume.type = classifyDrive(volume.fsType, volume.devMajor, volume.devMinor);
+  return volume;
+}
+
 std::optional<Volume> volumeAt(const std::string &mountPoint) {
   const std::string normal = normalizedPath(mountPoint);
   if (normal.empty()) return std::nullopt;

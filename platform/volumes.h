@@ -54,6 +54,13 @@ std::vector<Volume> offeredVolumes();
 // of path (path need not exist); nullopt when none contains it.
 std::optional<Volume> volumeContaining(const std::string &path);
 
+// The volume that holds path: with a volume table, volumeContaining; otherwise the
+// mount that path lies on, whether it is offered or not (a tmpfs below /dev or /run,
+// the root of a container), found as the last mounted of those with the longest
+// mount point containing path. Its type is that mount's own. nullopt when no mount
+// contains path (a relative or empty path).
+std::optional<Volume> volumeHolding(const std::string &path);
+
 // The offered volume whose mount point is exactly mountPoint (a trailing "/" is
 // ignored).
 std::optional<Volume> volumeAt(const std::string &mountPoint);

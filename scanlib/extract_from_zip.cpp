@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -49,27 +50,21 @@ int openTargetFolder(const std::string &destFolder, const std::vector<std::strin
   return target;
 }
 
-bool extractMember(unzFile archive, const ZipMember &member, const std::string &zipPath, const std::string &memberName,
-                   const std::string &destFolder, bool useFolderNames, bool overwriteNewer, bool overwriteOlder,
-                   char *outPath, size_t outPathSize) {
+bool extractMember(const ZipArchive &archive, const ZipMember &member, const std::string &zipPath,
+                   const std::string &memberName, const std::string &destFolder, bool useFolderNames,
+                   bool overwriteNewer, bool overwriteOlder, char *outPath, size_t outPathSize) {
   const CatalogDate date = memberDate(member, zipPath);
   if (!memberReadable(member)) {
     showCannotUncompress(memberName, zipPath);
     return false;
   }
-  if (unzOpenCurrentFile(archive) != UNZ_OK) {
+  const MemberSpan span = archive.spanOfCurrent(member);
+  if (!span.found) {
     showNotFound(memberName, zipPath);
     return false;
   }
-  // Closes the member on every way out.
-  struct OpenMember {
-    unzFile archive;
-    ~OpenMember() { unzCloseCurrentFile(archive); }
-  } open{archive};
-
-  char first[kCopyChunk];
-  const int firstSize = unzReadCurrentFile(archive, first, sizeof first);
-  if (firstSize <= 0) {
+  MemberReader reader(archive.fd(), span, member.compressedSize);
+  if (!reader.usable()) {
     showCannotUncompress(memberName, zipPath);
     return false;
   }
@@ -87,12 +82,18 @@ bool extractMember(unzFile archive, const ZipMember &member, const std::string &
   if (folder < 0) return false;
   bool written = false;
   if (overwriteAllows(folder, path.file, date, overwriteNewer, overwriteOlder)) {
-    const WriteOutcome outcome = writeMember(archive, member, first, firstSize, folder, path.file, date);
+    int error = 0;
+    const WriteOutcome outcome = writeMember(reader, member, folder, path.file, date, error);
     written = outcome == WriteOutcome::Written;
     if (outcome == WriteOutcome::Damaged) showCannotUncompress(memberName, zipPath);
   }
   ::close(folder);
   return written;
+}
+
+void showCannotOpen(const std::string &zipPath, const std::string &why) {
+  platform::showMessageBox("Could not open Zip file", "Unable to open " + zipPath + (why.empty() ? "" : "\n" + why),
+                           platform::BoxIcon::None);
 }
 
 } // namespace
@@ -106,11 +107,18 @@ bool extractFromZip(const char *zipPath, const char *memberName, const char *des
   if (!zipPath || !memberName || !destFolder || !*destFolder) return false;
 
   tavscan::ZipArchive archive(zipPath);
+  if (archive.openError() == EINVAL) {
+    tavscan::showCannotOpen(zipPath, tavscan::kNotARegularFile);
+    return false;
+  }
   if (!archive) return false;
   unz_global_info64 global;
   if (unzGetGlobalInfo64(archive.handle(), &global) != UNZ_OK) {
-    platform::showMessageBox("Could not open Zip file", std::string("Unable to open ") + zipPath,
-                             platform::BoxIcon::None);
+    tavscan::showCannotOpen(zipPath, "");
+    return false;
+  }
+  if (archive.membersOverlap()) {
+    tavscan::showCannotOpen(zipPath, tavscan::kMembersOverlap);
     return false;
   }
   tavscan::ZipMember member;
@@ -118,6 +126,6 @@ bool extractFromZip(const char *zipPath, const char *memberName, const char *des
     tavscan::showNotFound(memberName, zipPath);
     return false;
   }
-  return tavscan::extractMember(archive.handle(), member, zipPath, memberName, destFolder, useFolderNames,
-                                overwriteNewer, overwriteOlder, outPath, outPathSize);
+  return tavscan::extractMember(archive, member, zipPath, memberName, destFolder, useFolderNames, overwriteNewer,
+                                overwriteOlder, outPath, outPathSize);
 }

@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <vector>
+
 #include "file_times.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -30,7 +32,7 @@ CatalogDate memberDate(const ZipMember &member, const std::string &zipPath) {
 }
 
 bool memberReadable(const ZipMember &member) {
-  return !member.encrypted && !member.sizeBeyondMinizip;
+  return !member.encrypted;
 }
 
 bool overwriteAllows(int dirFd, const std::string &name, const CatalogDate &date, bool overwriteNewer,
@@ -41,33 +43,30 @@ bool overwriteAllows(int dirFd, const std::string &name, const CatalogDate &date
   return comparison > 0 ? overwriteNewer : overwriteOlder;
 }
 
-WriteOutcome writeMember(unzFile archive, const ZipMember &member, const char *first, int firstSize, int dirFd,
-                         const std::string &name, const CatalogDate &date) {
+WriteOutcome writeMember(MemberReader &reader, const ZipMember &member, int dirFd, const std::string &name,
+                         const CatalogDate &date, int &error) {
+  error = 0;
+  if (!reader.usable()) return WriteOutcome::Damaged;
   platform::ReplacementFile out;
-  if (out.create(dirFd, name) != 0) return WriteOutcome::CannotCreate;
+  if ((error = out.create(dirFd, name)) != 0) return WriteOutcome::CannotCreate;
 
   uLong crc = crc32(0L, Z_NULL, 0);
   uint64_t total = 0;
-  char buffer[kCopyChunk];
-  const char *chunk = first;
-  int size = firstSize;
-  while (size > 0) {
+  std::vector<char> buffer(kCopyChunk);
+  long size;
+  while ((size = reader.read(buffer.data(), buffer.size())) > 0) {
     total += static_cast<uint64_t>(size);
     // Never more than the archive declared: a member that inflates beyond its size
     // is damaged (or built to fill the disk).
     if (total > member.uncompressedSize) return WriteOutcome::Damaged;
-    crc = crc32(crc, reinterpret_cast<const Bytef *>(chunk), static_cast<uInt>(size));
-    if (out.write(chunk, static_cast<size_t>(size)) != 0) return WriteOutcome::Damaged;
-    size = unzReadCurrentFile(archive, buffer, sizeof buffer);
-    chunk = buffer;
+    crc = crc32_z(crc, reinterpret_cast<const Bytef *>(buffer.data()), static_cast<size_t>(size));
+    if ((error = out.write(buffer.data(), static_cast<size_t>(size))) != 0) return WriteOutcome::Damaged;
   }
-  // minizip checks the CRC only when it delivered the declared size, so a member that
-  // ends early would pass; both are checked here.
   if (size < 0 || total != member.uncompressedSize || static_cast<uint32_t>(crc) != member.crc)
     return WriteOutcome::Damaged;
 
   setFileDate(out.fd(), date);
-  if (out.commit() != 0) return WriteOutcome::CannotCreate;
+  if ((error = out.commit()) != 0) return WriteOutcome::CannotCreate;
   return WriteOutcome::Written;
 }
 

@@ -5,32 +5,19 @@
 
 #include <string>
 
-#include <minizip/unzip.h>
-
 #include "catalog_date.h"
+#include "zip_data.h"
 #include "zip_member.h"
 
 namespace tavscan {
 
+// Why a whole archive is refused.
+inline constexpr char kNotARegularFile[] = "It is not a regular file.";
+inline constexpr char kMembersOverlap[] =
+    "Its members overlap one another or its directory (one stream would make many files); nothing was extracted.";
+
 // Members are inflated and written in chunks of this many bytes.
-inline constexpr int kCopyChunk = 1024;
-
-// An archive opened for reading, closed when the object goes away.
-class ZipArchive {
-public:
-  explicit ZipArchive(const char *zipPath) : handle_(zipPath ? unzOpen64(zipPath) : nullptr) {}
-  ~ZipArchive() {
-    if (handle_) unzClose(handle_);
-  }
-  ZipArchive(const ZipArchive &) = delete;
-  ZipArchive &operator=(const ZipArchive &) = delete;
-
-  unzFile handle() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-  unzFile handle_;
-};
+inline constexpr size_t kCopyChunk = 1 << 18;
 
 // The member's stored date; a year of 2036 or later, or a date that names no time
 // (month 0, hour 31 ...), is replaced by the default date after the "Warning: file
@@ -38,8 +25,7 @@ private:
 CatalogDate memberDate(const ZipMember &member, const std::string &zipPath);
 
 // Whether the data of member can be delivered at all: an encrypted member cannot be
-// decrypted here (a stored one would come out as its ciphertext), and one whose true
-// size is beyond what minizip reads would come out truncated.
+// decrypted here (a stored one would come out as its ciphertext).
 bool memberReadable(const ZipMember &member);
 
 // The overwrite rule for the file name in the folder dirFd: write when there is no
@@ -51,15 +37,16 @@ bool overwriteAllows(int dirFd, const std::string &name, const CatalogDate &date
 enum class WriteOutcome {
   Written,
   CannotCreate, // the file could not be created or put in place; nothing changed
-  Damaged,      // CRC or size mismatch, a read error, or a failed write; nothing changed
+  Damaged,      // CRC or size mismatch, a read error, or a failed write (error set); nothing changed
 };
 
-// Writes the open current member of archive, whose first chunk (firstSize bytes, at
-// least 1) was read already, to the file name in the folder dirFd, and gives it the
-// member's date. The data goes to a temporary file that replaces name only when the
-// whole member was read, matched its size and CRC, and was written.
-WriteOutcome writeMember(unzFile archive, const ZipMember &member, const char *first, int firstSize, int dirFd,
-                         const std::string &name, const CatalogDate &date);
+// Writes the member's data, read through reader, to the file name in the folder
+// dirFd, and gives it the member's date. The data goes to a new file that replaces
+// name only when the whole member was read, matched its size and CRC, and was
+// written; an empty member makes an empty file. error receives the errno of a
+// CannotCreate or of a failed write.
+WriteOutcome writeMember(MemberReader &reader, const ZipMember &member, int dirFd, const std::string &name,
+                         const CatalogDate &date, int &error);
 
 } // namespace tavscan
 

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include <minizip/ioapi.h>
 #include <minizip/unzip.h>
 
 #include "platform/message_box.h"
+#include "zip_data.h"
 #include "zip_member.h"
 
 namespace tavscan {
@@ -106,30 +106,6 @@ std::vector<std::string> memberComponents(std::string_view name) {
   return components;
 }
 
-// minizip opens the archive by a file descriptor we already checked: the "path"
-// it is given points at that descriptor.
-voidpf openByDescriptor(voidpf, const void *descriptor, int) {
-  const int copy = ::dup(*static_cast<const int *>(descriptor));
-  if (copy < 0) return nullptr;
-  FILE *file = ::fdopen(copy, "rb");
-  if (!file) ::close(copy);
-  return file;
-}
-
-// Opens name in folderFd for reading only if it is a regular file: a FIFO put there
-// since the folder was read would otherwise block the open, a device would be read.
-int openRegularFile(int folderFd, const std::string &name) {
-  const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return -1;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return -1;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
-}
-
 // An archive of no members is its end record alone, at offset 0, where minizip's
 // search for that record never looks; it is an empty archive all the same.
 bool isEmptyArchive(int fd) {
@@ -158,12 +134,9 @@ void warnMemberDate(const std::string &member, const std::string &path) {
 
 bool listArchive(int folderFd, const std::string &name, const std::string &path, uint64_t size, const CatalogDate &date,
                  CatalogOutput &out) {
-  const int fd = openRegularFile(folderFd, name);
+  const int fd = openRegularFileAt(folderFd, name.c_str(), false);
   if (fd < 0) return false;
-  zlib_filefunc64_def io;
-  fill_fopen64_filefunc(&io);
-  io.zopen64_file = openByDescriptor;
-  unzFile archive = unzOpen2_64(&fd, &io);
+  unzFile archive = openArchiveOnDescriptor(fd);
   if (!archive && isEmptyArchive(fd)) out.memberLine(name, size, date);
   ::close(fd);
   if (!archive) return false;

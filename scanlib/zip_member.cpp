@@ -61,9 +61,6 @@ bool readCurrentMember(unzFile archive, ZipMember &member) {
                               extra.size(), nullptr, 0) != UNZ_OK)
     return false;
 
-  const uint64_t minizipUncompressed = info.uncompressed_size;
-  const uint64_t minizipCompressed = info.compressed_size;
-
   member = ZipMember{};
   member.name.assign(name.data(), info.size_filename);
   member.uncompressedSize = info.uncompressed_size;
@@ -78,10 +75,6 @@ bool readCurrentMember(unzFile archive, ZipMember &member) {
   member.second = static_cast<int>(info.tmu_date.tm_sec);
   member.encrypted = (info.flag & 1u) != 0;
   member.symbolicLink = ((info.version >> 8) & 0xFFu) == kMadeOnUnix && ((info.external_fa >> 16) & S_IFMT) == S_IFLNK;
-  // minizip reads a member's data by its own idea of the sizes; when that idea is
-  // the 32-bit placeholder, the stream it delivers is not the member.
-  member.sizeBeyondMinizip =
-      minizipUncompressed != member.uncompressedSize || minizipCompressed != member.compressedSize;
   return true;
 }
 

@@ -2,7 +2,8 @@
 // read through minizip but without its limits: the whole stored name (sized from
 // the member's header, never cut), the true sizes of ZIP64 members (minizip 1.1
 // ignores the ZIP64 extra field and reports 0xFFFFFFFF), the encryption flag, and
-// whether the member was stored as a symbolic link.
+// whether the member was stored as a symbolic link. Where the data lie and reading
+// them is zip_data.h's part.
 #ifndef SCANLIB_ZIP_MEMBER_H
 #define SCANLIB_ZIP_MEMBER_H
 
@@ -22,7 +23,6 @@ struct ZipMember {
   int day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0;
   bool encrypted = false;      // general purpose flag bit 0
   bool symbolicLink = false;   // made on Unix with S_IFLNK in the external attributes
-  bool sizeBeyondMinizip = false; // minizip cannot deliver all of this member's data
 };
 
 // Reads the current member of an open archive. False when minizip cannot read its

@@ -69,11 +69,16 @@ enum TavscanCatalogResult {
 };
 
 // Writes one complete catalog of the folder or volume rootPath to catalogPath, in the
-// calling order header, sizes, scan, close: the catalog is written to a temporary
-// file beside catalogPath and renamed over it only when the scan finished and the
-// file was written without error, so an interrupted or failed scan leaves the
-// previous catalog as it was. label is the name on the root folder line; the date
-// is the time of cataloguing. progress may be null.
+// calling order header, sizes, scan, close: the catalog is written to a new file in
+// catalogPath's folder (unnamed where the filesystem allows, so a killed run leaves
+// nothing; otherwise a temporary file that the next run of the same catalog
+// removes) and put in its place only when the scan finished and the file was written
+// and synced without error, so an interrupted or failed scan leaves the previous
+// catalog as it was. Nothing is opened by name after it was created, and a link at
+// catalogPath is replaced, never followed. A replaced catalog keeps its mode. label
+// is the name on the root folder line; the date is the time of cataloguing. progress
+// may be null. With kTavscanCatalogCannotWrite, errno holds the cause (ENOSPC for a
+// full disk), as GetLastError_Message reports it.
 TAVSCAN_API int catalogVolume(const char *rootPath, const char *label, const char *catalogPath, int day, int month,
                               int year, int hour, int minute, int second, TavscanProgress progress,
                               void *progressContext);
@@ -94,7 +99,11 @@ enum { kTavscanPathBufferSize = 4096 };
 // components, leading separators and drive prefixes of member names are dropped),
 // no symbolic link below destFolder is followed or created, encrypted members and
 // members that fail their size or CRC check are not written, a read-only file is
-// never replaced, and a file is replaced only by a completely written member.
+// never replaced, and a file is replaced only by a completely written member. An
+// empty member is written as an empty file. Only a regular file is opened as an
+// archive, and an archive whose members overlap one another or its directory is
+// refused before anything is written. Members beyond 4 GiB (ZIP64) and archives
+// behind other data (self-extracting ones) are read as unzip reads them.
 TAVSCAN_API bool extractFromZip(const char *zipPath, const char *memberName, const char *destFolder,
                                 bool useFolderNames, bool overwriteNewer, bool overwriteOlder, char *outPath,
                                 size_t outPathSize = kTavscanPathBufferSize);
@@ -105,6 +114,18 @@ TAVSCAN_API bool extractFromZip(const char *zipPath, const char *memberName, con
 TAVSCAN_API int extractAllFromZip(const char *zipPath, const char *folderInZip, const char *destFolder,
                                   bool useFolderNames, bool overwriteNewer, bool overwriteOlder,
                                   void (*progress)());
+
+// Told of each selected member that extractAllFromZip did not write, with a short
+// reason (encrypted, damaged, the file cannot be written ...): member is the stored
+// name, or "" for a reason that concerns the whole archive. Folder entries and files
+// the overwrite rule keeps are not reported.
+typedef void (*TavscanNotWritten)(const char *member, const char *reason, void *context);
+
+// extractAllFromZip that also tells notWritten (which may be null) of every member
+// it did not write. The result is the same number of files written.
+TAVSCAN_API int extractAllFromZip(const char *zipPath, const char *folderInZip, const char *destFolder,
+                                  bool useFolderNames, bool overwriteNewer, bool overwriteOlder,
+                                  void (*progress)(), TavscanNotWritten notWritten, void *notWrittenContext);
 
 // ---- file and disk utilities -------------------------------------------------------
 

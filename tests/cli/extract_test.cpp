@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -66,6 +67,24 @@ TEST_F(ExtractCommand, WholeArchiveOrFolderPrintsTheCount) {
   EXPECT_EQ(result.out, "0\n");
   result = tavlorExtract({"--folder", "top", "--overwrite-newer", zip, dest});
   EXPECT_EQ(result.out, "1\n");
+}
+
+TEST_F(ExtractCommand, MembersNotWrittenAreNamedAndFail) {
+  testing_support::ZipEntrySpec encrypted;
+  encrypted.name = "secret.txt";
+  encrypted.data = "ciphertext";
+  encrypted.flags = 1;
+  ZipBuilder().add("ok.txt", "fine").add(encrypted).add("empty.txt", "").writeTo(zip);
+  auto result = tavlorExtract({zip, dest});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "2\n");
+  EXPECT_EQ(result.err, "tavlor extract: not written: secret.txt: encrypted\n");
+
+  const std::string fifo = dir / "p.zip";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  result = tavlorExtract({fifo, dest});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("p.zip: not a regular file"), std::string::npos) << result.err;
 }
 
 TEST(ExtractCommandArguments, BadArgumentsExitWithTwoAndHelpWithZero) {

@@ -180,3 +180,35 @@ TEST(Folders, LevelsAreCreatedAndReadOnlyFilesMadeWritable) {
   EXPECT_EQ(platform::makeWritable(file), 0);
   EXPECT_EQ(statOf(file).st_mode & 0777, 0644u);
 }
+
+// Where no unnamed file can be made, the named one is written through its own
+// descriptor: a link swapped in under its name is moved into place by the rename,
+// found there and taken away, and the file it points at is never written.
+TEST(ReplacementFile, NamedFileSwappedForALinkIsNeverWrittenThrough) {
+  TempDir dir;
+  const std::string victim = dir.createFile("victim", "private");
+  const std::string shared = dir.createDir("shared");
+  const int dirFd = ::open(shared.c_str(), O_RDONLY | O_DIRECTORY);
+  platform::ReplacementFile::Options named;
+  named.allowUnnamed = false;
+  platform::ReplacementFile file;
+  ASSERT_EQ(file.create(dirFd, "R.zar", named), 0);
+  EXPECT_FALSE(file.unnamed());
+  const std::vector<std::string> temporary = namesIn(shared);
+  ASSERT_EQ(temporary.size(), 1u);
+  EXPECT_EQ(temporary[0].rfind(platform::ReplacementFile::temporaryPrefix("R.zar"), 0), 0u);
+  ASSERT_EQ(::symlink(victim.c_str(), (shared + "/swap").c_str()), 0);
+  ASSERT_EQ(::rename((shared + "/swap").c_str(), (shared + "/" + temporary[0]).c_str()), 0);
+  ASSERT_EQ(file.write("catalog", 7), 0);
+  EXPECT_EQ(file.commit(), ELOOP);
+  EXPECT_EQ(readFile(victim), "private");
+  EXPECT_TRUE(namesIn(shared).empty());
+
+  // An unnamed file (where the filesystem has them) leaves nothing behind uncommitted.
+  platform::ReplacementFile unnamed;
+  ASSERT_EQ(unnamed.create(dirFd, "R.zar"), 0);
+  if (unnamed.unnamed()) {
+    EXPECT_TRUE(namesIn(shared).empty());
+  }
+  ::close(dirFd);
+}

@@ -51,14 +51,14 @@ TEST_F(ExtractAll, WholeArchiveWithAndWithoutFolderNames) {
       .add("back\\slash.txt", "b")
       .writeTo(zip);
 
-  EXPECT_EQ(extract(nullptr, true), 4) << "the folder entry and the empty member are not counted";
-  EXPECT_EQ(filesBelow(dest), (Files{"back/slash.txt", "docs/a.txt", "docs/sub/x/y.txt", "top.txt"}));
+  EXPECT_EQ(extract(nullptr, true), 5) << "the folder entry is not counted; the empty member is a file";
+  EXPECT_EQ(filesBelow(dest), (Files{"back/slash.txt", "docs/a.txt", "docs/sub/x/y.txt", "empty/none.txt", "top.txt"}));
   EXPECT_TRUE(std::filesystem::is_directory(dest + "/empty")) << "folders are made before members are read";
   EXPECT_EQ(readFile(dest + "/docs/sub/x/y.txt"), "y");
 
   const std::string flat = dest + "-flat";
-  EXPECT_EQ(extractAllFromZip(zip.c_str(), nullptr, flat.c_str(), false, false, false, nullptr), 4);
-  EXPECT_EQ(filesBelow(flat), (Files{"a.txt", "slash.txt", "top.txt", "y.txt"}));
+  EXPECT_EQ(extractAllFromZip(zip.c_str(), nullptr, flat.c_str(), false, false, false, nullptr), 5);
+  EXPECT_EQ(filesBelow(flat), (Files{"a.txt", "none.txt", "slash.txt", "top.txt", "y.txt"}));
   EXPECT_TRUE(boxes.boxes().empty());
 }
 

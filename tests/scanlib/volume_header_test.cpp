@@ -1,8 +1,11 @@
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <sstream>
 
 #include "Tavscan60.h"
+#include "platform/volumes.h"
 #include "volume_table_fixture.h"
 
 namespace {
@@ -53,4 +56,25 @@ TEST_F(VolumeTableTest, DiskSizeCountsAllFreeBlocks) {
   GetLargeDiskSize(nullptr, total, free);
   EXPECT_EQ(total, 0);
   EXPECT_EQ(free, 0);
+}
+
+// A tmpfs is never offered as a drive, yet a folder on it is described as the tmpfs
+// it lies on, by the header as by the sizes, not as the disk mounted above it.
+TEST(VolumeHolding, HeaderAndSizesDescribeTheVolumeThatHoldsThePath) {
+  ::unsetenv("TAVLOR_VOLUME_TABLE");
+  struct statfs fs {};
+  if (::statfs("/dev/shm", &fs) != 0 || fs.f_type != 0x01021994) GTEST_SKIP() << "/dev/shm is not a tmpfs";
+  char folder[] = "/dev/shm/tavlor-test-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder), nullptr);
+  const auto volume = platform::volumeHolding(std::string(folder) + "/sub");
+  ASSERT_TRUE(volume.has_value());
+  EXPECT_EQ(volume->fsType, "tmpfs");
+  EXPECT_EQ(volume->type, platform::DriveType::RamDisk);
+  EXPECT_EQ(headerFor(folder), headerWithKeyword("default"));
+  struct statvfs sizes {};
+  ASSERT_EQ(::statvfs(folder, &sizes), 0);
+  int64_t total = 0, free = 0;
+  GetLargeDiskSize(folder, total, free);
+  EXPECT_EQ(total, static_cast<int64_t>(sizes.f_blocks) * static_cast<int64_t>(sizes.f_frsize));
+  ::rmdir(folder);
 }
