@@ -23,7 +23,7 @@ QString pluginText(const std::string &bytes) {
   return utf8.hasError() ? QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())) : text;
 }
 
-CatalogProgress::CatalogProgress(QWidget *parent) : QDialog(parent) {
+CatalogProgress::CatalogProgress(const QString &label, QWidget *parent) : QDialog(parent) {
   setObjectName("catalogProgress");
   setWindowTitle("Tavlor Catalog");
   setWindowIcon(pluginIcon());
@@ -32,7 +32,7 @@ CatalogProgress::CatalogProgress(QWidget *parent) : QDialog(parent) {
   auto *icon = new QLabel(this);
   icon->setPixmap(pluginIcon().pixmap(32, 32));
   layout->addWidget(icon, 0, 0, 3, 1, Qt::AlignTop);
-  layout->addWidget(new QLabel(tr("Cataloging ... please wait"), this), 0, 1);
+  layout->addWidget(new QLabel(tr("Cataloging %1 ... please wait").arg(label), this), 0, 1);
   count_ = new QLabel(this);
   count_->setObjectName("count");
   layout->addWidget(count_, 1, 1);
@@ -70,10 +70,14 @@ QWidget *PluginWindows::owner() const {
 
 bool PluginWindows::progress(uint64_t entries, const std::string &folder) {
   if (!progress_) {
-    progress_ = std::make_unique<CatalogProgress>(dialog_);
+    progress_ = std::make_unique<CatalogProgress>(pluginText(label_), dialog_);
     QApplication::setOverrideCursor(Qt::WaitCursor);
   }
   return progress_->update(entries, pluginText(folder));
+}
+
+void PluginWindows::scanStarting(const std::string &label) {
+  label_ = label;
 }
 
 void PluginWindows::scanFinished() {

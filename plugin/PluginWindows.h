@@ -20,7 +20,7 @@ QIcon pluginIcon();
 class CatalogProgress : public QDialog {
   Q_OBJECT
 public:
-  explicit CatalogProgress(QWidget *parent = nullptr);
+  explicit CatalogProgress(const QString &label, QWidget *parent = nullptr);
   // Shows the counts and lets a click on Cancel through; false once cancelled.
   bool update(uint64_t entries, const QString &folder);
   bool cancelled() const { return cancelled_; }
@@ -42,6 +42,7 @@ public:
   bool progress(uint64_t entries, const std::string &folder) override;
   void box(const std::string &caption, const std::string &text) override;
   bool ask(const std::string &caption, const std::string &text) override;
+  void scanStarting(const std::string &label) override;
   void scanFinished() override;
   void runDialog(const tavplugin::CatalogJob &job, const std::string &prompt,
                  const std::function<void(const tavplugin::CatalogJob &)> &run) override;
@@ -50,6 +51,7 @@ private:
   QWidget *owner() const;
   std::unique_ptr<CatalogProgress> progress_;
   QWidget *dialog_ = nullptr;
+  std::string label_;
 };
 
 // Names are bytes: UTF-8 when valid, else each byte as Windows-1252.

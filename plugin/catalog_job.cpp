@@ -85,6 +85,7 @@ void runCatalogJob(const CatalogJob &job, PluginUi &ui) {
     ui.box(kCaption, "The disk has no volume label\nPlease label first, or use Tavlor main program to create catalog");
     return;
   }
+  ui.scanStarting(label.label);
   tavlor::NewDiskResult scanned =
       tavlor::scanNewDisk(settings::catalogsFolder(), job.drive, label.label, kCaption, ui);
   ui.scanFinished();

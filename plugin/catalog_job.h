@@ -38,6 +38,8 @@ class PluginUi : public tavlor::NewDiskUi {
 public:
   // A question with Yes and No; true for Yes.
   virtual bool ask(const std::string &caption, const std::string &text) = 0;
+  // The scan of the disk labelled label begins: the progress window comes.
+  virtual void scanStarting(const std::string &label) { (void)label; }
   // The scan is over: the progress window goes.
   virtual void scanFinished() {}
   // Shows CatalogEjectDialog for job with prompt; OK calls run with the dialog's

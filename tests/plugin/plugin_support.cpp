@@ -19,7 +19,10 @@ void ensureQtApplication() {
   static int argc = 1;
   static char name[] = "test_plugin";
   static char *argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
+  // Never destroyed: a QApplication torn down among the exit handlers crashes in
+  // Qt's post routines.
+  static QApplication *app = new QApplication(argc, argv);
+  (void)app;
 }
 
 bool RecordingUi::progress(uint64_t, const std::string &) {

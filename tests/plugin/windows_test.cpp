@@ -75,7 +75,7 @@ TEST(PluginWindowsTest, OkRunsTheJobWhileTheDialogIsShownAndCancelDoesNot) {
 
 TEST(PluginWindowsTest, TheProgressWindowCountsAndCancels) {
   ensureQtApplication();
-  CatalogProgress progress;
+  CatalogProgress progress("BACKUP");
   EXPECT_TRUE(progress.isVisible());
   EXPECT_TRUE(progress.update(42, "/media/x/docs"));
   EXPECT_EQ(progress.findChild<QLabel *>("count")->text(), "42 entries scanned");
