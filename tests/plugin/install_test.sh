@@ -48,6 +48,19 @@ if [[ $mode == install ]]; then
   grep -q '^Exec=Tavlor40 %f$' "$prefix/share/applications/tavlor.desktop" || fail "Exec line"
   grep -q '^MimeType=application/x-tavlor-catalog;$' "$prefix/share/applications/tavlor.desktop" || fail "MimeType line"
 
+  # The per-user entries: Thunar's actions keep the system's own, ours is added once.
+  mkdir -p "$work/xdg/Thunar"
+  printf '<actions>\n<action><name>Open Terminal Here</name><unique-id>1</unique-id></action>\n</actions>\n' \
+    >"$work/xdg/Thunar/uca.xml"
+  for run in 1 2; do
+    env -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$work/home" XDG_CONFIG_DIRS="$work/xdg" \
+      "$prefix/share/tavlor/tavlor-user-actions" >/dev/null || fail "tavlor-user-actions"
+  done
+  uca=$work/home/.config/Thunar/uca.xml
+  [[ $(grep -c '<unique-id>tavlor-catalog</unique-id>' "$uca") == 1 ]] || fail "Thunar action not added once"
+  grep -q 'Open Terminal Here' "$uca" || fail "Thunar's own actions lost"
+  [[ -x "$work/home/.local/share/nautilus/scripts/Tavlor Catalog" ]] || fail "GNOME Files script not linked"
+
   # The catalog type, by name and by contents, as the desktop sees the installed files.
   export XDG_DATA_HOME=$work/empty XDG_DATA_DIRS=$prefix/share:/usr/share XDG_CONFIG_HOME=$work/config
   update-mime-database "$prefix/share/mime"
