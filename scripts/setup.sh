@@ -10,8 +10,9 @@ PACKAGES=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth
-  zip unzip e2fsprogs dosfstools util-linux mount
-  shared-mime-info desktop-file-utils xdg-utils time
+  zip unzip e2fsprogs dosfstools util-linux mount coreutils
+  shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl time
+  dpkg-dev file
   dbus-daemon
 )
 

@@ -36,13 +36,13 @@ bool forwardProgress(uint64_t entries, const char *folder, void *context) {
 
 } // namespace
 
-NewDiskResult catalogNewDisk(const std::string &folder, const platform::Volume &drive, const std::string &label,
-                             bool eject, NewDiskUi &ui) {
+NewDiskResult scanNewDisk(const std::string &folder, const platform::Volume &drive, const std::string &label,
+                          const std::string &caption, NewDiskUi &ui) {
   NewDiskResult result;
   std::optional<std::string> path = catalogFilePath(folder, label);
   if (!path) {
     result.status = NewDiskStatus::Refused;
-    ui.box("Tavlor", "The label " + label + " cannot name a catalog file.\nGive the disk a label without \"/\".");
+    ui.box(caption, "The label " + label + " cannot name a catalog file.\nGive the disk a label without \"/\".");
     return result;
   }
   result.catalogPath = *path;
@@ -63,17 +63,24 @@ NewDiskResult catalogNewDisk(const std::string &folder, const platform::Volume &
   }
   if (written != kTavscanCatalogOk) {
     result.status = NewDiskStatus::Failed;
-    ui.box("Tavlor", written == kTavscanCatalogNoSource ? "The disk " + drive.mountPoint + " cannot be read."
+    ui.box(caption, written == kTavscanCatalogNoSource ? "The disk " + drive.mountPoint + " cannot be read."
                                                         : "Unable to write the catalog file " + *path);
     return result;
   }
+  result.status = NewDiskStatus::Cataloged;
+  return result;
+}
+
+NewDiskResult catalogNewDisk(const std::string &folder, const platform::Volume &drive, const std::string &label,
+                             bool eject, NewDiskUi &ui) {
+  NewDiskResult result = scanNewDisk(folder, drive, label, "Tavlor", ui);
+  if (result.status != NewDiskStatus::Cataloged) return result;
   char *message = nullptr;
   flushdisk(drive.mountPoint.c_str(), eject, message);
   if (message) {
     ui.box("Disk flush/eject error", message);
     strdelete(message);
   }
-  result.status = NewDiskStatus::Cataloged;
   return result;
 }
 

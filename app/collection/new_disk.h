@@ -50,6 +50,13 @@ struct NewDiskResult {
 };
 
 // Catalogs drive as label (not empty) into folder + "/" + label + ".zar", replacing
+// that file only when the scan completes; the folder is created (one level) when
+// missing. Refusals and failures are shown in boxes captioned caption. Nothing is
+// flushed: the caller decides what happens to the disk afterwards.
+NewDiskResult scanNewDisk(const std::string &folder, const platform::Volume &drive, const std::string &label,
+                          const std::string &caption, NewDiskUi &ui);
+
+// Catalogs drive as label (not empty) into folder + "/" + label + ".zar", replacing
 // that file only when the scan completes, then flushes the drive and, with eject,
 // ejects it; a flush or eject error is shown in the "Disk flush/eject error" box. The
 // folder is created (one level) when missing.
