@@ -1,6 +1,7 @@
 #include "loaded_catalogs.h"
 
 #include <dirent.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -31,15 +32,19 @@ public:
 } // namespace
 
 std::optional<int> parseModelOptions(const char *command, const char *usage, const std::vector<std::string> &args,
-                                     ModelOptions &options) {
-  const ParsedArguments parsed =
-      parseArguments(args, {{"--catalogs", true}, {"--unit", true}, {"--no-commas", false}});
+                                     ModelOptions &options, const std::vector<OptionSpec> &extra,
+                                     ParsedArguments *parsedOut) {
+  std::vector<OptionSpec> specs{{"--catalogs", true}, {"--unit", true}, {"--no-commas", false}};
+  specs.insert(specs.end(), extra.begin(), extra.end());
+  const ParsedArguments parsed = parseArguments(args, specs);
   if (const auto done = helpOrUsageError(command, parsed, usage)) return done;
+  if (parsedOut) *parsedOut = parsed;
   for (const std::string &a : parsed.operands) {
-    if (endsWith(a, ".zar")) {
+    if (endsWith(a, ".zar") && a.find_first_of("*?") == std::string::npos) {
       options.catalogFiles.push_back(a);
     } else {
       options.path = a;
+      options.operands.push_back(a);
     }
   }
   options.catalogsFolder = parsed.value("--catalogs").value_or("");
@@ -54,6 +59,26 @@ std::optional<int> parseModelOptions(const char *command, const char *usage, con
   if (options.commas) options.commas = settings::readSwitch(settings::kUseSizeComma);
   if (options.catalogsFolder.empty()) options.catalogsFolder = defaultCatalogsFolder();
   return std::nullopt;
+}
+
+bool catalogFilesReadable(const char *command, const ModelOptions &options) {
+  if (options.catalogFiles.empty()) {
+    DIR *dir = ::opendir(options.catalogsFolder.c_str());
+    if (!dir) {
+      std::fprintf(stderr, "tavlor %s: cannot list the catalogs folder %s: %s\n", command,
+                   options.catalogsFolder.c_str(), std::strerror(errno));
+      return false;
+    }
+    ::closedir(dir);
+  }
+  bool ok = true;
+  for (const std::string &file : options.catalogFiles) {
+    if (::access(file.c_str(), R_OK) != 0) {
+      std::fprintf(stderr, "tavlor %s: no catalog %s: %s\n", command, file.c_str(), std::strerror(errno));
+      ok = false;
+    }
+  }
+  return ok;
 }
 
 bool loadCatalogs(const char *command, const ModelOptions &options, tavlor::CatalogModel &model) {
@@ -82,6 +107,23 @@ bool loadCatalogs(const char *command, const ModelOptions &options, tavlor::Cata
     }
   }
   return ok;
+}
+
+std::optional<std::vector<tavlor::ItemId>> resolveRoots(const char *command, tavlor::CatalogModel &model,
+                                                        const std::vector<std::string> &paths) {
+  std::vector<tavlor::ItemId> roots;
+  bool ok = true;
+  for (const std::string &path : paths) {
+    const tavlor::ItemId item = model.findItemByPath(path);
+    if (item == tavlor::kNoItem) {
+      std::fprintf(stderr, "tavlor %s: %s is no disk or folder of the loaded catalogs\n", command, path.c_str());
+      ok = false;
+    }
+    roots.push_back(item);
+  }
+  if (!ok) return std::nullopt;
+  if (roots.empty()) roots.push_back(model.root());
+  return roots;
 }
 
 } // namespace cli

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "arguments.h"
 #include "model/catalog_model.h"
 
 namespace cli {
@@ -16,19 +17,35 @@ struct ModelOptions {
   std::string catalogsFolder; // --catalogs, else the "Tavlor" setting
   std::vector<std::string> catalogFiles;
   std::string path; // the last argument that is not a catalog file
+  std::vector<std::string> operands; // every argument that is not a catalog file, in order
   std::string unit; // --unit, else the "FileSizeUnit" setting
   bool commas = true;
 };
 
-// Parses the arguments. Returns the exit status when the command is done already:
-// 0 after printing usage for --help, 2 after reporting a usage error.
+// Parses the arguments, with the command's own options extra beside the shared ones
+// (their values and flags go to parsed when given). An argument ending in ".zar" is a
+// catalog file unless it holds a wildcard ("*.zar" is a mask). Returns the exit
+// status when the command is done already: 0 after printing usage for --help, 2 after
+// reporting a usage error.
 std::optional<int> parseModelOptions(const char *command, const char *usage, const std::vector<std::string> &args,
-                                     ModelOptions &options);
+                                     ModelOptions &options, const std::vector<OptionSpec> &extra = {},
+                                     ParsedArguments *parsed = nullptr);
+
+// Reports each catalog file of the options that cannot be read ("tavlor COMMAND: no
+// catalog PATH: why"), or the catalogs folder when no file is named and it cannot be
+// listed, and returns false then.
+bool catalogFilesReadable(const char *command, const ModelOptions &options);
 
 // Loads the catalogs of the options into model, applying the unit and comma options.
 // Boxes of the loader go to standard error. Returns false when a catalog could not be
 // read or the catalogs folder cannot be listed (the rest is loaded anyway).
 bool loadCatalogs(const char *command, const ModelOptions &options, tavlor::CatalogModel &model);
+
+// The folder items at the catalog paths (disks, folders, Zip Folders), in order; the
+// tree's root when there are none. Reports each path that names no folder item and
+// returns nullopt when there is one.
+std::optional<std::vector<tavlor::ItemId>> resolveRoots(const char *command, tavlor::CatalogModel &model,
+                                                        const std::vector<std::string> &paths);
 
 } // namespace cli
 

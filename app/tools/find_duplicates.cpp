@@ -1,0 +1,187 @@
+#include "tools/find_duplicates.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "model/names.h"
+#include "tools/match_mask.h"
+#include "tools/report_text.h"
+
+namespace tavlor {
+
+namespace {
+
+// The roots that are not inside another root (or given before): their subtrees are
+// disjoint, so walking them finds every file once.
+std::vector<ItemId> separateRoots(const CatalogModel &model, const std::vector<ItemId> &roots) {
+  std::vector<ItemId> kept;
+  for (std::size_t i = 0; i < roots.size(); ++i) {
+    bool inside = !model.isValid(roots[i]);
+    for (std::size_t j = 0; j < roots.size() && !inside; ++j) {
+      if (roots[j] == roots[i]) {
+        inside = j < i;
+      } else {
+        inside = model.isInSubtree(roots[i], roots[j]);
+      }
+    }
+    if (!inside) kept.push_back(roots[i]);
+  }
+  return kept;
+}
+
+// The size text of a file as the model writes it, without a string per file.
+void appendSizeText(std::string &out, const CatalogModel &model, std::int64_t value) {
+  if (value < 0) {
+    out += model.formatSize(value);
+    return;
+  }
+  const std::int64_t unit = model.sizeUnit();
+  const std::int64_t count = value / unit + (value % unit != 0 ? 1 : 0);
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, count).ptr;
+  const std::size_t n = static_cast<std::size_t>(end - digits);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (model.sizeComma() && i > 0 && (n - i) % 3 == 0) out.push_back(',');
+    out.push_back(digits[i]);
+  }
+  if (unit == 1024) out += "KB";
+  if (unit == 1048576) out += "MB";
+}
+
+struct Key {
+  std::uint64_t prefix; // the first eight key bytes, big-endian: most comparisons end here
+  std::size_t offset;
+  std::uint32_t length;
+  std::uint32_t candidate;
+};
+
+std::uint64_t prefixOf(const char *bytes, std::size_t length) {
+  std::uint64_t prefix = 0;
+  for (std::size_t b = 0; b < 8; ++b)
+    prefix = (prefix << 8) | (b < length ? static_cast<unsigned char>(bytes[b]) : 0u);
+  return prefix;
+}
+
+} // namespace
+
+DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &query) {
+  DuplicatesResult result;
+  if (!query.names && !query.sizes && !query.dates) {
+    result.outcome = DuplicatesOutcome::CriteriaDisabled;
+    return result;
+  }
+  std::vector<ItemId> roots = query.roots.empty() ? std::vector<ItemId>{model.root()} : query.roots;
+  roots = separateRoots(model, roots);
+
+  std::vector<const FileData *> candidates;
+  std::vector<ItemId> pending;
+  for (ItemId root : roots) {
+    pending.assign(1, root);
+    while (!pending.empty()) {
+      const ItemId item = pending.back();
+      pending.pop_back();
+      for (const FileData *entry : model.entriesOf(item))
+        if (!entry->isContainer()) candidates.push_back(entry);
+      std::span<const ItemId> children = model.childrenOf(item);
+      pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+  }
+
+  // Every key in one buffer, sorted through a compact array: a map of a million key
+  // strings would cost a million allocations.
+  const std::string mask = upperCased(query.mask);
+  std::string buffer;
+  buffer.reserve(candidates.size() * 32);
+  std::vector<Key> keys;
+  keys.reserve(candidates.size());
+  char number[24];
+  for (std::uint32_t c = 0; c < candidates.size(); ++c) {
+    const FileData &entry = *candidates[c];
+    if (query.named && !matchMaskFolded(mask, entry.name())) continue;
+    const std::size_t offset = buffer.size();
+    if (query.names) {
+      for (char ch : entry.name())
+        buffer.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(ch))));
+      buffer.push_back('~');
+    }
+    if (query.sizes) {
+      appendSizeText(buffer, model, entry.size());
+      buffer.push_back('~');
+    }
+    if (query.dates) {
+      const auto end = std::to_chars(number, number + sizeof number, static_cast<std::int64_t>(entry.date())).ptr;
+      buffer.append(number, end);
+    }
+    keys.push_back({0, offset, static_cast<std::uint32_t>(buffer.size() - offset), c});
+  }
+  for (Key &k : keys)
+    k.prefix = prefixOf(buffer.data() + k.offset, k.length);
+  auto keyText = [&](const Key &k) { return std::string_view(buffer.data() + k.offset, k.length); };
+  std::sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    const int c = keyText(a).compare(keyText(b));
+    return c != 0 ? c < 0 : a.candidate < b.candidate;
+  });
+
+  const std::int64_t threshold = query.ignoreSmaller * model.sizeUnit();
+  for (std::size_t at = 0; at < keys.size();) {
+    std::size_t end = at + 1;
+    while (end < keys.size() && keys[end].prefix == keys[at].prefix && keyText(keys[end]) == keyText(keys[at]))
+      ++end;
+    if (end - at > 1) {
+      bool shown = false;
+      for (std::size_t i = at; i < end && !shown; ++i)
+        shown = candidates[keys[i].candidate]->size() >= threshold;
+      if (shown) {
+        result.rows.push_back(ResultRow::separator());
+        for (std::size_t i = at; i < end; ++i)
+          result.rows.push_back(ResultRow::of(*candidates[keys[i].candidate]));
+      }
+    }
+    at = end;
+  }
+  result.outcome = result.rows.empty() ? DuplicatesOutcome::NoneFound : DuplicatesOutcome::Found;
+  return result;
+}
+
+std::string unitLabel(std::int64_t sizeUnit) {
+  switch (sizeUnit) {
+  case 1:
+    return "bytes";
+  case 1024:
+    return "KB";
+  case 1048576:
+    return "MB";
+  default:
+    return "error";
+  }
+}
+
+std::string duplicatesReport(CatalogModel &model, const std::string &lookIn, std::span<const ResultRow> rows,
+                             bool csv) {
+  const std::string end = kReportLineEnd;
+  std::string out;
+  out.reserve(200 + rows.size() * 100);
+  out += " Tavlor, Duplicate Files report" + end;
+  out += " ------------------------------------" + end;
+  out += " Search root        : " + lookIn + end;
+  out += end;
+  out += reportColumnLine(csv) + end;
+  std::size_t sets = 0;
+  for (const ResultRow &r : rows) {
+    if (r.entry) {
+      appendReportEntry(out, model, *r.entry, csv);
+    } else {
+      out += csv ? " " : "--->";
+      out += end;
+      ++sets;
+    }
+  }
+  out += end;
+  out += "----------------------" + end;
+  out += " " + std::to_string(sets) + " Duplicate sets found." + end;
+  return out;
+}
+
+} // namespace tavlor

@@ -1,0 +1,74 @@
+#include "tools/report_text.h"
+
+#include <cstdio>
+
+#include "model/names.h"
+
+namespace tavlor {
+
+namespace {
+
+void appendPadded(std::string &out, std::string_view text, std::size_t width, bool right) {
+  const std::size_t pad = text.size() < width ? width - text.size() : 0;
+  if (right) out.append(pad, ' ');
+  out.append(text);
+  if (!right) out.append(pad, ' ');
+}
+
+} // namespace
+
+bool isCsvReportPath(std::string_view path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  return dot != std::string_view::npos && equalIgnoringCase(name.substr(dot + 1), "CSV");
+}
+
+std::string reportBaseName(std::string_view path) {
+  const std::size_t slash = path.find_last_of('/');
+  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
+  return std::string(name);
+}
+
+std::string reportColumnLine(bool csv) {
+  if (csv) return " time, size, name, path ";
+  std::string line;
+  appendPadded(line, "time", 20, true);
+  appendPadded(line, "size", 10, true);
+  line += " name                         ";
+  line += "  path";
+  return line;
+}
+
+void appendReportEntry(std::string &out, CatalogModel &model, const FileData &entry, bool csv) {
+  const std::string &date = model.dateText(entry);
+  const std::string &size = model.sizeText(entry);
+  if (csv) {
+    out += ' ';
+    out += date;
+    out += ", ";
+    out += size;
+    out += ", ";
+    out += entry.name();
+    out += ", ";
+  } else {
+    appendPadded(out, date, 20, true);
+    appendPadded(out, size, 10, true);
+    out += ' ';
+    appendPadded(out, entry.name(), 30, false);
+    out += ' ';
+  }
+  out += model.folderPath(entry);
+  out += kReportLineEnd;
+}
+
+bool writeReportFile(const std::string &path, const std::string &text) {
+  std::FILE *file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && written;
+}
+
+} // namespace tavlor

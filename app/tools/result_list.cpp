@@ -1,0 +1,154 @@
+#include "tools/result_list.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <unordered_set>
+
+#include "model/names.h"
+
+namespace tavlor {
+
+namespace {
+
+// A row's sort key in one contiguous array: the first eight folded bytes decide most
+// comparisons without touching the entries, which lie all over memory.
+struct SortKey {
+  std::uint64_t prefix;
+  std::int64_t number;
+  std::uint32_t row;
+};
+
+std::uint64_t foldedPrefix(std::string_view text) {
+  std::uint64_t prefix = 0;
+  for (std::size_t b = 0; b < 8; ++b) {
+    const unsigned char c = b < text.size() ? foldCase(static_cast<unsigned char>(text[b])) : 0;
+    prefix = (prefix << 8) | c;
+  }
+  return prefix;
+}
+
+void sortRows(const CatalogModel *model, std::vector<ResultRow> &rows, ResultColumn column, bool descending) {
+  const bool byText = column == ResultColumn::Name || column == ResultColumn::InFolder;
+  auto text = [&](const ResultRow &r) -> std::string_view {
+    if (!r.entry) return {};
+    return column == ResultColumn::Name ? r.entry->name() : std::string_view(model->itemPath(r.parent));
+  };
+  std::vector<SortKey> keys(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const ResultRow &r = rows[i];
+    SortKey &k = keys[i];
+    k.row = static_cast<std::uint32_t>(i);
+    k.prefix = 0;
+    k.number = 0;
+    if (byText) {
+      k.prefix = foldedPrefix(text(r));
+    } else if (r.entry) {
+      k.number = column == ResultColumn::Size ? r.entry->size() : static_cast<std::int64_t>(r.entry->date());
+    }
+  }
+  auto compare = [&](const SortKey &a, const SortKey &b) {
+    int c = 0;
+    if (byText) {
+      if (a.prefix != b.prefix) {
+        c = a.prefix < b.prefix ? -1 : 1;
+      } else {
+        c = compareIgnoringCase(text(rows[a.row]), text(rows[b.row]));
+      }
+    } else {
+      c = a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    }
+    if (descending) c = -c;
+    return c != 0 ? c < 0 : a.row < b.row;
+  };
+  std::sort(keys.begin(), keys.end(), compare);
+  std::vector<ResultRow> sorted(rows.size());
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    sorted[i] = rows[keys[i].row];
+  rows = std::move(sorted);
+}
+
+} // namespace
+
+ResultList::ResultList(CatalogModel &model, bool sets) : model_(model), sets_(sets) {
+  model_.addObserver(this);
+}
+
+ResultList::~ResultList() {
+  model_.removeObserver(this);
+}
+
+std::size_t ResultList::entryCount() const {
+  return static_cast<std::size_t>(std::count_if(rows_.begin(), rows_.end(), [](const ResultRow &r) { return r.entry; }));
+}
+
+void ResultList::assign(std::vector<ResultRow> rows) {
+  rows_ = std::move(rows);
+}
+
+void ResultList::sortBy(ResultColumn column, bool descending) {
+  sortRows(&model_, rows_, column, descending);
+}
+
+void sortByName(std::vector<ResultRow> &rows) {
+  // The model is only asked for folder paths, which a name sort never needs.
+  sortRows(nullptr, rows, ResultColumn::Name, false);
+}
+
+template <typename Dead> void ResultList::removeRows(Dead &&dead) {
+  if (std::none_of(rows_.begin(), rows_.end(), [&](const ResultRow &r) { return r.entry && dead(r); })) return;
+  if (rowsAboutToBeRemoved) rowsAboutToBeRemoved();
+  std::vector<ResultRow> kept;
+  kept.reserve(rows_.size());
+  if (!sets_) {
+    for (const ResultRow &r : rows_)
+      if (!r.entry || !dead(r)) kept.push_back(r);
+  } else {
+    // A set is its separator and the members after it; one member alone is no set.
+    std::size_t at = 0;
+    while (at < rows_.size()) {
+      std::size_t end = at + 1;
+      while (end < rows_.size() && rows_[end].entry)
+        ++end;
+      const std::size_t setStart = kept.size();
+      if (rows_[at].isSeparator()) kept.push_back(rows_[at]);
+      for (std::size_t i = rows_[at].isSeparator() ? at + 1 : at; i < end; ++i)
+        if (!dead(rows_[i])) kept.push_back(rows_[i]);
+      if (kept.size() - setStart < 3) kept.resize(setStart);
+      at = end;
+    }
+  }
+  rows_ = std::move(kept);
+  if (rowsRemoved) rowsRemoved();
+}
+
+void ResultList::subtreeAboutToBeRemoved(ItemId, ItemId item, std::size_t) {
+  std::unordered_set<ItemId> doomed;
+  std::vector<ItemId> pending{item};
+  while (!pending.empty()) {
+    const ItemId id = pending.back();
+    pending.pop_back();
+    doomed.insert(id);
+    for (ItemId child : model_.childrenOf(id))
+      pending.push_back(child);
+  }
+  removeRows([&](const ResultRow &r) { return doomed.count(r.parent) != 0; });
+}
+
+void ResultList::entriesAboutToBeRemoved(ItemId item) {
+  removeRows([&](const ResultRow &r) { return r.parent == item; });
+}
+
+void ResultList::entryAboutToBeRemoved(const FileData &entry, std::size_t) {
+  removeRows([&](const ResultRow &r) { return r.entry == &entry; });
+}
+
+void ResultList::modelAboutToBeCleared() {
+  removeRows([](const ResultRow &) { return true; });
+}
+
+void ResultList::sizeTextsDropped() {
+  if (textsChanged) textsChanged();
+}
+
+} // namespace tavlor

@@ -1,0 +1,85 @@
+// result_list.h - the rows of a Find Files or Find Duplicate Files result list.
+#ifndef APP_TOOLS_RESULT_LIST_H
+#define APP_TOOLS_RESULT_LIST_H
+
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "model/catalog_model.h"
+
+namespace tavlor {
+
+// One row: an entry of the model, or a separator between sets of duplicates (entry
+// null). The folder item the entry lies in is kept beside it, so the rows an
+// announced removal takes can be found without reading entries.
+struct ResultRow {
+  const FileData *entry = nullptr;
+  ItemId parent = kNoItem;
+
+  static ResultRow of(const FileData &e) { return {&e, e.parentItem()}; }
+  static ResultRow separator() { return {}; }
+  bool isSeparator() const { return entry == nullptr; }
+};
+
+// What a column click sorts by.
+enum class ResultColumn { Name, InFolder, Size, Date };
+
+// The rows of one result list, kept valid against the model: every entry the model
+// announces it will destroy (a closed or reloaded disk, Open All Catalogs) takes its
+// row away before it goes, so no row ever reaches a destroyed entry. In a list of
+// sets of duplicates a set left with fewer than two members goes as a whole, with its
+// separator.
+//
+// The model must outlive the list. Not copyable: the model holds its address.
+class ResultList : private ModelObserver {
+public:
+  explicit ResultList(CatalogModel &model, bool sets = false);
+  ~ResultList() override;
+  ResultList(const ResultList &) = delete;
+  ResultList &operator=(const ResultList &) = delete;
+
+  CatalogModel &model() const { return model_; }
+  const std::vector<ResultRow> &rows() const { return rows_; }
+  std::size_t size() const { return rows_.size(); }
+  const ResultRow &operator[](std::size_t row) const { return rows_[row]; }
+  // The number of rows that hold an entry.
+  std::size_t entryCount() const;
+
+  // Replaces every row. Callers that show the rows announce the change themselves.
+  void assign(std::vector<ResultRow> rows);
+  void clear() { assign({}); }
+
+  // Sorts the rows (ascending, or descending when asked); rows that compare equal
+  // keep their order. Only for lists without separators.
+  void sortBy(ResultColumn column, bool descending);
+
+  // Called around the removal of rows whose entries are about to be destroyed, and
+  // after the model dropped its size texts (unit or comma changed): a view resets or
+  // redraws.
+  std::function<void()> rowsAboutToBeRemoved;
+  std::function<void()> rowsRemoved;
+  std::function<void()> textsChanged;
+
+private:
+  void subtreeAboutToBeRemoved(ItemId parent, ItemId item, std::size_t row) override;
+  void entriesAboutToBeRemoved(ItemId item) override;
+  void entryAboutToBeRemoved(const FileData &entry, std::size_t index) override;
+  void modelAboutToBeCleared() override;
+  void sizeTextsDropped() override;
+
+  // Removes the rows for which dead holds (and sets left too small).
+  template <typename Dead> void removeRows(Dead &&dead);
+
+  CatalogModel &model_;
+  bool sets_;
+  std::vector<ResultRow> rows_;
+};
+
+// The rows sorted by name, ignoring case, equal names in their given order: a fresh
+// Find Files list.
+void sortByName(std::vector<ResultRow> &rows);
+
+} // namespace tavlor
+
+#endif // APP_TOOLS_RESULT_LIST_H

@@ -1,0 +1,88 @@
+// tavlor find and tavlor dupes as a script runs them.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+#include "tools_test_helpers.h"
+
+using testing_support::runProgram;
+using testing_support::TempDir;
+using namespace tools_tests;
+
+namespace {
+
+class ToolCommands : public ::testing::Test {
+protected:
+  void SetUp() override {
+    config_.createDir("config");
+    catalogs_.createFile("DATA.zar",
+                         model_tests::diskCatalog("DATA", folder("letters", file("report.doc", 12000, "3 4 1999 10 15 0")) +
+                                                              folder("old", file("Report.doc", 12200, "3 4 1999 10 15 0") +
+                                                                                file("a.zar", 1))));
+    catalogs_.createFile("OTHER.zar", model_tests::diskCatalog("OTHER", file("REPORT.DOC", 7)));
+  }
+  testing_support::RunResult run(std::vector<std::string> args) {
+    args.insert(args.begin(), TAVLOR_CLI_PATH);
+    return runProgram(args, {"XDG_CONFIG_HOME=" + config_.path() + "/config", "LC_ALL=C", "TZ=UTC"});
+  }
+  TempDir config_;
+  TempDir catalogs_;
+};
+
+} // namespace
+
+TEST_F(ToolCommands, FindAndDupesPrintTheReports) {
+  const auto found = run({"find", "--catalogs", catalogs_.path(), "--unit", "KB", "*.doc", "DATA", "OTHER"});
+  EXPECT_EQ(found.status, 0) << found.err;
+  EXPECT_EQ(found.out, " Tavlor, Find Files report\r\n -------------------------------\r\n\r\n"
+                       " Search root        : DATA; OTHER\r\n Search mask        : *.DOC\r\n"
+                       " Look in subfolders : Yes\r\n\r\n"
+                       "                time      size name                           path\r\n\r\n"
+                       "   04/03/99 10:15:00      12KB report.doc                     DATA/letters\r\n"
+                       "   04/03/99 10:15:00      12KB Report.doc                     DATA/old\r\n"
+                       "   01/01/00 00:00:00       1KB REPORT.DOC                     OTHER\r\n"
+                       "\r\n----------------------\r\n 3 Files found.\r\n");
+  // A mask ending in .zar is a mask; only the roots' own entries without subfolders.
+  const auto shallow = run({"find", catalogs_ / "DATA.zar", "--no-subfolders", "--csv", "*.zar", "DATA/old"});
+  EXPECT_EQ(shallow.status, 0) << shallow.err;
+  EXPECT_NE(shallow.out.find(" Look in subfolders : No\r\n\r\n time, size, name, path \r\n"
+                             " 01/01/00 00:00:00, 1, a.zar, DATA/old\r\n\r\n"),
+            std::string::npos)
+      << shallow.out;
+  const auto none = run({"find", "--catalogs", catalogs_.path(), "*.xls"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_TRUE(none.out.ends_with(" 0 Files found.\r\n"));
+
+  const auto dupes = run({"dupes", "--catalogs", catalogs_.path(), "--unit", "KB", "--no-commas"});
+  EXPECT_EQ(dupes.status, 0) << dupes.err;
+  EXPECT_EQ(dupes.out, " Tavlor, Duplicate Files report\r\n ------------------------------------\r\n"
+                       " Search root        : My Removable Disk Drive\r\n\r\n"
+                       "                time      size name                           path\r\n--->\r\n"
+                       "   04/03/99 10:15:00      12KB report.doc                     DATA/letters\r\n"
+                       "   04/03/99 10:15:00      12KB Report.doc                     DATA/old\r\n"
+                       "\r\n----------------------\r\n 1 Duplicate sets found.\r\n");
+  const auto names = run({"dupes", "--catalogs", catalogs_.path(), "--names", "--min", "11", "--unit", "KB"});
+  EXPECT_EQ(names.status, 0);
+  EXPECT_NE(names.out.find("12KB Report.doc                     DATA/old\r\n"
+                            "   01/01/00 00:00:00       1KB REPORT.DOC                     OTHER\r\n"),
+            std::string::npos)
+      << names.out;
+  EXPECT_EQ(run({"dupes", "--catalogs", catalogs_.path(), "--dates", "--named", "*.zar"}).status, 1);
+}
+
+TEST_F(ToolCommands, BadArgumentsMissingCatalogsAndUnknownRootsExitWithTwo) {
+  for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+           {"find"},
+           {"find", "--catalogs", catalogs_.path(), "x", "NOWHERE"},
+           {"find", catalogs_ / "missing.zar", "x"},
+           {"find", "--catalogs", catalogs_ / "no-folder", "x"},
+           {"find", "--bogus", "x"},
+           {"dupes", "--min", "1.5"},
+           {"dupes", "--min", "99999999999"},
+           {"dupes", "--catalogs", catalogs_.path(), "DATA/letters/report.doc"},
+           {"dupes", "--unit", "GB"}}) {
+    const auto result = run(args);
+    EXPECT_EQ(result.status, 2) << args.back();
+    EXPECT_FALSE(result.err.empty()) << args.back();
+    EXPECT_TRUE(result.out.empty()) << args.back();
+  }
+}

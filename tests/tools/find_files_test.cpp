@@ -1,0 +1,140 @@
+// matchMask, the Find Files search and its report.
+#include <gtest/gtest.h>
+
+#include "tools/find_files.h"
+#include "tools/match_mask.h"
+
+#include "tools_test_helpers.h"
+
+using namespace tavlor;
+using namespace tools_tests;
+
+namespace {
+
+TEST(MatchMask, CommitsToTheLastOccurrenceWithoutBacktracking) {
+  struct Case {
+    const char *mask, *name;
+    bool match;
+  } cases[] = {
+      {"*", "ANYTHING", true},   {"*", "", true},           {"", "ANY", true},
+      {"*.TXT", "A.TXT", true},  {"*.TXT", "A.TXT.BAK", false}, {"*.TXT", "ATXT", false},
+      {"A*.TXT", "A.TXT", true}, {"A*", "AB", true},        {"A*", "A", false},
+      {"*A*B", "XAYBAZ", false}, {"*A*B", "XAYB", true},    {"*?", "AB", false},
+      {"**", "AB", false},       {"**", "**", true},        {"?", "", false},
+      {"A?C", "ABC", true},      {"A?C", "ABCD", false},    {"*.*", "README", false},
+      {"*.*", "A.B", true},      {"abc", "ABC", false},     {"*B*", "ABBA", true},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(matchMask(c.mask, c.name), c.match) << c.mask << " vs " << c.name;
+  // The folded form upper-cases the name only.
+  EXPECT_TRUE(matchMaskFolded("*.TXT", "Readme.txt"));
+  EXPECT_FALSE(matchMaskFolded("*.txt", "README.TXT"));
+}
+
+
+class FindFiles : public ::testing::Test {
+protected:
+  void SetUp() override {
+    load(model, "DATA", folder("docs", file("Readme.TXT", 10) + file("a", 1)) +
+                                                                  file("AB", 2) + file("data.txt", 3));
+    load(model, "PHOTOS98",
+                                               folder("trips", file("beach.jpg", 128000, "12 3 1999 14 22 10") +
+                                                                   folder("coast", file("harbour.jpg", 2365440,
+                                                                                        "2 4 1999 9 5 44"))) +
+                                                   folder("x.zip", file("in.jpg", 5)));
+    docs = model.findItemByPath("DATA/docs");
+    photos = model.findItemByPath("PHOTOS98");
+  }
+  std::vector<std::string> names(std::vector<ResultRow> rows, bool sorted = true) {
+    if (sorted) sortByName(rows);
+    std::vector<std::string> out;
+    for (const ResultRow &r : rows)
+      out.emplace_back(r.entry->name());
+    return out;
+  }
+  using Names = std::vector<std::string>;
+  CatalogModel model;
+  ItemId docs = kNoItem, photos = kNoItem;
+};
+
+TEST_F(FindFiles, MasksRootsAndSubfolders) {
+  const ItemId root = model.root();
+  const ItemId data = model.findItemByPath("DATA");
+  // From the tree's root the disks themselves are tested.
+  EXPECT_EQ(names(findFiles(model, {&root, 1}, "D*", true)), (Names{"DATA", "data.txt", "docs"}));
+  EXPECT_EQ(names(findFiles(model, {&data, 1}, "*.TXT", true)), (Names{"data.txt", "Readme.TXT"}));
+  EXPECT_EQ(names(findFiles(model, {&data, 1}, "*.TXT", false)), (Names{"data.txt"}));
+  EXPECT_EQ(names(findFiles(model, {&data, 1}, "A*", true)), (Names{"AB"}));
+  // An empty mask finds everything below; a Zip Folder's members are searched.
+  EXPECT_EQ(findFiles(model, {&photos, 1}, "", true).size(), 6u);
+  EXPECT_EQ(names(findFiles(model, {&photos, 1}, "*.JPG", true), false), (Names{"beach.jpg", "harbour.jpg", "in.jpg"}));
+  // Overlapping roots list the common entries twice.
+  const ItemId both[] = {data, docs};
+  EXPECT_EQ(names(findFiles(model, both, "R*", true)), (Names{"Readme.TXT", "Readme.TXT"}));
+  const FoundCounts counts = countFound(findFiles(model, {&photos, 1}, "", true));
+  EXPECT_EQ(foundTitle(counts), "Find Files or Folders: 3 File(s), 2 Folder(s), 1 Zip Folder(s) Found");
+  EXPECT_EQ(lookInText(model, both), "DATA; DATA/docs");
+  EXPECT_EQ(lookInText(model, {&root, 1}), "My Removable Disk Drive");
+}
+
+TEST_F(FindFiles, EmptyMaskWarningAboveFiveThousandEntriesWithSubfolders) {
+  for (int extra : {0, 1}) {
+    CatalogModel big;
+    std::string body;
+    // The disk and the folder count as folders: 4998 + extra files and the two.
+    for (int i = 0; i < 4998 + extra; ++i)
+      body += file("f" + std::to_string(i), 1);
+    load(big, "BIG", folder("all", body));
+    const ItemId root = big.root();
+    EXPECT_EQ(emptyMaskNeedsWarning(big, {&root, 1}, "", true), extra == 1);
+    EXPECT_FALSE(emptyMaskNeedsWarning(big, {&root, 1}, "", false));
+    EXPECT_FALSE(emptyMaskNeedsWarning(big, {&root, 1}, "*", true));
+  }
+}
+
+TEST_F(FindFiles, ReportAsTextAndCsv) {
+  const ItemId roots[] = {docs, photos};
+  std::vector<ResultRow> rows = findFiles(model, roots, upperCased("*.jpg"), true);
+  rows.pop_back(); // in.jpg
+  sortByName(rows);
+  model.setSizeUnit("KB");
+  const FindFilesHeader header{lookInText(model, roots), upperCased("*.jpg"), true};
+  EXPECT_EQ(findFilesReport(model, header, rows, false),
+            " Tavlor, Find Files report\r\n"
+            " -------------------------------\r\n"
+            "\r\n"
+            " Search root        : DATA/docs; PHOTOS98\r\n"
+            " Search mask        : *.JPG\r\n"
+            " Look in subfolders : Yes\r\n"
+            "\r\n"
+            "                time      size name                           path\r\n"
+            "\r\n"
+            "   03/12/99 14:22:10     125KB beach.jpg                      PHOTOS98/trips\r\n"
+            "   04/02/99 09:05:44   2,310KB harbour.jpg                    PHOTOS98/trips/coast\r\n"
+            "\r\n"
+            "----------------------\r\n"
+            " 2 Files found.\r\n");
+  EXPECT_EQ(findFilesReport(model, header, rows, true),
+            " Tavlor, Find Files report\r\n"
+            " -------------------------------\r\n"
+            "\r\n"
+            " Search root        : DATA/docs; PHOTOS98\r\n"
+            " Search mask        : *.JPG\r\n"
+            " Look in subfolders : Yes\r\n"
+            "\r\n"
+            " time, size, name, path \r\n"
+            " 03/12/99 14:22:10, 125KB, beach.jpg, PHOTOS98/trips\r\n"
+            " 04/02/99 09:05:44, 2,310KB, harbour.jpg, PHOTOS98/trips/coast\r\n"
+            "\r\n"
+            "----------------------\r\n"
+            " 2 Files found.\r\n");
+  // A long name is written whole; nothing found counts no rows.
+  CatalogModel longNames;
+  load(longNames, "L", file("a_name_of_more_than_thirty_characters", 1));
+  const ItemId l = longNames.findItemByPath("L");
+  const std::string report = findFilesReport(longNames, {"L", "", false}, findFiles(longNames, {&l, 1}, "", false), false);
+  EXPECT_NE(report.find(" a_name_of_more_than_thirty_characters L\r\n"), std::string::npos) << report;
+  EXPECT_TRUE(findFilesReport(model, header, {}, false).ends_with(" 0 Files found.\r\n"));
+}
+
+} // namespace
