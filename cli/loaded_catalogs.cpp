@@ -31,9 +31,12 @@ public:
 } // namespace
 
 std::optional<int> parseModelOptions(const char *command, const char *usage, const std::vector<std::string> &args,
-                                     ModelOptions &options) {
-  const ParsedArguments parsed =
-      parseArguments(args, {{"--catalogs", true}, {"--unit", true}, {"--no-commas", false}});
+                                     ModelOptions &options, const std::vector<OptionSpec> &extra,
+                                     ParsedArguments *parsedOut) {
+  std::vector<OptionSpec> specs{{"--catalogs", true}, {"--unit", true}, {"--no-commas", false}};
+  specs.insert(specs.end(), extra.begin(), extra.end());
+  const ParsedArguments parsed = parseArguments(args, specs);
+  if (parsedOut) *parsedOut = parsed;
   if (const auto done = helpOrUsageError(command, parsed, usage)) return done;
   for (const std::string &a : parsed.operands) {
     if (endsWith(a, ".zar")) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "arguments.h"
 #include "model/catalog_model.h"
 
 namespace cli {
@@ -21,9 +22,11 @@ struct ModelOptions {
 };
 
 // Parses the arguments. Returns the exit status when the command is done already:
-// 0 after printing usage for --help, 2 after reporting a usage error.
+// 0 after printing usage for --help, 2 after reporting a usage error. A command with
+// options of its own names them in extra and reads them from *parsed.
 std::optional<int> parseModelOptions(const char *command, const char *usage, const std::vector<std::string> &args,
-                                     ModelOptions &options);
+                                     ModelOptions &options, const std::vector<OptionSpec> &extra = {},
+                                     ParsedArguments *parsed = nullptr);
 
 // Loads the catalogs of the options into model, applying the unit and comma options.
 // Boxes of the loader go to standard error. Returns false when a catalog could not be
