@@ -1,0 +1,284 @@
+// The disk/catalog compare: real folders cataloged, changed and compared; the report
+// byte for byte; rows that outlive a reload; the command line.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <tuple>
+
+#include "Tavscan60.h"
+#include "model/catalog_loader.h"
+#include "test_support.h"
+#include "tools/disk_compare.h"
+#include "zip_builder.h"
+
+using testing_support::runProgram;
+using testing_support::TempDir;
+
+namespace {
+
+class QuietReporter : public tavlor::LoadReporter {
+public:
+  void warning(const std::string &, const std::string &) override {}
+};
+
+using Row = std::tuple<std::string, std::string, std::string>; // status, name, In Folder
+
+std::set<Row> rowsOf(const tavlor::DiskCompare &compare) {
+  std::set<Row> out;
+  for (const tavlor::CompareRow &r : compare.rows()) {
+    out.insert({compare.text(r, tavlor::CompareColumn::Status), compare.text(r, tavlor::CompareColumn::Name),
+                compare.text(r, tavlor::CompareColumn::InFolder)});
+  }
+  return out;
+}
+
+// A disk folder cataloged as BACKUP1 and loaded.
+class CompareFixture : public ::testing::Test {
+protected:
+  void SetUp() override {
+    disk_ = dir_.createDir("disk");
+    catalog_ = dir_ / "BACKUP1.zar";
+  }
+  void catalogAndLoad() {
+    ASSERT_EQ(catalogVolume(disk_.c_str(), "BACKUP1", catalog_.c_str(), 1, 2, 2003, 4, 5, 6, nullptr, nullptr),
+              kTavscanCatalogOk);
+    reload();
+  }
+  void reload() { ASSERT_NE(tavlor::loadCatalog(model_, catalog_, reporter_).status, tavlor::LoadStatus::Rejected); }
+  std::string file(const std::string &relative, const std::string &contents, time_t when) {
+    const std::string path = dir_.createFile("disk/" + relative, contents);
+    testing_support::setModificationTime(path, when);
+    return path;
+  }
+
+  TempDir dir_;
+  std::string disk_, catalog_;
+  QuietReporter reporter_;
+  tavlor::CatalogModel model_;
+  const time_t t_ = testing_support::localTime(5, 12, 1999, 18, 40, 12);
+};
+
+TEST_F(CompareFixture, RealFolderChangedInEveryWay) {
+  file("docs/notes.txt", "notes", t_);
+  file("docs/readme.txt", "read me", t_);
+  file("twins/Readme", "1", t_); // case twins pair with their own entries
+  file("twins/readme", "22", t_);
+  file("old/o.txt", "o", t_);
+  file("old/sub/deep.txt", "deep", t_);
+  file("quote\"and\nbreak", "odd name", t_);
+  testing_support::ZipBuilder().add("m.txt", "member").writeTo(disk_ + "/arch.zip");
+  testing_support::ZipBuilder().add("g1.txt", "1").add("g2.txt", "2").writeTo(disk_ + "/gone.zip");
+  file("box.zip/inner.txt", "in a folder", t_);
+  catalogAndLoad();
+
+  tavlor::DiskCompare compare(model_);
+  ASSERT_TRUE(compare.run(disk_, "backup1")); // labels match ignoring case
+  EXPECT_EQ(rowsOf(compare), (std::set<Row>{{"new directory", "box.zip", disk_},
+                                            {"new", "inner.txt", disk_ + "/box.zip"},
+                                            {"deleted", "box.zip", "BACKUP1"}}));
+
+  // A second's step, a deleted folder tree and ZIP, a renamed case, new folders.
+  testing_support::setModificationTime(disk_ + "/docs/notes.txt", t_ + 1);
+  ASSERT_EQ(::rename((disk_ + "/docs/readme.txt").c_str(), (disk_ + "/docs/README.TXT").c_str()), 0);
+  ASSERT_EQ(std::system(("rm -r '" + disk_ + "/old' '" + disk_ + "/gone.zip'").c_str()), 0);
+  testing_support::ZipBuilder().add("m.txt", "MEMBER").writeTo(disk_ + "/arch.zip"); // same size
+  testing_support::setModificationTime(disk_ + "/arch.zip", model_.findEntryByPath("BACKUP1/arch.zip")->date());
+  file("scans/page1.tif", "tif", t_);
+  file("scans/sub/z.txt", "z", t_);
+  file("new\"one", "", t_);
+  ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
+  EXPECT_EQ(rowsOf(compare), (std::set<Row>{{"new directory", "box.zip", disk_},
+                                            {"new", "inner.txt", disk_ + "/box.zip"},
+                                            {"deleted", "box.zip", "BACKUP1"},
+                                            {"modified", "notes.txt", "BACKUP1/docs"},
+                                            {"deleted directory", "old", "BACKUP1"},
+                                            {"deleted directory", "sub", "BACKUP1/old"},
+                                            {"deleted", "o.txt", "BACKUP1/old"},
+                                            {"deleted", "deep.txt", "BACKUP1/old/sub"},
+                                            {"deleted", "gone.zip", "BACKUP1"},
+                                            {"new directory", "scans", disk_},
+                                            {"new directory", "sub", disk_ + "/scans"},
+                                            {"new", "page1.tif", disk_ + "/scans"},
+                                            {"new", "z.txt", disk_ + "/scans/sub"},
+                                            {"new", "new?one", disk_}}));
+  // Grouped descending by status, whatever order the walk found them in.
+  const auto &rows = compare.rows();
+  EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
+    return std::string(tavlor::statusText(a.status)) > tavlor::statusText(b.status);
+  }));
+  EXPECT_EQ(compare.differences(), 14u);
+  for (const tavlor::CompareRow &r : rows) {
+    if (r.status != tavlor::CompareStatus::Modified) continue;
+    EXPECT_EQ(r.entry, model_.findEntryByPath("BACKUP1/docs/notes.txt"));
+    EXPECT_NE(compare.text(r, tavlor::CompareColumn::DateCatalog), compare.text(r, tavlor::CompareColumn::DateDisk));
+  }
+}
+
+TEST_F(CompareFixture, IdenticalDiskAndMissingCatalog) {
+  file("a/b.txt", "b", t_);
+  ::mkdir((disk_ + "/empty").c_str(), 0755);
+  ASSERT_EQ(::symlink("a", (disk_ + "/link").c_str()), 0); // a file of the catalog, never followed
+  catalogAndLoad();
+  tavlor::DiskCompare compare(model_);
+  ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
+  ASSERT_EQ(compare.rows().size(), 1u);
+  EXPECT_EQ(compare.rows()[0].status, tavlor::CompareStatus::Identical);
+  EXPECT_EQ(compare.differences(), 0u);
+  EXPECT_EQ(tavlor::compareReport("/media/x  BACKUP1", tavlor::reportRows(compare)),
+            " Tavlor, Disk/catalog compare report\r\n -----------------------------------------\r\n\r\n"
+            " Disk compared is /media/x  BACKUP1\r\n\r\n"
+            " status          name                                size date                 path\r\n\r\n"
+            " Identical       All files                     \r\n 0 Differences found.\r\n");
+
+  EXPECT_FALSE(compare.run(disk_, "BACKUP2"));
+  EXPECT_TRUE(compare.rows().empty());
+  // A missing disk folder counts as empty: the whole catalog is deleted.
+  ASSERT_TRUE(compare.run(disk_ + "/missing", "BACKUP1"));
+  EXPECT_FALSE(compare.rootReadable());
+  EXPECT_EQ(rowsOf(compare), (std::set<Row>{{"deleted directory", "a", "BACKUP1"},
+                                            {"deleted directory", "empty", "BACKUP1"},
+                                            {"deleted", "link", "BACKUP1"},
+                                            {"deleted", "b.txt", "BACKUP1/a"}}));
+}
+
+TEST_F(CompareFixture, RowsOutliveTheirEntriesWithoutReachingThem) {
+  file("docs/x.txt", "x", t_);
+  catalogAndLoad();
+  ASSERT_EQ(std::system(("rm -r '" + disk_ + "/docs'").c_str()), 0);
+  tavlor::DiskCompare compare(model_);
+  ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
+  const std::string before = tavlor::compareReport("d  BACKUP1", tavlor::reportRows(compare));
+  ASSERT_EQ(compare.differences(), 2u);
+  for (const tavlor::CompareRow &r : compare.rows())
+    EXPECT_NE(r.entry, nullptr);
+
+  reload(); // replaces the disk: every entry the rows referred to is destroyed
+  for (const tavlor::CompareRow &r : compare.rows())
+    EXPECT_EQ(r.entry, nullptr);
+  EXPECT_EQ(tavlor::compareReport("d  BACKUP1", tavlor::reportRows(compare)), before);
+
+  ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
+  model_.clear();
+  for (const tavlor::CompareRow &r : compare.rows())
+    EXPECT_EQ(r.entry, nullptr);
+}
+
+TEST_F(CompareFixture, CaseTwinsPairWithTheirOwnEntriesInEitherOrder) {
+  // Both catalog orders: whatever order the disk lists the twins in, a match that
+  // ignored case first would pair one of the two folders' twins crosswise.
+  for (const char *folder : {"a", "b"}) {
+    file(std::string(folder) + "/Readme", "1", t_);
+    file(std::string(folder) + "/readme", "22", t_);
+  }
+  const std::string date = " 5 12 1999 18 40 12\r\n";
+  const std::string text = "zar_version_1_1\r\n< \r\n   %drivetype fixed\r\n> \r\n + \"T\" 0 0" + date +
+                           " < \r\n + \"a\" 0 0" + date + " < \r\n \"readme\" 2" + date + " \"Readme\" 1" + date +
+                           " > \r\n + \"b\" 0 0" + date + " < \r\n \"Readme\" 1" + date + " \"readme\" 2" + date +
+                           " > \r\n > \r\n";
+  ASSERT_NE(tavlor::loadCatalogText(model_, text, "T.zar", reporter_).status, tavlor::LoadStatus::Rejected);
+  tavlor::DiskCompare compare(model_);
+  ASSERT_TRUE(compare.run(disk_, "T"));
+  EXPECT_EQ(compare.differences(), 0u) << tavlor::compareReport("d  T", tavlor::reportRows(compare));
+}
+
+TEST(CompareReport, WorkedExampleByteForByte) {
+  const std::vector<tavlor::CompareReportRow> rows{
+      {"new directory", "scans", "A:", "", "0KB", "", "05.12.1999 18:40:12"},
+      {"new", "page1.tif", "A:/scans", "", "1,210KB", "", "05.12.1999 18:41:03"},
+      {"modified", "notes.txt", "BACKUP1/docs", "2KB", "3KB", "02.11.1999 09:12:40", "04.12.1999 21:03:15"},
+      {"deleted", "old.txt", "BACKUP1/docs", "1KB", "", "14.06.1999 11:00:00", ""},
+  };
+  EXPECT_EQ(tavlor::compareReport("A:  BACKUP1", rows),
+            " Tavlor, Disk/catalog compare report\r\n"
+            " -----------------------------------------\r\n"
+            "\r\n"
+            " Disk compared is A:  BACKUP1\r\n"
+            "\r\n"
+            " status          name                                size date                 path\r\n"
+            "\r\n"
+            " new directory   scans                                0KB 05.12.1999 18:40:12  A:\r\n"
+            " new             page1.tif                        1,210KB 05.12.1999 18:41:03  A:/scans\r\n"
+            " modified        notes.txt                            2KB 02.11.1999 09:12:40  BACKUP1/docs\r\n"
+            "                                                     3KB 04.12.1999 21:03:15 \r\n"
+            " deleted         old.txt                              1KB 14.06.1999 11:00:00  BACKUP1/docs\r\n"
+            "\r\n"
+            " 4 Differences found.\r\n");
+}
+
+TEST(CompareNames, CatalogSpellingAndTimes) {
+  EXPECT_EQ(tavlor::catalogName(std::string("a\"b\nc\x7f" "d\x01\xe9", 9)), std::string("a?b?c?d?\xe9", 9));
+  const time_t t = testing_support::localTime(5, 12, 1999, 18, 40, 12);
+  EXPECT_EQ(tavlor::catalogTime(t), t);
+  const time_t undatable = testing_support::localTime(5, 2, 2036, 0, 0, 0);
+  EXPECT_EQ(tavlor::catalogTime(0), undatable);
+  EXPECT_EQ(tavlor::catalogTime(-5), undatable);
+}
+
+// The command line: report, exit status and messages.
+TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
+  TempDir dir;
+  const std::string disk = dir.createDir("disk");
+  dir.createFile("disk/a.txt", "a");
+  const std::string catalogs = dir.createDir("catalogs");
+  const std::vector<std::string> env{"XDG_CONFIG_HOME=" + dir.path() + "/config"};
+  ASSERT_EQ(runProgram({TAVLOR_CLI_PATH, "catalog", "--label", "DISK", "--catalogs", catalogs, disk}, env).status, 0);
+  const std::vector<std::string> compare{TAVLOR_CLI_PATH, "compare", "--catalogs", catalogs, "--label", "DISK",
+                                         "--unit",        "byte",    "--no-commas", disk};
+  testing_support::RunResult same = runProgram(compare, env);
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_NE(same.out.find(" Disk compared is " + disk + "  DISK\r\n"), std::string::npos) << same.out;
+  EXPECT_NE(same.out.find(" Identical       All files"), std::string::npos) << same.out;
+
+  dir.createFile("disk/b.txt", "bb");
+  testing_support::RunResult changed = runProgram(compare, env);
+  EXPECT_EQ(changed.status, 1) << changed.err;
+  EXPECT_NE(changed.out.find(" new             b.txt" + std::string(34, ' ') + "2 "), std::string::npos)
+      << changed.out;
+  EXPECT_NE(changed.out.find("\r\n 1 Differences found.\r\n"), std::string::npos);
+
+  struct Bad {
+    std::vector<std::string> args;
+    const char *message;
+  };
+  for (const Bad &bad : std::vector<Bad>{
+           {{"--catalogs", catalogs, "--label", "OTHER", disk}, "Catalog for this disk is not loaded"},
+           {{"--catalogs", catalogs, "--label", "DISK", dir / "missing"}, "cannot read the folder"},
+           {{"--catalogs", catalogs, "--label", "DISK"}, "expected a FOLDER"},
+           {{"--unit", "GB", disk}, "--unit takes"},
+       }) {
+    std::vector<std::string> argv{TAVLOR_CLI_PATH, "compare"};
+    argv.insert(argv.end(), bad.args.begin(), bad.args.end());
+    const testing_support::RunResult run = runProgram(argv, env);
+    EXPECT_EQ(run.status, 2) << bad.message;
+    EXPECT_NE(run.err.find(bad.message), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+}
+
+// As root: a loop-mounted ext4 volume, its label taken from the real mount table.
+TEST(CompareCommand, LabelledLoopVolume) {
+  std::string reason;
+  if (!testing_support::canUseLoopMounts(&reason)) GTEST_SKIP() << "loop-mounted volumes not testable: " << reason;
+  TempDir dir;
+  const std::string script = std::string(TAVLOR_SOURCE_DIR) + "/scripts/loop_volume.sh";
+  const std::string cli = TAVLOR_CLI_PATH;
+  const std::string catalogs = dir.createDir("catalogs");
+  const std::string steps = "set -e; m=$TAVLOR_LOOP_MOUNT; mkdir \"$m/docs\"; echo one > \"$m/docs/a.txt\";"
+                            "'" + cli + "' catalog --catalogs '" + catalogs + "' \"$m\" >/dev/null;"
+                            "echo two > \"$m/docs/new.txt\"; rm -r \"$m/lost+found\";"
+                            "'" + cli + "' compare --catalogs '" + catalogs + "' --unit byte \"$m\"";
+  const testing_support::RunResult run =
+      runProgram({"/bin/bash", script, "CMP LOOP", "/bin/sh", "-c", steps},
+                 {"TAVLOR_VOLUME_TABLE=", "XDG_CONFIG_HOME=" + dir.path() + "/config"});
+  EXPECT_EQ(run.status, 1) << run.out << run.err;
+  EXPECT_NE(run.out.find("  CMP LOOP\r\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(" new             new.txt "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(" deleted directory lost+found"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\r\n 2 Differences found.\r\n"), std::string::npos) << run.out;
+}
+
+} // namespace
