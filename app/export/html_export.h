@@ -1,0 +1,96 @@
+// html_export.h - publishing a part of the loaded catalogs as HTML: one file with a
+// section per folder, or a small web site of an index and one page per folder.
+#ifndef APP_EXPORT_HTML_EXPORT_H
+#define APP_EXPORT_HTML_EXPORT_H
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/catalog_model.h"
+
+namespace tavlor {
+
+struct HtmlExportOptions {
+  std::string outputPath;  // the single file, or the web site's index; its folder takes the rest
+  std::string description; // shown under the generated-by line of every page
+  bool recurse = true;     // export the folders below the start too
+  bool singleFile = false; // one file with anchors instead of a page per folder
+};
+
+// What lies below the start item, counted once when an export is prepared.
+struct HtmlTotals {
+  std::int64_t size = 0;
+  std::int64_t files = 0;
+  std::int64_t folders = 0;
+  std::int64_t zipFolders = 0;
+};
+
+// The whole subtree of start, whatever the recurse option says.
+HtmlTotals htmlTotals(CatalogModel &model, ItemId start);
+
+// A single file of more than this many files is hard for browsers to load.
+inline constexpr std::int64_t kLargeHtmlFileSet = 5000;
+bool isLargeHtmlFileSet(const HtmlExportOptions &options, const HtmlTotals &totals);
+// The question asked before such an export (lines separated by "\n").
+extern const char *const kLargeHtmlFileSetQuestion;
+
+// "Web site updated " and the date text of now (the same text the panes show).
+std::string defaultHtmlDescription(std::time_t now);
+
+// The text with &, <, > and " replaced by their character references, so a name is
+// never read as markup, in element content and in quoted attribute values alike.
+std::string htmlEscape(std::string_view text);
+
+// The character set a page of these bytes is declared in: "utf-8" when they are valid
+// UTF-8, else "windows-1252" (names cataloged on Windows in their ANSI code page).
+const char *htmlCharset(std::string_view page);
+
+struct HtmlExportResult {
+  bool outputWritten = false;
+  std::vector<std::string> unwritten; // pages and icons that could not be written
+};
+
+// One export from a folder item. Pages are written in pre-order of the folder tree
+// (the order page numbers are handed out in); the start gets number 1.
+class HtmlExport {
+public:
+  HtmlExport(CatalogModel &model, ItemId start, HtmlExportOptions options, const HtmlTotals &totals);
+
+  // Writes the icons, the output file and (web site) a page per folder, replacing
+  // files of the same names. folderWritten is called after each folder.
+  HtmlExportResult run(const std::function<void()> &folderWritten = {});
+
+  // The link target of every exported folder, by its entry (null for the root): for a
+  // web site "Tavlor_folder" N ".htm", for a single file "#folder" N. Containers that
+  // were linked but not exported hold an empty text.
+  const std::map<const FileData *, std::string> &pageNames() const { return pageNames_; }
+
+private:
+  struct Page;
+  FileData *entryOf(ItemId item) const;
+  std::vector<ItemId> exportedItems() const;
+  void assignPageNames(const std::vector<ItemId> &items);
+  void writeHead(Page &page) const;
+  void writeSummary(Page &page) const;
+  void writeFolder(ItemId item, Page &main, HtmlExportResult &result);
+  void writeEntryRow(Page &page, const FileData &entry);
+  bool save(const Page &page, const std::string &path) const;
+
+  CatalogModel &model_;
+  ItemId start_;
+  HtmlExportOptions options_;
+  HtmlTotals totals_;
+  std::string folderPrefix_; // the output's folder with its trailing "/", or empty
+  std::string outputName_;   // the output's own file name
+  std::map<const FileData *, std::string> pageNames_;
+  int pageCounter_ = 0;
+};
+
+} // namespace tavlor
+
+#endif // APP_EXPORT_HTML_EXPORT_H
