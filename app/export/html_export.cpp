@@ -172,8 +172,8 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
     if (!save(gif, folderPrefix_ + icon.fileName)) result.unwritten.push_back(folderPrefix_ + icon.fileName);
   }
 
-  // The output is opened (and truncated) before anything else is written; when it
-  // cannot be, no page is written either.
+  // The output is opened (and truncated) before any page is written; when it cannot
+  // be, no page is written either.
   std::FILE *output = std::fopen(options_.outputPath.c_str(), "wb");
   if (!output) return result;
   Page main;
