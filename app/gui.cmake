@@ -6,6 +6,7 @@ find_package(X11)
 # The folders, from the top down; each may use the ones below it, never one above:
 #   shell/       the program: application, main frame, its actions and status bar
 #   panes/       the tree and list panes and Properties
+#   export/      HTML export, extract/copy/launch, drag-and-drop
 #   collection/  opening, closing and cataloguing disks, and their small dialogs
 #   options/     the View Options sheet
 #   common/      the document and the helpers every window uses (message boxes, icons,
@@ -32,6 +33,7 @@ set(GUI_SOURCES
   collection/CMessageDialog.cpp
   collection/CVolumeLabel.cpp
   collection/CatalogCommands.cpp
+  export/CSaveAsHTML.cpp
   options/CViewOptions.cpp
   options/CViewOptionsColumns.cpp
   options/CViewOptionsExplorer.cpp
@@ -52,6 +54,7 @@ set_target_properties(tavgui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(tavgui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/shell
                                          ${CMAKE_CURRENT_SOURCE_DIR}/panes ${CMAKE_CURRENT_SOURCE_DIR}/collection
                                          ${CMAKE_CURRENT_SOURCE_DIR}/options ${CMAKE_CURRENT_SOURCE_DIR}/common
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/export
                                          ${PROJECT_SOURCE_DIR})
 target_link_libraries(tavgui PUBLIC Qt6::Widgets tavlorcore Tavscan60 tavplatform)
 if(EXISTS ${PROJECT_SOURCE_DIR}/shared/settings/CMakeLists.txt)

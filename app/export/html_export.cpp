@@ -95,11 +95,20 @@ std::string htmlEscape(std::string_view text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-    case '&': out += "&amp;"; break;
-    case '<': out += "&lt;"; break;
-    case '>': out += "&gt;"; break;
-    case '"': out += "&quot;"; break;
-    default: out.push_back(c);
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    case '"':
+      out += "&quot;";
+      break;
+    default:
+      out.push_back(c);
     }
   }
   return out;
@@ -163,6 +172,10 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
     if (!save(gif, folderPrefix_ + icon.fileName)) result.unwritten.push_back(folderPrefix_ + icon.fileName);
   }
 
+  // The output is opened (and truncated) before any page is written; when it cannot
+  // be, no page is written either.
+  std::FILE *output = std::fopen(options_.outputPath.c_str(), "wb");
+  if (!output) return result;
   Page main;
   writeHead(main);
   writeSummary(main);
@@ -172,7 +185,7 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   }
   main.line("</body>");
   main.line("</html>");
-  result.outputWritten = save(main, options_.outputPath);
+  result.outputWritten = write(main, output);
   return result;
 }
 
@@ -283,7 +296,10 @@ void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {
 bool HtmlExport::save(const Page &page, const std::string &path) const {
   // Binary mode: the line ends are already CR LF, and icons must not be translated.
   std::FILE *file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
+  return file && write(page, file);
+}
+
+bool HtmlExport::write(const Page &page, std::FILE *file) const {
   const std::string bytes = page.finished();
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return std::fclose(file) == 0 && written;

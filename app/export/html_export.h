@@ -4,6 +4,7 @@
 #define APP_EXPORT_HTML_EXPORT_H
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <map>
@@ -62,7 +63,8 @@ public:
   HtmlExport(CatalogModel &model, ItemId start, HtmlExportOptions options, const HtmlTotals &totals);
 
   // Writes the icons, the output file and (web site) a page per folder, replacing
-  // files of the same names. folderWritten is called after each folder.
+  // files of the same names; when the output cannot be opened, only the icons.
+  // folderWritten is called after each folder.
   HtmlExportResult run(const std::function<void()> &folderWritten = {});
 
   // The link target of every exported folder, by its entry (null for the root): for a
@@ -80,6 +82,8 @@ private:
   void writeFolder(ItemId item, Page &main, HtmlExportResult &result);
   void writeEntryRow(Page &page, const FileData &entry);
   bool save(const Page &page, const std::string &path) const;
+  // Writes the page to file and closes it.
+  bool write(const Page &page, std::FILE *file) const;
 
   CatalogModel &model_;
   ItemId start_;

@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "CProperties.h"
+#include "CSaveAsHTML.h"
 #include "CTavlor2Doc.h"
 #include "CViewOptions.h"
 #include "CatalogCommands.h"
@@ -103,6 +104,8 @@ std::unique_ptr<QMenu> TreePane::contextMenu(ItemId item) {
   bool isRoot = parent == tavlor::kNoItem;
   bool isDisk = !isRoot && parent == model.root();
   if (!isRoot && !isDisk) menu->addAction(tr("Open"), this, &TreePane::openContextItem);
+  menu->addSeparator();
+  menu->addAction(tr("Save As HTML ..."), this, &TreePane::saveAsHtml);
   if (isDisk && doc_.busy() == 0) {
     menu->addSeparator();
     menu->addAction(tr("Delete Catalog"), this, &TreePane::deleteContextCatalog);
@@ -158,6 +161,14 @@ void TreePane::showProperties() {
     values = tavlor::propertiesOf(model, *entry);
   }
   CProperties dialog(values, window());
+  runDialog(dialog);
+}
+
+void TreePane::saveAsHtml() {
+  ItemId item = contextItem();
+  if (item == tavlor::kNoItem) item = currentItem();
+  if (item == tavlor::kNoItem) return;
+  CSaveAsHTML dialog(doc_.model(), item, window());
   runDialog(dialog);
 }
 

@@ -44,6 +44,8 @@ public:
   // Commands on the context item.
   void openContextItem();
   void showProperties();
+  // "Save As HTML ...": the export dialog for the context item (else the current one).
+  void saveAsHtml();
   void deleteContextCatalog();
   // The "View Options" sheet, owned by the pane so its pages keep their values.
   void showViewOptions();

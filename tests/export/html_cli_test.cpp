@@ -12,14 +12,15 @@ class HtmlCommand : public ::testing::Test {
 protected:
   void SetUp() override {
     dir_.createDir("config");
-    dir_.createFile("cats/DATA.zar", "zar_version_1_1\n< \n   %drivetype fixed\n> \n + \"DATA\" 1000 500 1 1 2000 0 0 0\n"
-                                     " < \n + \"docs\" 0 0 1 1 2000 0 0 0\n < \n \"a.txt\" 1234 2 1 2000 10 0 0\n"
-                                     " + \"old.zip\" 5000 0 3 1 2000 11 0 0\n < \n > \n > \n > \n");
+    dir_.createFile("cats/DATA.zar",
+                    "zar_version_1_1\n< \n   %drivetype fixed\n> \n + \"DATA\" 1000 500 1 1 2000 0 0 0\n"
+                    " < \n + \"docs\" 0 0 1 1 2000 0 0 0\n < \n \"a.txt\" 1234 2 1 2000 10 0 0\n"
+                    " + \"old.zip\" 5000 0 3 1 2000 11 0 0\n < \n > \n > \n > \n");
   }
   RunResult run(std::vector<std::string> args) {
     args.insert(args.begin(), {TAVLOR_CLI_PATH, "html"});
-    return runProgram(args, {"XDG_CONFIG_HOME=" + dir_.path() + "/config", "HOME=" + dir_.path(), "LC_ALL=C",
-                             "TZ=UTC"});
+    return runProgram(args,
+                      {"XDG_CONFIG_HOME=" + dir_.path() + "/config", "HOME=" + dir_.path(), "LC_ALL=C", "TZ=UTC"});
   }
   bool exists(const std::string &relative) {
     struct stat st;
@@ -38,8 +39,7 @@ TEST_F(HtmlCommand, WritesTheWebSiteOrTheSingleFileOfAFolder) {
   site = run({"--catalogs", dir_ / "cats", "--description", "My disks", dir_ / "site/index.htm", "DATA"});
   ASSERT_EQ(site.status, 0) << site.err;
   EXPECT_EQ(site.out, dir_ / "site/index.htm\n");
-  EXPECT_NE(readFile(dir_ / "site/Tavlor_folder2.htm")
-                .find("<br>My disks\r\n</font>\r\n<p>\r\n<b>DATA/docs</b>\r\n"),
+  EXPECT_NE(readFile(dir_ / "site/Tavlor_folder2.htm").find("<br>My disks\r\n</font>\r\n<p>\r\n<b>DATA/docs</b>\r\n"),
             std::string::npos);
   EXPECT_NE(readFile(dir_ / "site/Tavlor_folder2.htm")
                 .find("<tr><td> <img SRC=\"fileicon.gif\"> a.txt </td><td align=\"right\">1,234</td><td "
@@ -67,7 +67,6 @@ TEST_F(HtmlCommand, BadArgumentsAndUnknownFolders) {
   const Case cases[] = {
       {{"--catalogs", dir_ / "cats"}, 2, "the output file is missing"},
       {{"--catalogs", dir_ / "cats", "a.htm", "DATA", "extra"}, 2, "unexpected argument extra"},
-      {{"--catalogs", dir_ / "cats", "--frames", "a.htm"}, 2, "unknown option --frames"},
       {{"--catalogs", dir_ / "cats", dir_ / "a.htm", "DATA/nothing"}, 1, "DATA/nothing is not a folder"},
       {{"--catalogs", dir_ / "cats", dir_ / "a.htm", "DATA/docs/a.txt"}, 1, "is not a folder"},
   };

@@ -29,7 +29,9 @@ public:
 std::string dataCatalog(const std::string &fileName = "a.txt") {
   return "zar_version_1_1\n< \n   %drivetype fixed\n> \n + \"DATA\" 1000 500 1 1 2000 0 0 0\n < \n"
          " + \"docs\" 0 0 1 1 2000 0 0 0\n < \n"
-         " \"" + fileName + "\" 1234 2 1 2000 10 0 0\n"
+         " \"" +
+         fileName +
+         "\" 1234 2 1 2000 10 0 0\n"
          " + \"old.zip\" 5000 0 3 1 2000 11 0 0\n < \n + \"sub\" 0 0 3 1 2000 11 0 0\n < \n"
          " \"m.txt\" 7 3 1 2000 11 0 0\n > \n > \n > \n > \n";
 }
@@ -95,9 +97,9 @@ TEST_F(HtmlExportTest, WebSiteOfADiskIsTheWorkedExample) {
   EXPECT_TRUE(result.unwritten.empty());
   EXPECT_EQ(steps_, 4); // DATA, docs, old.zip, sub
   EXPECT_EQ(pageNames_, (std::map<std::string, std::string>{{"DATA", "Tavlor_folder1.htm"},
-                                                           {"docs", "Tavlor_folder2.htm"},
-                                                           {"old.zip", "Tavlor_folder3.htm"},
-                                                           {"sub", "Tavlor_folder4.htm"}}));
+                                                            {"docs", "Tavlor_folder2.htm"},
+                                                            {"old.zip", "Tavlor_folder3.htm"},
+                                                            {"sub", "Tavlor_folder4.htm"}}));
   EXPECT_EQ(page("Tavlor_folder2.htm"),
             lines(withHead({
                 "<p>",
@@ -143,28 +145,6 @@ TEST_F(HtmlExportTest, WebSiteOfADiskIsTheWorkedExample) {
   }
 }
 
-TEST_F(HtmlExportTest, IconsAreGif87aFilesOfTheirSizes) {
-  struct Expected {
-    const char *name;
-    int width, height;
-    std::size_t bytes;
-  };
-  const Expected expected[] = {
-      {"zipicon.gif", 16, 16, 900}, {"foldericon.gif", 16, 15, 877}, {"fileicon.gif", 16, 15, 866}, {"upicon.gif", 16, 15, 863}};
-  const auto &icons = tavlor::htmlIcons();
-  for (std::size_t i = 0; i < icons.size(); ++i) {
-    const std::string_view b = icons[i].bytes;
-    EXPECT_STREQ(icons[i].fileName, expected[i].name);
-    EXPECT_EQ(b.size(), expected[i].bytes) << expected[i].name;
-    EXPECT_EQ(b.substr(0, 6), "GIF87a");
-    EXPECT_EQ(static_cast<unsigned char>(b[6]) | static_cast<unsigned char>(b[7]) << 8, expected[i].width);
-    EXPECT_EQ(static_cast<unsigned char>(b[8]) | static_cast<unsigned char>(b[9]) << 8, expected[i].height);
-    EXPECT_EQ(static_cast<unsigned char>(b[10]), 0xf7); // a 256-entry global table
-    EXPECT_EQ(b[13 + 768], ',');                        // one image right after the table
-    EXPECT_EQ(b.back(), ';');
-  }
-}
-
 // Where the up row of each written folder leads, for the ways an export can start.
 TEST_F(HtmlExportTest, UpRowsAndLinksFollowTheStartAndTheMode) {
   load(dataCatalog());
@@ -203,34 +183,21 @@ TEST_F(HtmlExportTest, SingleFileHasAnAnchoredSectionPerFolder) {
   const std::string all = page("all.htm");
   struct stat st;
   EXPECT_NE(::stat((dir_ / "Tavlor_folder1.htm").c_str(), &st), 0); // no pages besides the file
-  const std::string docsSection =
-      lines({"<p>", "<a name=\"folder2\"><b>DATA/docs</b>", "<table border=\"0\" cellspacing=\"1\" cellpadding=\"0\">",
-             "<td width=\"220\" bgcolor=\"#cccccc\" >Filename</td>", "<td bgcolor=\"#cccccc\" align=\"right\">Size</td>",
-             "<td width=\"170\" bgcolor=\"#cccccc\" align=\"right\">Date</td>",
-             "<tr><td><a href=\"#folder1\"> <img SRC=\"upicon.gif\"> <b> ..  </b> </a>"});
+  const std::string docsSection = lines(
+      {"<p>", "<a name=\"folder2\"><b>DATA/docs</b>", "<table border=\"0\" cellspacing=\"1\" cellpadding=\"0\">",
+       "<td width=\"220\" bgcolor=\"#cccccc\" >Filename</td>", "<td bgcolor=\"#cccccc\" align=\"right\">Size</td>",
+       "<td width=\"170\" bgcolor=\"#cccccc\" align=\"right\">Date</td>",
+       "<tr><td><a href=\"#folder1\"> <img SRC=\"upicon.gif\"> <b> ..  </b> </a>"});
   EXPECT_NE(all.find(docsSection), std::string::npos) << all;
   // The disk's section has no up row: it follows the summary on the same line.
   EXPECT_NE(all.find("</table> <p>\r\n<a name=\"folder1\"><b>DATA</b>\r\n"), std::string::npos);
-  EXPECT_EQ(all.find("upicon.gif\"> <b> ..  </b> </a>\r\n<tr><td> <img SRC=\"foldericon.gif\"> <a href=\"#folder2\">"),
+  EXPECT_NE(all.find("<td width=\"170\" bgcolor=\"#cccccc\" align=\"right\">Date</td>\r\n<tr><td> <img "
+                     "SRC=\"foldericon.gif\"> <a href=\"#folder2\">docs</a> </td>"),
             std::string::npos);
-  EXPECT_NE(all.find("<tr><td> <img SRC=\"foldericon.gif\"> <a href=\"#folder2\">docs</a> </td>"), std::string::npos);
   EXPECT_NE(all.find("<tr><td> <img SRC=\"zipicon.gif\"> <a href=\"#folder3\">old.zip</a> </td>"), std::string::npos);
   // The size in the user's unit, the counts plain.
   EXPECT_NE(all.find("Accumulated File Size</td><td align=\"right\">7KB</td>"), std::string::npos);
   EXPECT_TRUE(all.ends_with("</table>\r\n</body>\r\n</html>\r\n"));
-}
-
-TEST_F(HtmlExportTest, LargeSetWarningOnlyForASingleRecursiveFileAbove5000Files) {
-  tavlor::HtmlTotals totals;
-  struct Case {
-    std::int64_t files;
-    bool single, recurse, warns;
-  };
-  for (const Case c : {Case{5001, true, true, true}, Case{5000, true, true, false}, Case{5001, false, true, false},
-                       Case{5001, true, false, false}}) {
-    totals.files = c.files;
-    EXPECT_EQ(tavlor::isLargeHtmlFileSet({"x.htm", "", c.recurse, c.single}, totals), c.warns) << c.files;
-  }
 }
 
 TEST_F(HtmlExportTest, NamesDescriptionsAndPathsCannotBecomeMarkup) {
@@ -265,19 +232,14 @@ TEST_F(HtmlExportTest, CharacterSetFollowsThePageBytes) {
     EXPECT_STREQ(tavlor::htmlCharset(c.bytes), c.charset) << c.bytes;
 }
 
-TEST_F(HtmlExportTest, UnwritableOutputStillWritesIconsAndPages) {
+TEST_F(HtmlExportTest, UnwritableOutputStillWritesTheIconsButNoPages) {
   load(dataCatalog());
   dir_.createDir("taken.htm"); // a folder where the index should go
   const auto result = exportFrom(item("DATA"), false, true, "taken.htm");
   EXPECT_FALSE(result.outputWritten);
   EXPECT_EQ(page("upicon.gif").size(), 863u);
-  EXPECT_NE(page("Tavlor_folder2.htm").find("<b>DATA/docs</b>"), std::string::npos);
-
-  HtmlExportOptions nowhere{dir_ / "missing/index.htm", "", true, false};
-  HtmlExport e(model_, item("DATA"), nowhere, {});
-  const auto lost = e.run();
-  EXPECT_FALSE(lost.outputWritten);
-  EXPECT_EQ(lost.unwritten.size(), 8u); // four icons and four pages
+  struct stat st;
+  EXPECT_NE(::stat((dir_ / "Tavlor_folder1.htm").c_str(), &st), 0);
 }
 
 } // namespace

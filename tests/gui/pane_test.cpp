@@ -86,14 +86,15 @@ private slots:
   void treeMenusDependOnTheItemAndTheBusyCounter() {
     PaneFixture f;
     auto menu = f.tree().contextMenu(f.model().root());
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Save As HTML ...", "Properties"}));
     menu = f.tree().contextMenu(f.disk("BACKUP"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Delete Catalog", "Close Catalog", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()),
+             QStringList({"Save As HTML ...", "Delete Catalog", "Close Catalog", "Properties"}));
     menu = f.tree().contextMenu(f.folder("BACKUP", "docs"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Save As HTML ...", "Properties"}));
     f.doc().beginBusy();
     menu = f.tree().contextMenu(f.disk("BACKUP"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Save As HTML ...", "Properties"}));
     f.doc().endBusy();
     QVERIFY(!f.tree().contextMenu(tavlor::kNoItem));
   }

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "CProperties.h"
+#include "CSaveAsHTML.h"
 #include "FrameStatusBar.h"
 
 using namespace gui_support;
@@ -46,6 +47,11 @@ private slots:
     properties.show();
     QTest::qWait(100);
     QVERIFY(properties.grab().save(QString(target).replace(".png", "-properties.png")));
+    // Save As HTML for the disk.
+    CSaveAsHTML html(model, disk, nullptr);
+    html.show();
+    QTest::qWait(100);
+    QVERIFY(html.grab().save(QString(target).replace(".png", "-savehtml.png")));
   }
 };
 
