@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "CatalogEjectDialog.h"
+#include "CatalogProgress.h"
 #include "PluginWindows.h"
 #include "plugin_support.h"
 
@@ -31,7 +32,8 @@ TEST(PluginWindowsTest, TheDialogShowsTheJobAndRadiosSetTheLaunchModeAtOnce) {
     EXPECT_EQ(dialog.windowTitle(), "Tavlor Catalog & Eject Plug-In");
     EXPECT_TRUE(radio(dialog, name)->isChecked()) << mode;
     int checked = 0;
-    for (QRadioButton *r : dialog.findChildren<QRadioButton *>()) checked += r->isChecked();
+    for (QRadioButton *r : dialog.findChildren<QRadioButton *>())
+      checked += r->isChecked();
     EXPECT_EQ(checked, 1);
     EXPECT_EQ(dialog.findChild<QCheckBox *>("eject")->isChecked(), job.eject);
     EXPECT_EQ(dialog.findChild<QLabel *>("prompt")->text(), "Catalog disk in /media/x as X?");
