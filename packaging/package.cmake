@@ -19,6 +19,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/scanlib)
 # xdg-open and xdg-mime open catalogs and decide their type.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, shared-mime-info")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udisks2, desktop-file-utils")
+# udisks2 ejects without root; without a desktop environment xdg-mime reads the MIME
+# database only through libfile-mimeinfo-perl (else a catalog is plain text to it).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udisks2, desktop-file-utils, libfile-mimeinfo-perl")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

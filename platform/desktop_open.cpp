@@ -26,7 +26,8 @@ std::string outputOf(const std::vector<std::string> &args) {
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   std::vector<char *> argv;
-  for (const std::string &arg : args) argv.push_back(const_cast<char *>(arg.c_str()));
+  for (const std::string &arg : args)
+    argv.push_back(const_cast<char *>(arg.c_str()));
   argv.push_back(nullptr);
   pid_t child = 0;
   int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
@@ -81,7 +82,7 @@ OpenResult openWithDesktop(const std::string &path) {
   // is never a child left for this process to reap.
   const char *script = "command -v xdg-open >/dev/null 2>&1 || exit 127\n"
                        "xdg-open \"$1\" </dev/null >/dev/null 2>&1 &";
-  std::vector<char *> argv{const_cast<char *>("sh"), const_cast<char *>("-c"), const_cast<char *>(script),
+  std::vector<char *> argv{const_cast<char *>("sh"), const_cast<char *>("-c"),         const_cast<char *>(script),
                            const_cast<char *>("sh"), const_cast<char *>(path.c_str()), nullptr};
   pid_t child = 0;
   if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv.data(), environ) != 0) return OpenResult::StartFailed;

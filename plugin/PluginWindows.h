@@ -1,39 +1,19 @@
-// PluginWindows.h - the windows of TavlorCatalog: message boxes, the scan's progress
-// window with Cancel, and the dialog, behind tavplugin::PluginUi.
+// PluginWindows.h - the windows of TavlorCatalog behind tavplugin::PluginUi: message
+// boxes, the scan's progress window and CatalogEjectDialog.
 #ifndef PLUGIN_PLUGINWINDOWS_H
 #define PLUGIN_PLUGINWINDOWS_H
 
-#include <QDialog>
 #include <QIcon>
 
 #include <memory>
 
 #include "catalog_job.h"
 
-class QLabel;
+class CatalogProgress;
+class QWidget;
 
 // The program's icon (the installed theme icon, else the built-in image).
 QIcon pluginIcon();
-
-// The small window shown while a disk is scanned: the entries scanned, the folder
-// being read, and Cancel (Escape and the close button too).
-class CatalogProgress : public QDialog {
-  Q_OBJECT
-public:
-  explicit CatalogProgress(const QString &label, QWidget *parent = nullptr);
-  // Shows the counts and lets a click on Cancel through; false once cancelled.
-  bool update(uint64_t entries, const QString &folder);
-  bool cancelled() const { return cancelled_; }
-
-protected:
-  // The window stays until the scan has stopped.
-  void reject() override { cancelled_ = true; }
-
-private:
-  QLabel *count_;
-  QLabel *folder_;
-  bool cancelled_ = false;
-};
 
 class PluginWindows : public tavplugin::PluginUi {
 public:

@@ -73,8 +73,8 @@ std::optional<platform::Volume> volumeOfArgument(const std::string &argument) {
 
 std::string dialogPrompt(const platform::Volume &drive) {
   platform::LabelResult label = platform::volumeLabel(drive);
-  return "Catalog disk in " + drive.mountPoint + " as " + (label.ok && !label.label.empty() ? label.label : "<no label>") +
-         "?";
+  return "Catalog disk in " + drive.mountPoint + " as " +
+         (label.ok && !label.label.empty() ? label.label : "<no label>") + "?";
 }
 
 void runCatalogJob(const CatalogJob &job, PluginUi &ui) {
@@ -86,8 +86,7 @@ void runCatalogJob(const CatalogJob &job, PluginUi &ui) {
     return;
   }
   ui.scanStarting(label.label);
-  tavlor::NewDiskResult scanned =
-      tavlor::scanNewDisk(settings::catalogsFolder(), job.drive, label.label, kCaption, ui);
+  tavlor::NewDiskResult scanned = tavlor::scanNewDisk(settings::catalogsFolder(), job.drive, label.label, kCaption, ui);
   ui.scanFinished();
   if (scanned.status != tavlor::NewDiskStatus::Cataloged) return;
   int launchMode = job.launchMode;
@@ -105,7 +104,8 @@ void runCatalogJob(const CatalogJob &job, PluginUi &ui) {
 
 int runTavlorCatalog(const std::vector<std::string> &arguments, PluginUi &ui) {
   std::string given;
-  for (const std::string &argument : arguments) given += (given.empty() ? "" : " ") + argument;
+  for (const std::string &argument : arguments)
+    given += (given.empty() ? "" : " ") + argument;
   // File managers may pass several selected folders: the first one names the disk.
   std::optional<platform::Volume> drive;
   if (!arguments.empty()) drive = volumeOfArgument(arguments.front());

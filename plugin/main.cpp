@@ -13,7 +13,7 @@ namespace {
 
 // The library's own boxes (unreadable archives, invalid dates) as Qt boxes.
 void showLibraryBox(const char *caption, const char *text, int icon, void *) {
-  QMessageBox box(icon == kTavscanBoxWarning ? QMessageBox::Warning
+  QMessageBox box(icon == kTavscanBoxWarning       ? QMessageBox::Warning
                   : icon == kTavscanBoxInformation ? QMessageBox::Information
                                                    : QMessageBox::NoIcon,
                   pluginText(caption), pluginText(text), QMessageBox::Ok, QApplication::activeWindow());
@@ -30,7 +30,8 @@ int main(int argc, char **argv) {
   QApplication::setWindowIcon(pluginIcon());
   tavscanSetMessageBoxHandler(showLibraryBox, nullptr);
   std::vector<std::string> arguments;
-  for (const QString &argument : QApplication::arguments().mid(1)) arguments.push_back(argument.toStdString());
+  for (const QString &argument : QApplication::arguments().mid(1))
+    arguments.push_back(argument.toStdString());
   PluginWindows windows;
   // All the work happens here; no event loop follows.
   return tavplugin::runTavlorCatalog(arguments, windows);

@@ -64,7 +64,7 @@ NewDiskResult scanNewDisk(const std::string &folder, const platform::Volume &dri
   if (written != kTavscanCatalogOk) {
     result.status = NewDiskStatus::Failed;
     ui.box(caption, written == kTavscanCatalogNoSource ? "The disk " + drive.mountPoint + " cannot be read."
-                                                        : "Unable to write the catalog file " + *path);
+                                                       : "Unable to write the catalog file " + *path);
     return result;
   }
   result.status = NewDiskStatus::Cataloged;

@@ -13,8 +13,8 @@ TEST_F(PluginTest, TheProgramCatalogsALoopMountedVolumeAndOpensTheCatalog) {
   const std::string script = "mkdir \"$TAVLOR_LOOP_MOUNT/photos\" && echo hi >\"$TAVLOR_LOOP_MOUNT/photos/a.jpg\" && "
                              "exec timeout 120 \"$0\" \"$TAVLOR_LOOP_MOUNT/photos\"";
   const testing_support::RunResult result =
-      testing_support::runProgram({"/bin/bash", std::string(TAVLOR_SOURCE_DIR) + "/scripts/loop_volume.sh",
-                                   "PLUGDISK", "sh", "-c", script, TAVLOR_PLUGIN_PATH},
+      testing_support::runProgram({"/bin/bash", std::string(TAVLOR_SOURCE_DIR) + "/scripts/loop_volume.sh", "PLUGDISK",
+                                   "sh", "-c", script, TAVLOR_PLUGIN_PATH},
                                   {"XDG_CONFIG_HOME=" + dir_.path() + "/config", "QT_QPA_PLATFORM=offscreen",
                                    "PATH=" + std::string(getenv("PATH"))});
   ASSERT_EQ(result.status, 0) << result.out << result.err;

@@ -48,10 +48,14 @@ void PluginTest::SetUp() {
   writeFile(bin + "/xdg-mime", "#!/bin/sh\n"
                                "case \"$2\" in\n"
                                "filetype) echo application/x-tavlor-catalog ;;\n"
-                               "default) cat \"" + dir_.path() + "/default-app\" 2>/dev/null ;;\n"
-                               "esac\n");
-  writeFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >>\"" + dir_.path() + "/opened.tmp\"\n"
-                               "mv \"" + dir_.path() + "/opened.tmp\" \"" + dir_.path() + "/opened\"\n");
+                               "default) cat \"" +
+                                   dir_.path() +
+                                   "/default-app\" 2>/dev/null ;;\n"
+                                   "esac\n");
+  writeFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >>\"" + dir_.path() +
+                                   "/opened.tmp\"\n"
+                                   "mv \"" +
+                                   dir_.path() + "/opened.tmp\" \"" + dir_.path() + "/opened\"\n");
   ::chmod((bin + "/xdg-mime").c_str(), 0755);
   ::chmod((bin + "/xdg-open").c_str(), 0755);
   setDefaultApplication("tavlor.desktop");
@@ -96,6 +100,7 @@ std::vector<std::string> PluginTest::opened(bool expectOne) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::vector<std::string> files;
   std::ifstream in(log);
-  for (std::string line; std::getline(in, line);) files.push_back(line);
+  for (std::string line; std::getline(in, line);)
+    files.push_back(line);
   return files;
 }

@@ -73,8 +73,10 @@ TEST_F(PluginTest, TheDialogStartsFromTheSettingsOrThePluginsDefaults) {
       {"TavlorCatalog_Eject=oops\nTavlorCatalog_Launch=oops\n", true, 0},
   };
   for (const Case &c : cases) {
-    if (c.settings.empty()) ::unlink((dir_ / "config/Quorvale/Tavlor.conf").c_str());
-    else useSettings(c.settings);
+    if (c.settings.empty())
+      ::unlink((dir_ / "config/Quorvale/Tavlor.conf").c_str());
+    else
+      useSettings(c.settings);
     ui_.userChoice = nullptr; // Cancel
     ui_.dialogJob.reset();
     EXPECT_EQ(run({root("stick")}), 0);
@@ -122,8 +124,10 @@ TEST_F(PluginTest, LaunchingFollowsTheModeTheAnswerAndTheDesktopsAssociation) {
       EXPECT_EQ(ui_.questions[0].text, "Launch catalog?");
     }
     const std::vector<std::string> files = opened(c.opened);
-    if (c.opened) EXPECT_EQ(files, std::vector<std::string>{catalogs() + "/STICK.zar"});
-    else EXPECT_TRUE(files.empty());
+    if (c.opened)
+      EXPECT_EQ(files, std::vector<std::string>{catalogs() + "/STICK.zar"});
+    else
+      EXPECT_TRUE(files.empty());
     ASSERT_EQ(ui_.boxes.size(), c.errorBox ? 1u : 0u);
     if (c.errorBox) {
       EXPECT_EQ(ui_.boxes[0].caption, "ShellExecuteEx");
