@@ -37,7 +37,7 @@ CProperties::CProperties(const tavlor::PropertiesValues &values, QWidget *parent
   for (const std::string *value : {&values.name, &values.type, &values.size, &values.contains, &values.date})
     widestValue = std::max(widestValue, metrics.horizontalAdvance(displayText(*value)));
   int note = metrics.horizontalAdvance(displayText(values.note));
-  const int w = std::max({scaled(kWidth), valueLeft_ + widestValue + scaled(14), scaled(20) + note + scaled(10)});
+  const int w = std::max({scaled(kWidth), valueLeft_ + widestValue + scaled(24), scaled(20) + note + scaled(10)});
   const int h = scaled(kHeight);
   openingHeight_ = h;
   resize(w, h);
