@@ -16,6 +16,7 @@
 
 #include <QProcess>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <ctime>
 
@@ -171,6 +172,15 @@ private slots:
     shot(wait, "wait");
     tree.viewOptions()->show();
     shot(*tree.viewOptions(), "options");
+
+    // A loader warning as the user sees it (the real box, closed after its picture).
+    QTimer::singleShot(300, [&] {
+      if (QWidget *box = QApplication::activeModalWidget()) {
+        shot(*box, "warning");
+        box->close();
+      }
+    });
+    showBox(app.frame(), "Please re-catalog this disk", "Cannot read /somewhere/OLD.zar", BoxKind::Warning);
 
     QProcess windows;
     windows.start("xwininfo", {"-root", "-tree"});
