@@ -25,6 +25,7 @@ set(GUI_SOURCES
   panes/FolderTreeModel.cpp
   panes/ListPane.cpp
   panes/PaneMenus.cpp
+  panes/TreeBranchStyle.cpp
   panes/TreePane.cpp
   collection/CCatalogNewDisk.cpp
   collection/CCatalogNewDiskProgress.cpp

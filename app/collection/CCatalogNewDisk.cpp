@@ -6,6 +6,7 @@
 #include "CVolumeLabel.h"
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
+#include "MessageBoxes.h"
 #include "TextCodec.h"
 #include "WaitCursor.h"
 
@@ -15,7 +16,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 CCatalogNewDisk::CCatalogNewDisk(const tavlor::DriveOffer &offer, QWidget *parent) : QDialog(parent), offer_(offer) {
   setObjectName("catalogNewDiskDialog");
@@ -30,8 +34,17 @@ CCatalogNewDisk::CCatalogNewDisk(const tavlor::DriveOffer &offer, QWidget *paren
   layout->addWidget(new QLabel(tr("Information on inaccessible drives:"), this));
   inaccessible_ = new QListWidget(this);
   inaccessible_->setObjectName("inaccessibleList");
-  for (const std::string &text : offer.inaccessible)
+  int widest = 0;
+  for (const std::string &text : offer.inaccessible) {
     inaccessible_->addItem(displayText(text));
+    widest = std::max(widest, inaccessible_->fontMetrics().horizontalAdvance(displayText(text)));
+  }
+  // Long mount points and error texts are read whole; only a text wider than the
+  // screen leaves the rest to the scroll bar.
+  int room = screen() ? screen()->availableGeometry().width() * 9 / 10 : 1200;
+  inaccessible_->setMinimumWidth(std::min(room, widest + 2 * inaccessible_->frameWidth() + 16));
+  drives_->setMinimumContentsLength(0);
+  drives_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   layout->addWidget(inaccessible_);
   eject_ = new QCheckBox(tr("If possible, eject disk when finished"), this);
   eject_->setObjectName("ejectCheck");
@@ -72,6 +85,11 @@ void catalogNewDiskCommand(CTavlor2Doc &doc, CatalogCommands &commands, QWidget 
     label = CVolumeLabel::ask(drive->volume, drive->text, drive->label, window);
     // The label dialog itself told the user that a disk needs a label.
     if (label.empty()) return;
+  }
+  // A volume may carry a label no file can be named after; nothing is scanned then.
+  if (std::string refusal = tavlor::labelRefusal(label); !refusal.empty()) {
+    showBox(window, "Tavlor", displayText(refusal), BoxKind::Warning);
+    return;
   }
   WaitCursor wait;
   tavlor::NewDiskResult result;

@@ -13,6 +13,7 @@ CCatalogNewDiskProgress::CCatalogNewDiskProgress(const QString &label, QWidget *
   setObjectName("scanProgress");
   setWindowTitle("Tavlor 6.0");
   setWindowModality(Qt::ApplicationModal);
+  markAsWaitWindow(this);
   auto *layout = new QGridLayout(this);
   auto *icon = new QLabel(this);
   icon->setPixmap(programIcon().pixmap(32, 32));

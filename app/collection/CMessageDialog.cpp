@@ -1,6 +1,7 @@
 #include "CMessageDialog.h"
 
 #include "Icons.h"
+#include "MessageBoxes.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -10,6 +11,7 @@ CMessageDialog::CMessageDialog(const QString &text, QWidget *parent) : QDialog(p
   setObjectName("messageDialog");
   setWindowTitle("Tavlor 6.0");
   setModal(false);
+  markAsWaitWindow(this);
   auto *icon = new QLabel(this);
   icon->setPixmap(programIcon().pixmap(32, 32));
   text_ = new QLabel(text, this);

@@ -3,6 +3,7 @@
 #include "DialogRunner.h"
 #include "MessageBoxes.h"
 #include "TextCodec.h"
+#include "collection/new_disk.h"
 #include "platform/volume_label_set.h"
 
 #include <QDialogButtonBox>
@@ -47,10 +48,19 @@ void CVolumeLabel::setTypedLabel(const QString &label) {
 std::string CVolumeLabel::ask(const platform::Volume &drive, const std::string &entryText, const std::string &label,
                               QWidget *parent) {
   CVolumeLabel dialog(label, parent);
-  if (runDialog(dialog) != QDialog::Accepted) return {};
-  // The edit field limits typing, but a runner or a paste may still hand over more.
-  std::string typed = storedText(dialog.typedLabel().left(kMaxLabel).toUpper());
-  if (entryText.empty() || typed.empty()) return typed;
+  std::string typed;
+  for (;;) {
+    if (runDialog(dialog) != QDialog::Accepted) return {};
+    // The edit field limits typing, but a runner or a paste may still hand over more.
+    typed = storedText(dialog.typedLabel().left(kMaxLabel).toUpper());
+    if (typed.empty()) return typed;
+    // A label that cannot name the catalog file is refused before it reaches the disk;
+    // the dialog comes back with it for correction.
+    std::string refusal = tavlor::labelRefusal(typed);
+    if (refusal.empty()) break;
+    showBox(parent, "Tavlor", displayText(refusal), BoxKind::Warning);
+  }
+  if (entryText.empty()) return typed;
   platform::LabelSetResult set = platform::setVolumeLabel(drive, typed);
   if (!set.ok) showBox(parent, "SetVolumeLabel", displayText(set.message), BoxKind::Information);
   return typed;

@@ -22,9 +22,11 @@ public:
   void setTypedLabel(const QString &label);
 
   // Runs the dialog for the drive shown as entryText. On OK the typed label is
-  // upper-cased and, when both entryText and the label are non-empty, written to
-  // the volume; a refusal is shown in the "SetVolumeLabel" box and the typed label
-  // is still returned. Returns the accepted label (bytes), or "" on Cancel.
+  // upper-cased; one that cannot name a catalog file is refused with a box and the
+  // dialog shown again. An accepted label is written to the volume when both
+  // entryText and the label are non-empty; the volume's refusal is shown in the
+  // "SetVolumeLabel" box and the typed label is still returned. Returns the accepted
+  // label (bytes), or "" on Cancel.
   static std::string ask(const platform::Volume &drive, const std::string &entryText, const std::string &label,
                          QWidget *parent);
 

@@ -62,6 +62,14 @@ bool CatalogCommands::loadCatalog(const std::string &path, bool showRoot) {
 }
 
 void CatalogCommands::openAllCatalogs() {
+  if (!loadAllCatalogs()) reportNoCatalogs();
+}
+
+void CatalogCommands::reportNoCatalogs() {
+  showBox(window_, "Tavlor", tr("No catalogs found.\nUse File->Catalog New Disk ... to create."), BoxKind::Information);
+}
+
+bool CatalogCommands::loadAllCatalogs() {
   WaitCursor wait;
   tavlor::CatalogModel &model = doc_.model();
   doc_.deleteTemporaryFiles();
@@ -75,9 +83,7 @@ void CatalogCommands::openAllCatalogs() {
   for (const std::string &name : files)
     loadCatalog(folder + "/" + name, true);
   emit rootExpansionRequested();
-  if (files.empty())
-    showBox(window_, "Tavlor", tr("No catalogs found.\nUse File->Catalog New Disk ... to create."),
-            BoxKind::Information);
+  return !files.empty();
 }
 
 void CatalogCommands::openSelectedCatalog() {
@@ -93,8 +99,13 @@ void CatalogCommands::autoLoad() {
   if (autoLoaded_) return;
   autoLoaded_ = true;
   if (tavlor::settingNumber("AutoLoadCatalogs").value_or(0) != 1) return;
-  CMessageDialog wait(tr("Auto-loading catalogs ... please wait"), window_);
-  openAllCatalogs();
+  bool found = false;
+  {
+    CMessageDialog wait(tr("Auto-loading catalogs ... please wait"), window_);
+    found = loadAllCatalogs();
+  }
+  // The box comes once the please-wait window is gone: the work it announced is over.
+  if (!found) reportNoCatalogs();
 }
 
 void CatalogCommands::closeCatalog(ItemId item) {

@@ -53,6 +53,10 @@ signals:
   void rootExpansionRequested();
 
 private:
+  // Open All Catalogs without its box; false when the folder held no catalog.
+  bool loadAllCatalogs();
+  void reportNoCatalogs();
+
   CTavlor2Doc &doc_;
   QWidget *window_;
   bool autoLoaded_ = false;

@@ -1,6 +1,8 @@
 #include "collection/new_disk.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <Tavscan60.h>
 
@@ -13,9 +15,26 @@
 
 namespace tavlor {
 
+namespace {
+
+// 0 when the volume's root is a folder that can be entered and listed, else errno: a
+// scan could read nothing of a root that is gone or locked.
+int rootError(const std::string &root) {
+  DIR *dir = opendir(root.c_str());
+  if (!dir) return errno;
+  closedir(dir);
+  return access(root.c_str(), R_OK | X_OK) == 0 ? 0 : errno;
+}
+
+} // namespace
+
 DriveOffer offerDrives() {
   DriveOffer offer;
   for (platform::Volume &volume : platform::offeredVolumes()) {
+    if (int error = rootError(volume.mountPoint)) {
+      offer.inaccessible.push_back(volume.mountPoint + ": " + platform::errorText(error));
+      continue;
+    }
     platform::LabelResult label = platform::volumeLabel(volume);
     if (!label.ok) {
       offer.inaccessible.push_back(volume.mountPoint + ": " + platform::errorText(label.error));
@@ -26,6 +45,12 @@ DriveOffer offerDrives() {
     offer.drives.push_back({std::move(volume), label.label, std::move(text)});
   }
   return offer;
+}
+
+std::string labelRefusal(const std::string &label) {
+  if (catalogFilePath("", label)) return {};
+  return "The label " + label +
+         " cannot name a catalog file.\nGive the disk a label that is not only dots and has no \"/\".";
 }
 
 namespace {
@@ -42,7 +67,7 @@ NewDiskResult scanNewDisk(const std::string &folder, const platform::Volume &dri
   std::optional<std::string> path = catalogFilePath(folder, label);
   if (!path) {
     result.status = NewDiskStatus::Refused;
-    ui.box(caption, "The label " + label + " cannot name a catalog file.\nGive the disk a label without \"/\".");
+    ui.box(caption, labelRefusal(label));
     return result;
   }
   result.catalogPath = *path;

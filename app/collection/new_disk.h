@@ -24,8 +24,13 @@ struct DriveOffer {
   std::vector<std::string> inaccessible; // mount point + ": " + error text
 };
 
-// The offered volumes whose label can be read, and the others with their error.
+// The offered volumes whose root folder can be listed and whose label can be read,
+// and the others with their error.
 DriveOffer offerDrives();
+
+// Why label cannot name a catalog file (empty, only dots, or holding "/"); "" when it
+// can. Checked before a label is written to a disk or a file is created for it.
+std::string labelRefusal(const std::string &label);
 
 // Tells the user about the cataloguing and lets them stop the scan.
 class NewDiskUi {

@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
+
+#include <vector>
 
 #include "Tavscan60.h"
 #include "platform/message_box.h"
@@ -50,10 +53,43 @@ void setBoxHandler(BoxHandler newHandler) {
   handler() = std::move(newHandler);
 }
 
+namespace {
+
+constexpr char kWaitWindow[] = "tavlorWaitWindow";
+
+bool isWaitWindow(const QWidget *widget) {
+  return widget && widget->window()->property(kWaitWindow).toBool();
+}
+
+} // namespace
+
+void markAsWaitWindow(QWidget *window) {
+  window->setProperty(kWaitWindow, true);
+}
+
+bool waitWindowShowing() {
+  for (QWidget *window : QApplication::topLevelWidgets())
+    if (window->isVisible() && isWaitWindow(window)) return true;
+  return false;
+}
+
 bool showBox(QWidget *parent, const QString &caption, const QString &text, BoxKind kind) {
+  std::vector<QPointer<QWidget>> hidden;
+  for (QWidget *window : QApplication::topLevelWidgets())
+    if (window->isVisible() && isWaitWindow(window)) {
+      window->hide();
+      hidden.emplace_back(window);
+    }
+  // A box over a hidden window would appear as if it had no owner.
+  while (isWaitWindow(parent))
+    parent = parent->window()->parentWidget();
   BoxRequest box{caption, text, kind};
-  if (handler()) return handler()(parent, box);
-  return realBox(parent, box);
+  bool answer = handler() ? handler()(parent, box) : realBox(parent, box);
+  // The work goes on after the box, and so does its window.
+  for (const QPointer<QWidget> &window : hidden)
+    if (window) window->show();
+  if (!hidden.empty()) QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  return answer;
 }
 
 void installLibraryBoxes() {

@@ -31,8 +31,15 @@ using BoxHandler = std::function<bool(QWidget *parent, const BoxRequest &box)>;
 // Replaces the handler; an empty one restores the real QMessageBox.
 void setBoxHandler(BoxHandler handler);
 
-// Shows one modal box over parent and returns its answer.
+// Shows one modal box over parent and returns its answer. Please-wait windows step
+// aside while it is up (they are hidden, then shown again), so a box never sits on
+// top of a window that says the program is busy.
 bool showBox(QWidget *parent, const QString &caption, const QString &text, BoxKind kind);
+
+// Marks window as a please-wait window (see showBox).
+void markAsWaitWindow(QWidget *window);
+// Whether a please-wait window is showing (tests check it when a box comes up).
+bool waitWindowShowing();
 
 // Shows the boxes of the scanning library and of the platform layer through showBox.
 void installLibraryBoxes();

@@ -27,13 +27,18 @@ protected:
   void resizeEvent(QResizeEvent *event) override;
 
 private:
-  QLabel *addLine(const char *caption, const std::string &value, const char *objectName, int y);
+  QLabel *addLine(const char *caption, const std::string &value, const char *objectName, int y, int w);
+  // Places the frame, the location and Cancel for the width w.
+  void place(int w);
+  int scaled(int pixels) const;
 
   QFrame *frame_;
   QLabel *location_;
   QLabel *hint_;
   QPushButton *cancel_;
   int openingHeight_;
+  double scale_ = 1.0;
+  int valueLeft_;
 };
 
 #endif // APP_PANES_CPROPERTIES_H

@@ -95,11 +95,13 @@ Qt::ItemFlags FolderTreeModel::flags(const QModelIndex &index) const {
 }
 
 void FolderTreeModel::subtreeAboutToBeRemoved(ItemId parent, ItemId, std::size_t row) {
+  removing_ = true;
   beginRemoveRows(indexOf(parent), static_cast<int>(row), static_cast<int>(row));
 }
 
 void FolderTreeModel::subtreeRemoved(ItemId, ItemId) {
   endRemoveRows();
+  removing_ = false;
 }
 
 void FolderTreeModel::diskAboutToBeAdded(ItemId root, std::size_t row) {

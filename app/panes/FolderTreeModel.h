@@ -28,6 +28,10 @@ public:
   QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+  // True from the moment rows are about to be removed until they have been: a view's
+  // current item moving to a neighbour then is the removal's doing, not the user's.
+  bool removingRows() const { return removing_; }
+
   // The role that gives the selected-state icon (open folder) of a row.
   static constexpr int SelectedIconRole = Qt::UserRole + 1;
 
@@ -40,6 +44,7 @@ private:
   void modelCleared() override;
 
   tavlor::CatalogModel &model_;
+  bool removing_ = false;
 };
 
 #endif // APP_PANES_FOLDERTREEMODEL_H

@@ -14,10 +14,13 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <ctime>
 
 using tavlor::FileData;
 using tavlor::ItemId;
@@ -42,6 +45,8 @@ ListPane::ListPane(CTavlor2Doc &doc, CatalogCommands &commands, TreePane &tree, 
   view_->header()->setSectionsClickable(true);
   view_->header()->setSectionsMovable(false);
   view_->header()->setStretchLastSection(false);
+  view_->header()->setSortIndicatorShown(true);
+  view_->header()->setSortIndicator(0, Qt::AscendingOrder);
   view_->installEventFilter(this);
   view_->viewport()->installEventFilter(this);
   auto *layout = new QVBoxLayout(this);
@@ -65,15 +70,47 @@ void ListPane::initialUpdate() {
   commands_.autoLoad();
 }
 
+int ListPane::widestCell(SortKey key) const {
+  QStringList samples;
+  if (key == SortKey::Size || key == SortKey::FreeSpace) {
+    // The biggest disks in bytes with commas, and the same in the other units.
+    samples = {"6,442,450,944,000", "6,291,456,000 KB", "6,144,000 MB"};
+  } else if (key == SortKey::Date) {
+    // Two-digit fields and a late hour give the locale's widest date text.
+    std::tm late{};
+    late.tm_year = 100;
+    late.tm_mon = 11;
+    late.tm_mday = 28;
+    late.tm_hour = 23;
+    late.tm_min = 58;
+    late.tm_sec = 58;
+    late.tm_isdst = -1;
+    samples << QString::fromLocal8Bit(tavlor::CatalogModel::formatDate(std::mktime(&late)));
+  }
+  int widest = 0;
+  for (const QString &sample : samples)
+    widest = std::max(widest, view_->fontMetrics().horizontalAdvance(sample));
+  if (widest == 0) return 0;
+  // The cell's text margins on both sides, and a little air before the next column.
+  int margin = view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1;
+  return widest + 2 * margin + 6;
+}
+
 void ListPane::applyColumnWidths(const std::vector<int> &widths) {
   // The widths were chosen for a dialog font whose digits are 6 pixels wide; with a
-  // wider desktop font they grow alike, so sizes such as 270,553,174,016 still fit.
+  // wider desktop font they grow alike. Number and date columns also grow to their
+  // widest text and every column to its title with the sort mark, so no digit or
+  // title is ever cut off.
   double digit = view_->fontMetrics().horizontalAdvance("0123456789") / 10.0;
   double scale = std::max(1.0, digit / 6.0);
   const auto &columns = model_->columns();
-  for (size_t i = 0; i < columns.size(); ++i)
-    view_->header()->resizeSection(static_cast<int>(i),
-                                   i < widths.size() ? widths[i] : static_cast<int>(columns[i].width * scale + 0.5));
+  QHeaderView *header = view_->header();
+  for (size_t i = 0; i < columns.size(); ++i) {
+    int section = static_cast<int>(i);
+    int width = static_cast<int>(columns[i].width * scale + 0.5);
+    width = std::max({width, widestCell(columns[i].key), header->sectionSizeHint(section)});
+    header->resizeSection(section, i < widths.size() ? widths[i] : width);
+  }
 }
 
 void ListPane::fill(ItemId item, bool diskMode) {
@@ -84,6 +121,13 @@ void ListPane::fill(ItemId item, bool diskMode) {
     for (int i = 0; i < model_->columnCount(); ++i)
       widths.push_back(view_->header()->sectionSize(i));
   model_->showItem(item, diskMode, doc_.diskColumns());
+  // A folder opens at its first entry with nothing selected, however far the list
+  // was scrolled in the folder shown before; its rows come in name order.
+  view_->selectionModel()->clearSelection();
+  view_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  view_->scrollToTop();
+  view_->horizontalScrollBar()->setValue(0);
+  view_->header()->setSortIndicator(0, Qt::AscendingOrder);
   applyColumnWidths(widths);
 }
 
@@ -91,6 +135,7 @@ void ListPane::sortByColumn(int column) {
   const auto &columns = model_->columns();
   if (column < 0 || static_cast<size_t>(column) >= columns.size()) return;
   model_->sortBy(columns[static_cast<size_t>(column)].key, descending_);
+  view_->header()->setSortIndicator(column, descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
   descending_ = !descending_;
 }
 

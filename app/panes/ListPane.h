@@ -13,6 +13,7 @@
 class CTavlor2Doc;
 class CatalogCommands;
 class EntryListModel;
+enum class SortKey;
 class QMenu;
 class QTreeView;
 class TreePane;
@@ -52,6 +53,8 @@ public:
 private:
   void fill(tavlor::ItemId item, bool diskMode);
   void applyColumnWidths(const std::vector<int> &widths);
+  // The width the widest text of a column of key needs; 0 for texts of any length.
+  int widestCell(SortKey key) const;
   bool eventFilter(QObject *watched, QEvent *event) override;
 
   CTavlor2Doc &doc_;

@@ -9,6 +9,7 @@
 #include "DialogRunner.h"
 #include "FolderTreeModel.h"
 #include "PaneMenus.h"
+#include "TreeBranchStyle.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -33,6 +34,13 @@ TreePane::TreePane(CTavlor2Doc &doc, CatalogCommands &commands, QWidget *parent)
   view_->setIconSize(QSize(15, 15));
   view_->setSelectionMode(QAbstractItemView::SingleSelection);
   view_->setContextMenuPolicy(Qt::PreventContextMenu);
+  // Deep labels widen the column and the pane scrolls sideways; nothing is elided.
+  view_->header()->setStretchLastSection(false);
+  view_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  // Created after the view, so it is deleted after it.
+  auto *branches = new TreeBranchStyle;
+  branches->setParent(this);
+  view_->setStyle(branches);
   view_->installEventFilter(this);
   view_->viewport()->installEventFilter(this);
   auto *layout = new QVBoxLayout(this);
@@ -43,6 +51,15 @@ TreePane::TreePane(CTavlor2Doc &doc, CatalogCommands &commands, QWidget *parent)
 
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex &current) { currentChanged(current); });
+  // A click on the highlighted item shows it too, when the list shows something else.
+  connect(view_, &QTreeView::clicked, this, [this](const QModelIndex &index) {
+    ItemId item = model_->itemOf(index);
+    if (item != tavlor::kNoItem && item != doc_.shownItem()) showIndex(index);
+  });
+  // Whatever shows an item in the list (a command, a load, a close) highlights it.
+  connect(&doc_, &CTavlor2Doc::showItemRequested, this, [this](ItemId item) { highlight(item); });
+  connect(&doc_, &CTavlor2Doc::listCleared, this, [this] { highlight(tavlor::kNoItem); });
+  connect(model_, &QAbstractItemModel::rowsRemoved, this, &TreePane::agreeAfterRemoval);
   connect(&commands_, &CatalogCommands::rootExpansionRequested, this,
           [this] { view_->expand(model_->indexOf(doc_.model().root())); });
 }
@@ -70,10 +87,42 @@ void TreePane::setContextItem(ItemId item) {
 }
 
 void TreePane::currentChanged(const QModelIndex &current) {
-  ItemId item = model_->itemOf(current);
+  // The view moves its caret to a neighbour of a row being removed; that is no
+  // choice of the user's (agreeAfterRemoval settles the highlight afterwards).
+  if (model_->removingRows()) return;
+  if (highlighting_) {
+    if (current.isValid()) context_ = current;
+    return;
+  }
+  showIndex(current);
+}
+
+void TreePane::showIndex(const QModelIndex &index) {
+  ItemId item = model_->itemOf(index);
   if (item == tavlor::kNoItem) return;
-  context_ = current;
+  context_ = index;
   doc_.showItem(item, doc_.model().parentOf(item));
+}
+
+void TreePane::highlight(ItemId item) {
+  QModelIndex index = model_->indexOf(item);
+  if (view_->currentIndex() == index && (!index.isValid() || view_->selectionModel()->isSelected(index))) return;
+  highlighting_ = true;
+  if (index.isValid())
+    view_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  else
+    view_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+  highlighting_ = false;
+}
+
+void TreePane::agreeAfterRemoval() {
+  // The list emptied itself if its item went; the document must forget it as well,
+  // so the tree highlights nothing and a click on any item shows it.
+  ItemId shown = doc_.shownItem();
+  if (shown != tavlor::kNoItem && !doc_.model().isValid(shown))
+    doc_.clearList();
+  else
+    highlight(shown);
 }
 
 void TreePane::selectItem(ItemId item, bool scrollToTop) {
@@ -85,7 +134,7 @@ void TreePane::selectItem(ItemId item, bool scrollToTop) {
   bool alreadyCurrent = view_->currentIndex() == index;
   view_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
   // Reselecting the current item shows it again, as a click on it does.
-  if (alreadyCurrent) currentChanged(index);
+  if (alreadyCurrent) showIndex(index);
 }
 
 void TreePane::openFolder(const tavlor::FileData &entry) {

@@ -57,6 +57,11 @@ public:
 private:
   void selectItem(tavlor::ItemId item, bool scrollToTop);
   void currentChanged(const QModelIndex &current);
+  // Makes the item of index the context item and shows it in the list.
+  void showIndex(const QModelIndex &index);
+  // Draws item as the current one (none for kNoItem) without showing it again.
+  void highlight(tavlor::ItemId item);
+  void agreeAfterRemoval();
   bool eventFilter(QObject *watched, QEvent *event) override;
 
   CTavlor2Doc &doc_;
@@ -65,6 +70,7 @@ private:
   FolderTreeModel *model_;
   QPersistentModelIndex context_;
   CViewOptions *viewOptions_;
+  bool highlighting_ = false;
 };
 
 #endif // APP_PANES_TREEPANE_H

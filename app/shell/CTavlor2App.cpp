@@ -6,9 +6,9 @@
 #include "TextCodec.h"
 #include "settings/settings_store.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 
 #include <clocale>
 #include <fstream>
@@ -18,7 +18,9 @@ CTavlor2App::CTavlor2App() = default;
 void CTavlor2App::setApplicationNames() {
   QCoreApplication::setApplicationName("Tavlor");
   QCoreApplication::setOrganizationName("Quorvale");
-  QGuiApplication::setApplicationDisplayName("Tavlor");
+  // No display name: Qt would append it to every window title, and the dialogs'
+  // titles ("Properties", "Tavlor 6.0" ...) are meant to stand alone. The main window
+  // names the program in its own title.
 }
 
 CTavlor2App::~CTavlor2App() {

@@ -36,12 +36,12 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
   openSelected->setIcon(toolbarIcon(ToolbarImage::OpenSelected));
   catalogNew = command(window, "actionCatalogNew", tr("Catalog &New Disk..."), tr("Catalog a new disk"),
                        QKeySequence(Qt::CTRL | Qt::Key_N));
-  catalogNew->setToolTip(tr("Catalog New Disk"));
+  catalogNew->setToolTip(tr("New Catalog"));
   catalogNew->setIcon(toolbarIcon(ToolbarImage::CatalogNew));
   ejectDisks = command(window, "actionEjectDisks", tr("&Eject Removable Disks"), tr("Eject Removable Disks"));
   ejectDisks->setToolTip(tr("Eject Disks"));
   ejectDisks->setIcon(toolbarIcon(ToolbarImage::Eject));
-  viewOptions = command(window, "actionViewOptions", tr("Options ..."), tr("Change the view options"));
+  viewOptions = command(window, "actionViewOptions", tr("&Options ..."), tr("Change the view options"));
   exit = command(window, "actionExit", tr("E&xit"), tr("Quit the application; prompts to save documents"));
   helpTopics = command(window, "actionHelpTopics", tr("&Help Topics"), tr("Open Help Topics"));
   helpTopics->setToolTip(tr("Help Topics"));
@@ -75,8 +75,8 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
   fileMenu = bar->addMenu(tr("&File"));
   fileMenu->setObjectName("fileMenu");
   fileMenu->addAction(openAll);
-  fileMenu->addAction(catalogNew);
   fileMenu->addAction(openSelected);
+  fileMenu->addAction(catalogNew);
   fileMenuEnd = fileMenu->addSeparator();
   fileMenu->addAction(exit);
 

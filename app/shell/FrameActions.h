@@ -22,7 +22,7 @@ public:
   QAction *openSelected;  // "&Open Selected Catalog..." Ctrl+O
   QAction *catalogNew;    // "Catalog &New Disk..." Ctrl+N
   QAction *ejectDisks;    // "&Eject Removable Disks" (Tools)
-  QAction *viewOptions;   // "Options ..." (View)
+  QAction *viewOptions;   // "&Options ..." (View)
   QAction *exit;          // "E&xit"
   QAction *showToolbar;   // "&Toolbar"
   QAction *showStatusBar; // "&Status Bar"

@@ -42,8 +42,8 @@ private slots:
     QVERIFY(app.initInstance({}));
     FrameActions *actions = app.frame()->actions();
     QCOMPARE(texts(actions->fileMenu->actions()),
-             QStringList({"Open &All Catalogs", "Catalog &New Disk...", "&Open Selected Catalog...", "-", "E&xit"}));
-    QCOMPARE(texts(actions->viewMenu->actions()), QStringList({"&Toolbar", "&Status Bar", "-", "Options ..."}));
+             QStringList({"Open &All Catalogs", "&Open Selected Catalog...", "Catalog &New Disk...", "-", "E&xit"}));
+    QCOMPARE(texts(actions->viewMenu->actions()), QStringList({"&Toolbar", "&Status Bar", "-", "&Options ..."}));
     QCOMPARE(texts(actions->helpMenu->actions()), QStringList({"&Help Topics", "&About Tavlor ..."}));
     QCOMPARE(actions->openAll->shortcut(), QKeySequence("Ctrl+A"));
     QCOMPARE(actions->openSelected->shortcut(), QKeySequence("Ctrl+O"));
@@ -51,6 +51,7 @@ private slots:
     QCOMPARE(actions->previousPane->shortcut(), QKeySequence("Shift+F6"));
     QCOMPARE(actions->openSelected->statusTip(), QString("Open a single, existing catalog"));
     QCOMPARE(actions->openSelected->toolTip(), QString("Open One Catalog"));
+    QCOMPARE(actions->catalogNew->toolTip(), QString("New Catalog"));
     QCOMPARE(actions->helpTopics->statusTip(), QString("Open Help Topics"));
     QCOMPARE(texts(actions->toolbar->actions()),
              QStringList({"Open &All Catalogs", "Catalog &New Disk...", "&Open Selected Catalog...", "-",

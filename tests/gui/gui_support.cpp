@@ -81,6 +81,7 @@ std::string folderLines(const std::string &name, const std::string &body, long l
 BoxLog::BoxLog(bool answer) : answer_(answer) {
   setBoxHandler([this](QWidget *, const BoxRequest &box) {
     boxes_.push_back(box);
+    if (waitWindowShowing()) ++overWaitWindow_;
     return answer_;
   });
 }

@@ -47,9 +47,12 @@ public:
   ~BoxLog();
   const std::vector<BoxRequest> &boxes() const { return boxes_; }
   void setAnswer(bool answer) { answer_ = answer; }
+  // How many boxes came up while a please-wait window was showing.
+  int overWaitWindow() const { return overWaitWindow_; }
 
 private:
   std::vector<BoxRequest> boxes_;
+  int overWaitWindow_ = 0;
   bool answer_;
 };
 

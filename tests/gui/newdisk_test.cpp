@@ -52,8 +52,11 @@ private slots:
   void theDriveSelectionOffersReadableDrivesAndExplainsTheOthers() {
     QString floppy = makeDisk("floppy", {"a.txt"});
     QString cd = makeDisk("cd", {"b.txt"});
-    VolumeTable table({floppy + "\tFLOPPY1\tremovable", "/nowhere/broken\t\tremovable\tEIO", cd + "\tCD1\tcdrom",
-                       floppy + "2\tFIX\tfixed"});
+    QString broken = makeDisk("broken", {});
+    // Roots that are gone or are no folder cannot be chosen, however removable.
+    QString notAFolder = floppy + "/a.txt";
+    VolumeTable table({floppy + "\tFLOPPY1\tremovable", broken + "\t\tremovable\tEIO", cd + "\tCD1\tcdrom",
+                       floppy + "2\tFIX\tfixed", notAFolder + "\tFILE\tremovable", "/nowhere/gone\tGONE\tremovable"});
     PaneFixture f;
     QStringList items, bad;
     QString current;
@@ -69,9 +72,10 @@ private slots:
       return int(QDialog::Rejected);
     });
     runCatalogNewDisk(f);
-    QCOMPARE(items, QStringList({floppy + "  FLOPPY1", cd + "  CD1", floppy + "2  FIX"}));
+    QCOMPARE(items, QStringList({floppy + "  FLOPPY1", cd + "  CD1"}));
     QCOMPARE(current, floppy + "  FLOPPY1"); // the last removable one, not the CD-ROM
-    QCOMPARE(bad, QStringList({"/nowhere/broken: Input/output error"}));
+    QCOMPARE(bad, QStringList({broken + ": Input/output error", floppy + "2: No such file or directory",
+                               notAFolder + ": Not a directory", "/nowhere/gone: No such file or directory"}));
     QCOMPARE(script.seen(), QStringList({"catalogNewDiskDialog"}));
     QCOMPARE(diskLabels(f), QStringList({"BACKUP", "SMALL"}));
   }
