@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include <minizip/ioapi.h>
@@ -70,6 +69,12 @@ voidpf openWindowed(voidpf, const void *descriptor, int) {
 uLong readWindowed(voidpf, voidpf stream, void *buffer, uLong size) {
   auto *file = static_cast<WindowedFile *>(stream);
   auto *out = static_cast<unsigned char *>(buffer);
+  // minizip reads most fields a byte at a time: those reads must stay cheap.
+  if (file->position >= file->windowStart && file->position - file->windowStart + size <= file->windowLength) {
+    std::memcpy(out, file->window.data() + (file->position - file->windowStart), size);
+    file->position += size;
+    return size;
+  }
   uLong done = 0;
   while (done < size && file->position < file->size) {
     if (file->position < file->windowStart || file->position >= file->windowStart + file->windowLength) {
@@ -143,7 +148,7 @@ int openRegularFileAt(int folderFd, const char *name, bool followLinks) {
   const int fd =
       ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW));
   if (fd < 0) return -1;
-  struct stat st;
+  struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
