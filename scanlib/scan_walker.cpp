@@ -4,9 +4,11 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/message_box.h"
 #include "zip_listing.h"
@@ -37,23 +39,46 @@ bool isArchiveName(const std::string &name) {
   return extension == ".zip" || extension == ".ZIP";
 }
 
+// Directory entries are read straight into one buffer shared by every folder of the
+// walk, large enough that most folders take one call: opendir would cost a dup, a
+// status check and a close of its own for each folder, and a smaller buffer.
+constexpr size_t kDirectoryBuffer = 1 << 17;
+
 // The names of the folder open at fd, in the order the file system gives them.
-std::vector<std::string> readNames(int fd, const std::string &filter) {
+std::vector<std::string> readNames(int fd, const std::string &filter, std::vector<char> &buffer) {
   std::vector<std::string> names;
-  const int copy = ::dup(fd);
-  if (copy < 0) return names;
-  DIR *dir = ::fdopendir(copy);
-  if (!dir) {
-    ::close(copy);
-    return names;
+  if (buffer.size() < kDirectoryBuffer) buffer.resize(kDirectoryBuffer);
+  for (;;) {
+    const ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    for (ssize_t at = 0; at < got;) {
+      const auto *entry = reinterpret_cast<const struct dirent64 *>(buffer.data() + at);
+      at += entry->d_reclen;
+      const char *n = entry->d_name;
+      if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
+      if (matches(filter, n)) names.emplace_back(n);
+    }
   }
-  while (const struct dirent *entry = ::readdir(dir)) {
-    const char *n = entry->d_name;
-    if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
-    if (matches(filter, n)) names.emplace_back(n);
-  }
-  ::closedir(dir);
   return names;
+}
+
+// What the catalog needs of an entry, and no more: type, size, modification time,
+// and the device and inode that tell a mount point or a swapped folder. Filesystems
+// that compute the other fields (counts of blocks, other times) need not.
+bool statEntry(int dirFd, const char *name, struct stat &st) {
+  struct statx x;
+  if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_INO, &x) !=
+      0)
+    return false;
+  st = {};
+  st.st_mode = x.stx_mode;
+  st.st_ino = x.stx_ino;
+  st.st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);
+  st.st_size = static_cast<off_t>(x.stx_size);
+  st.st_mtim.tv_sec = x.stx_mtime.tv_sec;
+  st.st_mtim.tv_nsec = x.stx_mtime.tv_nsec;
+  return true;
 }
 
 int openFolderAt(int parentFd, const char *name) {
@@ -138,16 +163,18 @@ void DiskScanner::pushFolder(int fd, const struct stat &st, const std::string &f
   frame.fd = fd;
   frame.dev = st.st_dev;
   frame.ino = st.st_ino;
-  frame.names = readNames(fd, filter);
+  frame.names = readNames(fd, filter, directoryBuffer_);
   frame.pathLength = path_.size();
   frames_.push_back(std::move(frame));
 }
 
 void DiskScanner::finishTop() {
   Frame &top = frames_.back();
-  std::sort(top.fileLines.begin(), top.fileLines.end());
-  for (const auto &line : top.fileLines)
-    out_.fileLine(line);
+  const std::string_view text = top.lineText;
+  auto lineAt = [text](const std::pair<size_t, size_t> &span) { return text.substr(span.first, span.second); };
+  std::sort(top.lines.begin(), top.lines.end(), [&](const auto &a, const auto &b) { return lineAt(a) < lineAt(b); });
+  for (const auto &span : top.lines)
+    out_.fileLine(lineAt(span));
   out_.closeFolder();
 
   if (frames_.size() >= 2) {
@@ -177,7 +204,7 @@ void DiskScanner::visit(Frame &frame, size_t index) {
   struct stat st;
   // An entry that vanished or cannot be examined since the folder was read is
   // passed over.
-  if (::fstatat(frame.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+  if (!statEntry(frame.fd, name.c_str(), st)) return;
   const CatalogDate date = dateOf(st, name);
 
   if (S_ISDIR(st.st_mode)) {
@@ -206,9 +233,9 @@ void DiskScanner::visit(Frame &frame, size_t index) {
 
   // Links are cataloged with their own data; FIFOs, sockets and devices as empty.
   const uint64_t size = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
-  std::string line;
-  appendFileLine(line, name, size, date);
-  frame.fileLines.push_back(std::move(line));
+  const size_t start = frame.lineText.size();
+  appendFileLine(frame.lineText, name, size, date);
+  frame.lines.emplace_back(start, frame.lineText.size() - start);
 }
 
 bool DiskScanner::reportProgress() {

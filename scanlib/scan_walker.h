@@ -57,7 +57,10 @@ private:
     ino_t ino = 0;
     std::vector<std::string> names;
     size_t next = 0;
-    std::vector<std::string> fileLines;
+    // The folder's file lines, one after another, and where each lies: one buffer
+    // instead of an allocation per file.
+    std::string lineText;
+    std::vector<std::pair<size_t, size_t>> lines;
     size_t pathLength = 0; // the folder's path in path_, with its trailing "/"
 
     size_t count() const { return names.size(); }
@@ -79,6 +82,7 @@ private:
   std::vector<Frame> frames_;
   std::string path_; // path of the folder being read, ending in "/"
   std::string childFilter_;
+  std::vector<char> directoryBuffer_;
   dev_t rootDev_ = 0;
   uint64_t entries_ = 0;
   bool rootOpened_ = false;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include <minizip/ioapi.h>
@@ -36,21 +35,112 @@ bool hasSignature(const unsigned char *p, unsigned char third, unsigned char fou
   return p[0] == 'P' && p[1] == 'K' && p[2] == third && p[3] == fourth;
 }
 
+// minizip reads an archive's directory a few bytes at a time and seeks back and forth
+// within each record; a stdio stream would drop its buffer at every seek. This
+// stream keeps one window of the file and serves reads inside it from memory.
+struct WindowedFile {
+  int fd = -1;
+  uint64_t size = 0;
+  uint64_t position = 0;
+  uint64_t windowStart = 0;
+  size_t windowLength = 0;
+  bool failed = false;
+  std::vector<unsigned char> window;
+};
+
+constexpr size_t kWindowSize = 1 << 16;
+
 // minizip is handed the descriptor this file opened: the "path" it gets points at it.
-voidpf openByDescriptor(voidpf, const void *descriptor, int) {
-  const int copy = ::dup(*static_cast<const int *>(descriptor));
+voidpf openWindowed(voidpf, const void *descriptor, int) {
+  const int copy = ::fcntl(*static_cast<const int *>(descriptor), F_DUPFD_CLOEXEC, 0);
   if (copy < 0) return nullptr;
-  FILE *file = ::fdopen(copy, "rb");
-  if (!file) ::close(copy);
+  struct stat st;
+  if (::fstat(copy, &st) != 0) {
+    ::close(copy);
+    return nullptr;
+  }
+  auto *file = new WindowedFile;
+  file->fd = copy;
+  file->size = static_cast<uint64_t>(st.st_size);
+  file->window.resize(kWindowSize);
   return file;
+}
+
+uLong readWindowed(voidpf, voidpf stream, void *buffer, uLong size) {
+  auto *file = static_cast<WindowedFile *>(stream);
+  auto *out = static_cast<unsigned char *>(buffer);
+  // minizip reads most fields a byte at a time: those reads must stay cheap.
+  if (file->position >= file->windowStart && file->position - file->windowStart + size <= file->windowLength) {
+    std::memcpy(out, file->window.data() + (file->position - file->windowStart), size);
+    file->position += size;
+    return size;
+  }
+  uLong done = 0;
+  while (done < size && file->position < file->size) {
+    if (file->position < file->windowStart || file->position >= file->windowStart + file->windowLength) {
+      // Reads are mostly of one record at a time, forwards: the window starts a
+      // little before the position asked for, so that a step back stays inside.
+      file->windowStart = file->position > 512 ? file->position - 512 : 0;
+      ssize_t got;
+      do {
+        got = ::pread(file->fd, file->window.data(), file->window.size(), static_cast<off_t>(file->windowStart));
+      } while (got < 0 && errno == EINTR);
+      if (got <= 0 || file->windowStart + static_cast<uint64_t>(got) <= file->position) {
+        file->windowLength = 0;
+        file->failed = got < 0;
+        break;
+      }
+      file->windowLength = static_cast<size_t>(got);
+    }
+    const size_t at = static_cast<size_t>(file->position - file->windowStart);
+    const size_t take = std::min<size_t>(file->windowLength - at, size - done);
+    std::memcpy(out + done, file->window.data() + at, take);
+    done += take;
+    file->position += take;
+  }
+  return done;
+}
+
+uLong writeWindowed(voidpf, voidpf, const void *, uLong) {
+  return 0;
+}
+
+ZPOS64_T tellWindowed(voidpf, voidpf stream) {
+  return static_cast<WindowedFile *>(stream)->position;
+}
+
+long seekWindowed(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  auto *file = static_cast<WindowedFile *>(stream);
+  uint64_t base = 0;
+  if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = file->position;
+  else if (origin == ZLIB_FILEFUNC_SEEK_END) base = file->size;
+  else if (origin != ZLIB_FILEFUNC_SEEK_SET) return -1;
+  file->position = base + offset;
+  return 0;
+}
+
+int closeWindowed(voidpf, voidpf stream) {
+  auto *file = static_cast<WindowedFile *>(stream);
+  const int result = ::close(file->fd);
+  delete file;
+  return result;
+}
+
+int errorWindowed(voidpf, voidpf stream) {
+  return static_cast<WindowedFile *>(stream)->failed ? 1 : 0;
 }
 
 } // namespace
 
 unzFile openArchiveOnDescriptor(int fd) {
-  zlib_filefunc64_def io;
-  fill_fopen64_filefunc(&io);
-  io.zopen64_file = openByDescriptor;
+  zlib_filefunc64_def io{};
+  io.zopen64_file = openWindowed;
+  io.zread_file = readWindowed;
+  io.zwrite_file = writeWindowed;
+  io.ztell64_file = tellWindowed;
+  io.zseek64_file = seekWindowed;
+  io.zclose_file = closeWindowed;
+  io.zerror_file = errorWindowed;
   return unzOpen2_64(&fd, &io);
 }
 
@@ -58,7 +148,7 @@ int openRegularFileAt(int folderFd, const char *name, bool followLinks) {
   const int fd =
       ::openat(folderFd, name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW));
   if (fd < 0) return -1;
-  struct stat st;
+  struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -26,13 +27,13 @@ uint64_t read64(const unsigned char *p) {
 // The ZIP64 extra block holds, in this order, only those 64-bit sizes whose 32-bit
 // field in the central header is 0xFFFFFFFF. A size that minizip already widened
 // (above 0xFFFFFFFF) or that was never a placeholder is left as it is.
-void applyZip64Sizes(const std::vector<unsigned char> &extra, ZipMember &member) {
+void applyZip64Sizes(const unsigned char *extra, size_t extraSize, ZipMember &member) {
   size_t at = 0;
-  while (at + 4 <= extra.size()) {
+  while (at + 4 <= extraSize) {
     const unsigned id = read16(&extra[at]);
     const size_t length = read16(&extra[at + 2]);
     const size_t body = at + 4;
-    if (body + length > extra.size()) return; // damaged block: trust nothing more
+    if (body + length > extraSize) return; // damaged block: trust nothing more
     if (id == kZip64HeaderId) {
       size_t field = body;
       const size_t end = body + length;
@@ -50,22 +51,22 @@ void applyZip64Sizes(const std::vector<unsigned char> &extra, ZipMember &member)
 } // namespace
 
 bool readCurrentMember(unzFile archive, ZipMember &member) {
+  // Names and extra fields are at most 65,535 bytes each, so these always hold them
+  // whole and one call reads the record (one spare byte: minizip leaves a name that
+  // fills its buffer unterminated).
+  constexpr size_t kFieldLimit = 0xFFFF;
+  thread_local std::vector<char> name(kFieldLimit + 1);
+  thread_local std::vector<unsigned char> extra(kFieldLimit);
   unz_file_info64 info;
-  // First ask only for the lengths, so that the name buffer fits the whole name.
-  if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
-
-  // One spare byte: minizip leaves a name that fills its buffer unterminated.
-  std::vector<char> name(info.size_filename + 1, '\0');
-  std::vector<unsigned char> extra(info.size_file_extra);
-  if (unzGetCurrentFileInfo64(archive, &info, name.data(), info.size_filename, extra.empty() ? nullptr : extra.data(),
-                              extra.size(), nullptr, 0) != UNZ_OK)
+  if (unzGetCurrentFileInfo64(archive, &info, name.data(), kFieldLimit, extra.data(), kFieldLimit, nullptr, 0) !=
+      UNZ_OK)
     return false;
 
   member = ZipMember{};
-  member.name.assign(name.data(), info.size_filename);
+  member.name.assign(name.data(), std::min<size_t>(info.size_filename, kFieldLimit));
   member.uncompressedSize = info.uncompressed_size;
   member.compressedSize = info.compressed_size;
-  applyZip64Sizes(extra, member);
+  applyZip64Sizes(extra.data(), std::min<size_t>(info.size_file_extra, kFieldLimit), member);
   member.crc = static_cast<uint32_t>(info.crc);
   member.day = static_cast<int>(info.tmu_date.tm_mday);
   member.month = static_cast<int>(info.tmu_date.tm_mon) + 1;
