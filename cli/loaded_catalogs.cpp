@@ -32,8 +32,7 @@ public:
 
 std::optional<int> parseModelOptions(const char *command, const char *usage, const std::vector<std::string> &args,
                                      ModelOptions &options) {
-  const ParsedArguments parsed =
-      parseArguments(args, {{"--catalogs", true}, {"--unit", true}, {"--no-commas", false}});
+  const ParsedArguments parsed = parseArguments(args, {{"--catalogs", true}, {"--unit", true}, {"--no-commas", false}});
   if (const auto done = helpOrUsageError(command, parsed, usage)) return done;
   for (const std::string &a : parsed.operands) {
     if (endsWith(a, ".zar")) {
@@ -54,6 +53,11 @@ std::optional<int> parseModelOptions(const char *command, const char *usage, con
   if (options.commas) options.commas = settings::readSwitch(settings::kUseSizeComma);
   if (options.catalogsFolder.empty()) options.catalogsFolder = defaultCatalogsFolder();
   return std::nullopt;
+}
+
+tavlor::CatalogModel &processModel() {
+  static tavlor::CatalogModel *const model = new tavlor::CatalogModel;
+  return *model;
 }
 
 bool loadCatalogs(const char *command, const ModelOptions &options, tavlor::CatalogModel &model) {

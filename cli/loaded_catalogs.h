@@ -25,6 +25,10 @@ struct ModelOptions {
 std::optional<int> parseModelOptions(const char *command, const char *usage, const std::vector<std::string> &args,
                                      ModelOptions &options);
 
+// The model of this run. It is never destroyed: the process ends right after its
+// command, and taking a million entries apart one by one would only delay the exit.
+tavlor::CatalogModel &processModel();
+
 // Loads the catalogs of the options into model, applying the unit and comma options.
 // Boxes of the loader go to standard error. Returns false when a catalog could not be
 // read or the catalogs folder cannot be listed (the rest is loaded anyway).
