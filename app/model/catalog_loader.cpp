@@ -136,8 +136,8 @@ OpenFailure CatalogFile::open(const std::string &path, std::uint64_t limit) {
 }
 
 bool CatalogFile::readAll(int fd) {
-  // One byte more than the size: a file that grows meanwhile is read as far as that.
-  capacity_ = static_cast<std::size_t>(fileSize_) + 1;
+  // A file that grows meanwhile is read up to the size it had when it was opened.
+  capacity_ = static_cast<std::size_t>(fileSize_) + 1; // never 0 bytes to map
   void *pages = ::mmap(nullptr, capacity_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (pages == MAP_FAILED) return false;
   pages_ = pages;
