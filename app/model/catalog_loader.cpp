@@ -532,8 +532,16 @@ LoadResult loadCatalogText(CatalogModel &model, std::string_view text, const std
   return loader.run();
 }
 
+std::uint64_t maxCatalogBytes() {
+  // The model of a catalog takes about twice the file's size: a file over half the
+  // memory could only end in an aborted program.
+  const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return kMaxCatalogBytes;
+  return std::min<std::uint64_t>(kMaxCatalogBytes, static_cast<std::uint64_t>(pages) * pageSize / 2);
+}
+
 LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter) {
-  return loadCatalog(model, path, reporter, kMaxCatalogBytes);
+  return loadCatalog(model, path, reporter, maxCatalogBytes());
 }
 
 LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter, std::uint64_t maxBytes) {
