@@ -75,7 +75,7 @@ void listEntries(tavlor::CatalogModel &model, std::span<tavlor::FileData *const>
 int runLs(const std::vector<std::string> &args) {
   cli::ModelOptions options;
   if (const auto done = cli::parseModelOptions("ls", kUsage, args, options)) return *done;
-  tavlor::CatalogModel model;
+  tavlor::CatalogModel &model = cli::processModel();
   const bool loaded = cli::loadCatalogs("ls", options, model);
   const tavlor::ItemId item = model.findItemByPath(options.path);
   if (item == model.root()) {

@@ -19,7 +19,7 @@ const char *kUsage = "Usage: tavlor properties [--catalogs DIR] [--unit byte|KB|
 int runProperties(const std::vector<std::string> &args) {
   cli::ModelOptions options;
   if (const auto done = cli::parseModelOptions("properties", kUsage, args, options)) return *done;
-  tavlor::CatalogModel model;
+  tavlor::CatalogModel &model = cli::processModel();
   const bool loaded = cli::loadCatalogs("properties", options, model);
   tavlor::PropertiesValues values;
   if (options.path.empty() || options.path == "/") {

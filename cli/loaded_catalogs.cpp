@@ -81,6 +81,11 @@ bool catalogFilesReadable(const char *command, const ModelOptions &options) {
   return ok;
 }
 
+tavlor::CatalogModel &processModel() {
+  static tavlor::CatalogModel *const model = new tavlor::CatalogModel;
+  return *model;
+}
+
 bool loadCatalogs(const char *command, const ModelOptions &options, tavlor::CatalogModel &model) {
   model.setSizeUnit(options.unit);
   model.setSizeComma(options.commas, false);

@@ -36,6 +36,10 @@ std::optional<int> parseModelOptions(const char *command, const char *usage, con
 // listed, and returns false then.
 bool catalogFilesReadable(const char *command, const ModelOptions &options);
 
+// The model of this run. It is never destroyed: the process ends right after its
+// command, and taking a million entries apart one by one would only delay the exit.
+tavlor::CatalogModel &processModel();
+
 // Loads the catalogs of the options into model, applying the unit and comma options.
 // Boxes of the loader go to standard error. Returns false when a catalog could not be
 // read or the catalogs folder cannot be listed (the rest is loaded anyway).

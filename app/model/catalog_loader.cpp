@@ -136,8 +136,8 @@ OpenFailure CatalogFile::open(const std::string &path, std::uint64_t limit) {
 }
 
 bool CatalogFile::readAll(int fd) {
-  // One byte more than the size: a file that grows meanwhile is read as far as that.
-  capacity_ = static_cast<std::size_t>(fileSize_) + 1;
+  // A file that grows meanwhile is read up to the size it had when it was opened.
+  capacity_ = static_cast<std::size_t>(fileSize_) + 1; // never 0 bytes to map
   void *pages = ::mmap(nullptr, capacity_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (pages == MAP_FAILED) return false;
   pages_ = pages;
@@ -532,8 +532,16 @@ LoadResult loadCatalogText(CatalogModel &model, std::string_view text, const std
   return loader.run();
 }
 
+std::uint64_t maxCatalogBytes() {
+  // The model of a catalog takes about twice the file's size: a file over half the
+  // memory could only end in an aborted program.
+  const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return kMaxCatalogBytes;
+  return std::min<std::uint64_t>(kMaxCatalogBytes, static_cast<std::uint64_t>(pages) * pageSize / 2);
+}
+
 LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter) {
-  return loadCatalog(model, path, reporter, kMaxCatalogBytes);
+  return loadCatalog(model, path, reporter, maxCatalogBytes());
 }
 
 LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter, std::uint64_t maxBytes) {

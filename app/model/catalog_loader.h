@@ -27,10 +27,12 @@ struct LoadResult {
   ItemId disk = kNoItem; // the loaded disk's item when Loaded
 };
 
-// The largest catalog file loadCatalog reads. A real catalog of ten million entries
-// is about half a gigabyte; anything far beyond is not a catalog (a disk image with a
-// catalog's name) and would exhaust the memory before failing.
+// The largest catalog file loadCatalog reads (less on a machine with under 8 GiB of
+// memory: half of it). A real catalog of ten million entries is about half a
+// gigabyte; anything far beyond is not a catalog (a disk image with a catalog's name)
+// and would exhaust the memory before failing.
 inline constexpr std::uint64_t kMaxCatalogBytes = 4ull << 30;
+std::uint64_t maxCatalogBytes();
 
 // Loads the catalog file at path into model. A disk whose label equals the new one
 // ignoring case is replaced. The file is mapped and parsed in one pass; input that
@@ -40,6 +42,7 @@ inline constexpr std::uint64_t kMaxCatalogBytes = 4ull << 30;
 // name is skipped with a box (caption "Tavlor"), without waiting, and so is a file
 // over maxBytes. A file whose first word is not a version id is rejected from its
 // first bytes, with the "Please re-catalog this disk" box. Boxes go to reporter.
+// Without maxBytes, the limit is maxCatalogBytes().
 LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter);
 LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporter &reporter, std::uint64_t maxBytes);
 

@@ -26,7 +26,7 @@ class CatalogModel;
 // first use and cached (CatalogModel::sizeText ...).
 class FileData {
 public:
-  virtual ~FileData();
+  ~FileData();
   FileData(const FileData &) = delete;
   FileData &operator=(const FileData &) = delete;
 

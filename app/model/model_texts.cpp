@@ -119,10 +119,11 @@ void CatalogModel::childEntries(ItemId id, std::vector<const FileData *> &out) c
   if (!it) return;
   const std::vector<ItemId> &children = it->children;
   const std::vector<FileData *> &entries = it->entries;
-  // Few children or few entries: lookupEntry itself. Otherwise the same choice (exact
-  // name first, the first in catalog order) through sorted copies, so that a folder of
-  // many subfolders costs n log n, not n squared.
-  if (children.size() * entries.size() <= 4096) {
+  // Few children: lookupEntry itself, which finds a child's entry among the first
+  // entries (a catalog lists a folder's subfolders before its files). Otherwise the
+  // same choice (exact name first, the first in catalog order) through sorted copies,
+  // so that a folder of many subfolders costs n log n, not n squared.
+  if (children.size() <= 32) {
     for (ItemId child : children) {
       const std::size_t at = entryIndex(*it, labelOf(child));
       out.push_back(at < entries.size() ? entries[at] : nullptr);

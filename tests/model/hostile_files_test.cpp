@@ -30,7 +30,7 @@ TEST(HostileFiles, OnlyRegularFilesOfASaneSizeAreRead) {
   struct Case {
     std::string path;
     std::string says;
-    std::uint64_t limit = kMaxCatalogBytes;
+    std::uint64_t limit = maxCatalogBytes();
   };
   for (const Case &c : {Case{fifo, "It is not a regular file"}, Case{dir.path(), "It is not a regular file"},
                         Case{sparse, "The file has holes (68,719,476,736 bytes"},
