@@ -8,6 +8,7 @@
 #include "DialogRunner.h"
 #include "FolderTreeModel.h"
 #include "PaneMenus.h"
+#include "ToolDialogs.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -102,6 +103,8 @@ std::unique_ptr<QMenu> TreePane::contextMenu(ItemId item) {
   ItemId parent = model.parentOf(item);
   bool isRoot = parent == tavlor::kNoItem;
   bool isDisk = !isRoot && parent == model.root();
+  menu->addAction(tr("Find Files ..."), this, [this, item] { startFindFiles(doc_, {item}, window()); });
+  menu->addAction(tr("Find Duplicate Files ..."), this, [this, item] { startFindDuplicates(doc_, {item}, window()); });
   if (!isRoot && !isDisk) menu->addAction(tr("Open"), this, &TreePane::openContextItem);
   if (isDisk && doc_.busy() == 0) {
     menu->addSeparator();

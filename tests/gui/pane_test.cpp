@@ -86,14 +86,14 @@ private slots:
   void treeMenusDependOnTheItemAndTheBusyCounter() {
     PaneFixture f;
     auto menu = f.tree().contextMenu(f.model().root());
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Properties"}));
     menu = f.tree().contextMenu(f.disk("BACKUP"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Delete Catalog", "Close Catalog", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Delete Catalog", "Close Catalog", "Properties"}));
     menu = f.tree().contextMenu(f.folder("BACKUP", "docs"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Open", "Properties"}));
     f.doc().beginBusy();
     menu = f.tree().contextMenu(f.disk("BACKUP"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Properties"}));
     f.doc().endBusy();
     QVERIFY(!f.tree().contextMenu(tavlor::kNoItem));
   }
@@ -102,7 +102,8 @@ private slots:
     PaneFixture f;
     f.select(f.model().root());
     auto menu = f.list().contextMenu(0);
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Edit Description ...", "Close Catalog(s)", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()),
+             QStringList({"Find Files ...", "Find Duplicate Files ...", "Edit Description ...", "Close Catalog(s)", "Properties"}));
     f.select(f.disk("BACKUP"));
     menu = f.list().contextMenu(f.rowNamed("a.txt"));
     QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
@@ -111,7 +112,7 @@ private slots:
     PaneFixture noDescription({{"ShowDescription", 0}});
     noDescription.select(noDescription.model().root());
     menu = noDescription.list().contextMenu(0);
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Close Catalog(s)", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Close Catalog(s)", "Properties"}));
   }
 
   void doubleClickOnAFolderOpensItInTheTree() {
