@@ -107,7 +107,7 @@ FindDuplicatesDlg::FindDuplicatesDlg(CTavlor2Doc &doc, std::vector<tavlor::ItemI
   connect(find, &QPushButton::clicked, this, &FindDuplicatesDlg::findNow);
   connect(save, &QPushButton::clicked, this, &ResultDialog::saveReport);
   connect(cancel, &QPushButton::clicked, this, &QDialog::close);
-  resize(sizeHint().expandedTo(QSize(680, 360)));
+  fitColumns(360);
 }
 
 void FindDuplicatesDlg::readControls() {

@@ -71,7 +71,7 @@ FindFilesDlg::FindFilesDlg(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, 
   connect(findButton_, &QPushButton::clicked, this, &FindFilesDlg::findNow);
   connect(save, &QPushButton::clicked, this, &ResultDialog::saveReport);
   connect(cancel, &QPushButton::clicked, this, &QDialog::close);
-  resize(sizeHint().expandedTo(QSize(660, 340)));
+  fitColumns(340);
   mask_->setFocus();
 }
 

@@ -8,7 +8,9 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTreeView>
 
 #include <algorithm>
@@ -65,6 +67,14 @@ QLabel *ResultDialog::makeLookInLabel() {
   label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   label->setToolTip(label->text());
   return label;
+}
+
+void ResultDialog::fitColumns(int minimumHeight) {
+  const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+  const int columns = view_->header()->length() + 2 * view_->frameWidth() +
+                      view_->verticalScrollBar()->sizeHint().width() + margins.left() + margins.right();
+  const QSize hint = sizeHint();
+  resize(std::max(hint.width(), columns), std::max(hint.height(), minimumHeight));
 }
 
 std::vector<const FileData *> ResultDialog::selectedEntries() const {

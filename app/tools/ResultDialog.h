@@ -55,6 +55,8 @@ protected:
   QLabel *makeLookInLabel();
   tavlor::CatalogModel &catalog();
   void setReportName(std::string name) { reportName_ = std::move(name); }
+  // Opens the dialog wide enough for every column and at least minimumHeight tall.
+  void fitColumns(int minimumHeight);
 
   CTavlor2Doc &doc_;
 

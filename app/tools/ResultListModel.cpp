@@ -132,7 +132,12 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
 void applyResultColumnWidths(QTreeView *view, const ResultListModel &model) {
   const double digit = view->fontMetrics().horizontalAdvance("0123456789") / 10.0;
   const double scale = std::max(1.0, digit / 6.0);
+  // A disk's size in bytes has up to fifteen characters (270,553,174,016).
+  const int sizeText = view->fontMetrics().horizontalAdvance("000,000,000,000") + 16;
   const auto &columns = model.columns();
-  for (size_t i = 0; i < columns.size(); ++i)
-    view->header()->resizeSection(static_cast<int>(i), static_cast<int>(columns[i].width * scale + 0.5));
+  for (size_t i = 0; i < columns.size(); ++i) {
+    int width = static_cast<int>(columns[i].width * scale + 0.5);
+    if (columns[i].key == tavlor::ResultColumn::Size) width = std::max(width, sizeText);
+    view->header()->resizeSection(static_cast<int>(i), width);
+  }
 }

@@ -7,7 +7,12 @@
 #include <QtTest>
 
 #include "CProperties.h"
+#include "FindDuplicatesDlg.h"
+#include "FindFilesDlg.h"
 #include "FrameStatusBar.h"
+#include "ToolDialogs.h"
+
+#include <QLineEdit>
 
 using namespace gui_support;
 
@@ -46,6 +51,17 @@ private slots:
     properties.show();
     QTest::qWait(100);
     QVERIFY(properties.grab().save(QString(target).replace(".png", "-properties.png")));
+
+    // Find Files and Find Duplicate Files over all disks, with results.
+    FindFilesDlg *find = startFindFiles(*app.document(), {model.root()}, app.frame());
+    find->maskEdit()->setText(qEnvironmentVariable("TAVLOR_DEMO_MASK", "*.gif"));
+    find->findNow();
+    QTest::qWait(200);
+    QVERIFY(find->grab().save(QString(target).replace(".png", "-find.png")));
+    FindDuplicatesDlg *dupes = startFindDuplicates(*app.document(), {model.root()}, app.frame());
+    dupes->findNow();
+    QTest::qWait(200);
+    QVERIFY(dupes->grab().save(QString(target).replace(".png", "-dupes.png")));
   }
 };
 
