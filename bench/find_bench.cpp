@@ -2,6 +2,8 @@
 // grouping beside "sort | uniq -d" of the same keys, and the name sort that a fresh
 // result list of every entry needs.
 //   find_bench CATALOG.zar ...
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -27,8 +29,26 @@ public:
   void warning(const std::string &, const std::string &) override {}
 };
 
-// The best of several runs: the machine is shared.
+double cpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// The best of several runs, in processor time of this process: on a machine shared
+// with builds the wall-clock time measures the other programs as much as this one.
 template <typename F> double best(int runs, F &&work) {
+  double fastest = 1e9;
+  for (int i = 0; i < runs; ++i) {
+    const double t = cpuSeconds();
+    work();
+    fastest = std::min(fastest, cpuSeconds() - t);
+  }
+  return fastest;
+}
+
+// The same in wall-clock time, for programs this one starts.
+template <typename F> double bestWall(int runs, F &&work) {
   double fastest = 1e9;
   for (int i = 0; i < runs; ++i) {
     const auto t = Clock::now();
@@ -53,7 +73,8 @@ int main(int argc, char **argv) {
       return 1;
     }
   const tavlor::ItemId root = model.root();
-  std::printf("entries: %zu\n", model.entryCount());
+  std::printf("entries: %zu (times are processor time of this process, best of several runs)\n",
+              model.entryCount());
   struct Search {
     const char *mask;
     double target;
@@ -103,12 +124,15 @@ int main(int argc, char **argv) {
   }
   std::fclose(out);
   const std::string command = "LC_ALL=C sort '" + keys + "' | uniq -d > /dev/null";
-  const double sortUniq = best(3, [&] {
+  // sort's processor time is measured as wall-clock time: compare with care on a busy
+  // machine (the ratio is printed beside the in-process time's wall-clock twin).
+  const double dupesWall = bestWall(3, [&] { result = tavlor::findDuplicates(model, query); });
+  const double sortUniq = bestWall(3, [&] {
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "sort | uniq -d failed\n");
   });
   std::remove(keys.c_str());
-  std::printf("duplicates, all three criteria: %zu sets  %.3f s  (target 0.300 s, ratio %.2f; "
-              "sort | uniq -d %.3f s, ratio %.2f)\n",
-              sets, dupes, dupes / 0.3, sortUniq, dupes / sortUniq);
+  std::printf("duplicates, all three criteria: %zu sets  %.3f s  (target 0.300 s, ratio %.2f); wall %.3f s beside "
+              "sort | uniq -d %.3f s, ratio %.2f\n",
+              sets, dupes, dupes / 0.3, dupesWall, sortUniq, dupesWall / sortUniq);
   return 0;
 }
