@@ -36,28 +36,18 @@ void ResultListModel::setRows(std::vector<ResultRow> rows, const QString &messag
 void ResultListModel::sortByColumn(int column) {
   if (column < 0 || column >= columnCount()) return;
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-  // Selections and the current row follow their entries to their new places.
+  // Selections and the current row follow their rows to their new places.
   const QModelIndexList before = persistentIndexList();
-  std::vector<const FileData *> entries;
-  entries.reserve(static_cast<size_t>(before.size()));
-  for (const QModelIndex &i : before)
-    entries.push_back(entryAt(i.row()));
-  results_.sortBy(columns_[static_cast<size_t>(column)].key, descending_);
+  const std::vector<std::uint32_t> from = results_.sortBy(columns_[static_cast<size_t>(column)].key, descending_);
   descending_ = !descending_;
+  std::vector<int> to(from.size());
+  for (size_t k = 0; k < from.size(); ++k)
+    to[from[k]] = static_cast<int>(k);
   QModelIndexList after;
-  if (!before.isEmpty()) {
-    std::vector<std::pair<const FileData *, int>> rowOf;
-    rowOf.reserve(results_.size());
-    for (size_t r = 0; r < results_.size(); ++r)
-      rowOf.emplace_back(results_[r].entry, static_cast<int>(r));
-    std::sort(rowOf.begin(), rowOf.end());
-    for (qsizetype k = 0; k < before.size(); ++k) {
-      auto at = std::lower_bound(rowOf.begin(), rowOf.end(), std::make_pair(entries[static_cast<size_t>(k)], -1));
-      after.append(at != rowOf.end() && at->first == entries[static_cast<size_t>(k)]
-                       ? index(at->second, before[k].column())
-                       : QModelIndex());
-    }
-  }
+  after.reserve(before.size());
+  for (const QModelIndex &old : before)
+    after.append(static_cast<size_t>(old.row()) < to.size() ? index(to[static_cast<size_t>(old.row())], old.column())
+                                                            : QModelIndex());
   changePersistentIndexList(before, after);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -29,7 +29,8 @@ std::uint64_t bigEndian(const unsigned char *bytes) {
   return value;
 }
 
-void sortRows(const CatalogModel *model, std::vector<ResultRow> &rows, ResultColumn column, bool descending) {
+std::vector<std::uint32_t> sortRows(const CatalogModel *model, std::vector<ResultRow> &rows, ResultColumn column,
+                                    bool descending) {
   const bool byText = column == ResultColumn::Name || column == ResultColumn::InFolder;
   std::vector<SortKey> keys(rows.size());
   std::string folded;
@@ -80,9 +81,13 @@ void sortRows(const CatalogModel *model, std::vector<ResultRow> &rows, ResultCol
   };
   std::sort(keys.begin(), keys.end(), compare);
   std::vector<ResultRow> sorted(rows.size());
-  for (std::size_t i = 0; i < keys.size(); ++i)
+  std::vector<std::uint32_t> from(rows.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) {
     sorted[i] = rows[keys[i].row];
+    from[i] = keys[i].row;
+  }
   rows = std::move(sorted);
+  return from;
 }
 
 } // namespace
@@ -103,8 +108,8 @@ void ResultList::assign(std::vector<ResultRow> rows) {
   rows_ = std::move(rows);
 }
 
-void ResultList::sortBy(ResultColumn column, bool descending) {
-  sortRows(&model_, rows_, column, descending);
+std::vector<std::uint32_t> ResultList::sortBy(ResultColumn column, bool descending) {
+  return sortRows(&model_, rows_, column, descending);
 }
 
 void sortByName(std::vector<ResultRow> &rows) {
