@@ -6,6 +6,7 @@ find_package(X11)
 # The folders, from the top down; each may use the ones below it, never one above:
 #   shell/       the program: application, main frame, its actions and status bar
 #   panes/       the tree and list panes and Properties
+#   tools/       Find Files and Find Duplicate Files (their logic is in tavlorcore)
 #   export/      HTML export, extract/copy/launch, drag-and-drop
 #   collection/  opening, closing and cataloguing disks, and their small dialogs
 #   options/     the View Options sheet
@@ -26,7 +27,14 @@ set(GUI_SOURCES
   panes/ListPane.cpp
   panes/PaneMenus.cpp
   panes/TreeBranchStyle.cpp
+  panes/ToolDialogs.cpp
   panes/TreePane.cpp
+  tools/FindDuplicatesDlg.cpp
+  tools/FindFilesDlg.cpp
+  tools/ReportFileDialog.cpp
+  tools/ResultDialog.cpp
+  tools/ResultListModel.cpp
+  tools/ResultMenu.cpp
   collection/CCatalogNewDisk.cpp
   collection/CCatalogNewDiskProgress.cpp
   collection/CDescription.cpp
@@ -53,7 +61,8 @@ list(TRANSFORM GUI_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(tavgui STATIC ${GUI_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/resources/tavlor.qrc)
 set_target_properties(tavgui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(tavgui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/shell
-                                         ${CMAKE_CURRENT_SOURCE_DIR}/panes ${CMAKE_CURRENT_SOURCE_DIR}/collection
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/panes ${CMAKE_CURRENT_SOURCE_DIR}/tools
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/collection
                                          ${CMAKE_CURRENT_SOURCE_DIR}/options ${CMAKE_CURRENT_SOURCE_DIR}/common
                                          ${CMAKE_CURRENT_SOURCE_DIR}/export
                                          ${PROJECT_SOURCE_DIR})

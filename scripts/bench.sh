@@ -18,6 +18,17 @@ REAL_CATALOG=${TMPDIR:-/tmp}/tavlor_bench_root.zar
 "$BUILD_DIR/bench/load_bench" "$REAL_CATALOG"
 rm -f "$REAL_CATALOG"
 
+echo
+echo "== Find Files and Find Duplicate Files: the loader's 1,000,000 entries"
+"$BUILD_DIR/bench/load_bench" 1000000 50000 keep > /dev/null
+bash bench/tools_bench.sh "$BUILD_DIR" "${TMPDIR:-/tmp}/tavlor_load_bench.zar"
+rm -f "${TMPDIR:-/tmp}/tavlor_load_bench.zar"
+if [[ -n "${TAVLOR_REAL_CATALOG:-}" ]]; then
+  echo
+  echo "== Find Files and Find Duplicate Files: $TAVLOR_REAL_CATALOG"
+  bash bench/tools_bench.sh "$BUILD_DIR" "$TAVLOR_REAL_CATALOG"
+fi
+
 if [[ -x "$BUILD_DIR/app/gui_list_bench" || -x "$BUILD_DIR/gui_list_bench" ]]; then
   echo
   echo "== list pane: a folder of 200,000 files (offscreen)"

@@ -29,6 +29,9 @@ bool realBox(QWidget *parent, const BoxRequest &box) {
   case BoxKind::Information:
     QMessageBox::information(parent, box.caption, box.text);
     return true;
+  case BoxKind::InformationOkCancel:
+    return QMessageBox::information(parent, box.caption, box.text, QMessageBox::Ok | QMessageBox::Cancel,
+                                    QMessageBox::Ok) == QMessageBox::Ok;
   case BoxKind::Plain: {
     QMessageBox plain(QMessageBox::NoIcon, box.caption, box.text, QMessageBox::Ok, parent);
     plain.exec();

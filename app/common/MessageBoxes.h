@@ -17,6 +17,7 @@ enum class BoxKind {
   Information, // information icon and OK
   Warning,     // warning icon and OK
   Question,    // Yes and No, No the default
+  InformationOkCancel, // information icon, OK and Cancel
 };
 
 struct BoxRequest {

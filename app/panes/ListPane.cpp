@@ -9,6 +9,7 @@
 #include "EntryListModel.h"
 #include "PaneMenus.h"
 #include "TextCodec.h"
+#include "ToolDialogs.h"
 #include "TreePane.h"
 
 #include <QHeaderView>
@@ -159,6 +160,16 @@ std::unique_ptr<QMenu> ListPane::contextMenu(int row) {
   // Owned by the caller alone, so it may outlive the pane without a double delete.
   auto menu = std::make_unique<QMenu>();
   menu->setObjectName("listContextMenu");
+  if (entry->isContainer()) {
+    menu->addAction(tr("Find Files ..."), this, [this] {
+      std::vector<ItemId> roots = searchRootsOf(doc_.model(), selectedEntries(), window());
+      if (!roots.empty()) startFindFiles(doc_, std::move(roots), window());
+    });
+    menu->addAction(tr("Find Duplicate Files ..."), this, [this] {
+      std::vector<ItemId> roots = searchRootsOf(doc_.model(), selectedEntries(), window());
+      if (!roots.empty()) startFindDuplicates(doc_, std::move(roots), window());
+    });
+  }
   if (entry->isDisk()) {
     menu->addSeparator();
     if (doc_.diskColumns().description) menu->addAction(tr("Edit Description ..."), this, &ListPane::editDescription);

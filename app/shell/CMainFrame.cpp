@@ -12,6 +12,7 @@
 #include "HelpTopics.h"
 #include "Icons.h"
 #include "ListPane.h"
+#include "ToolDialogs.h"
 #include "TreePane.h"
 #include "WaitCursor.h"
 #include "WindowPlacement.h"
@@ -56,6 +57,14 @@ CMainFrame::CMainFrame(CTavlor2Doc &doc) : doc_(doc) {
     WaitCursor wait;
     tavlor::ejectRemovableDisks();
   });
+  connect(actions_->findFiles, &QAction::triggered, this,
+          [this] { startFindFiles(doc_, {doc_.model().root()}, this); });
+  connect(actions_->findFilesButton, &QAction::triggered, this, [this] {
+    const tavlor::ItemId context = tree_->contextItem();
+    startFindFiles(doc_, {context != tavlor::kNoItem ? context : doc_.model().root()}, this);
+  });
+  connect(actions_->findDuplicates, &QAction::triggered, this,
+          [this] { startFindDuplicates(doc_, {doc_.model().root()}, this); });
   connect(actions_->viewOptions, &QAction::triggered, tree_, &TreePane::showViewOptions);
   connect(tree_->viewOptions(), &CViewOptions::systemIconsChanged, list_->listModel(),
           &EntryListModel::setUseSystemIcons);

@@ -38,6 +38,12 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
                        QKeySequence(Qt::CTRL | Qt::Key_N));
   catalogNew->setToolTip(tr("New Catalog"));
   catalogNew->setIcon(toolbarIcon(ToolbarImage::CatalogNew));
+  findFiles = command(window, "actionFindFiles", tr("&Find Files or Folders ..."), tr("Find Files or Folders"));
+  findFiles->setIcon(toolbarIcon(ToolbarImage::FindFiles));
+  findFilesButton = command(window, "actionFindFilesButton", tr("Find Files or Folders"), tr("Find Files or Folders"));
+  findFilesButton->setToolTip(tr("Find Files"));
+  findFilesButton->setIcon(toolbarIcon(ToolbarImage::FindFiles));
+  findDuplicates = command(window, "actionFindDuplicates", tr("Find &Duplicate Files ..."), tr("Find Duplicate Files"));
   ejectDisks = command(window, "actionEjectDisks", tr("&Eject Removable Disks"), tr("Eject Removable Disks"));
   ejectDisks->setToolTip(tr("Eject Disks"));
   ejectDisks->setIcon(toolbarIcon(ToolbarImage::Eject));
@@ -67,6 +73,7 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
   toolbar->addAction(catalogNew);
   toolbar->addAction(openSelected);
   toolbarGap = toolbar->addSeparator();
+  toolbar->addAction(findFilesButton);
   toolbar->addAction(ejectDisks);
   toolbar->addAction(helpTopics);
   toolbar->addAction(about);
@@ -96,6 +103,8 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
 
   toolsMenu = bar->addMenu(tr("Tools"));
   toolsMenu->setObjectName("toolsMenu");
+  toolsMenu->addAction(findFiles);
+  toolsMenu->addAction(findDuplicates);
   toolsMenu->addAction(ejectDisks);
 
   helpMenu = bar->addMenu(tr("&Help"));

@@ -21,6 +21,9 @@ public:
   QAction *openAll;       // "Open &All Catalogs" Ctrl+A
   QAction *openSelected;  // "&Open Selected Catalog..." Ctrl+O
   QAction *catalogNew;    // "Catalog &New Disk..." Ctrl+N
+  QAction *findFiles;     // "&Find Files or Folders ..." (Tools): all loaded disks
+  QAction *findFilesButton; // the toolbar's Find Files: the tree's context item
+  QAction *findDuplicates; // "Find &Duplicate Files ..." (Tools)
   QAction *ejectDisks;    // "&Eject Removable Disks" (Tools)
   QAction *viewOptions;   // "&Options ..." (View)
   QAction *exit;          // "E&xit"

@@ -34,14 +34,18 @@ template <typename Name> bool match(std::string_view mask, std::string_view name
       while (p + 1 + n < m && mask[p + 1 + n] != '*' && mask[p + 1 + n] != '?')
         ++n;
       // The last occurrence of the run at or after i wins; nothing is retried later.
+      // A run that ends the mask can only match where it ends the name too (an
+      // earlier occurrence would leave name characters over), so only that place is
+      // tried: the same answer without scanning every name ("*.JPG").
+      const std::ptrdiff_t lowest = p + 1 + n == m ? t - n : i;
       std::ptrdiff_t j = t - n;
-      for (; j >= i; --j) {
+      for (; j >= i && j >= lowest; --j) {
         std::ptrdiff_t k = 0;
         while (k < n && static_cast<unsigned char>(mask[p + 1 + k]) == Name::at(name, j + k))
           ++k;
         if (k == n) break;
       }
-      if (j < i) return false;
+      if (j < i || j < lowest) return false;
       i = j + n - 1;
       p += n;
     } else if (i >= t) {

@@ -11,61 +11,83 @@ namespace tavlor {
 
 namespace {
 
-// A row's sort key in one contiguous array: the first eight folded bytes decide most
-// comparisons without touching the entries, which lie all over memory.
+// A row's sort key in one contiguous array: for texts the first sixteen folded bytes
+// as two numbers decide most comparisons, and the rest of the folded text lies in one
+// buffer, so sorting never reaches into the entries, which lie all over memory.
 struct SortKey {
-  std::uint64_t prefix;
-  std::int64_t number;
+  std::uint64_t high;
+  std::uint64_t low; // the number for sizes and dates
+  std::uint32_t offset;
+  std::uint32_t length;
   std::uint32_t row;
 };
 
-std::uint64_t foldedPrefix(std::string_view text) {
-  std::uint64_t prefix = 0;
-  for (std::size_t b = 0; b < 8; ++b) {
-    const unsigned char c = b < text.size() ? foldCase(static_cast<unsigned char>(text[b])) : 0;
-    prefix = (prefix << 8) | c;
-  }
-  return prefix;
+std::uint64_t bigEndian(const unsigned char *bytes) {
+  std::uint64_t value = 0;
+  for (int b = 0; b < 8; ++b)
+    value = (value << 8) | bytes[b];
+  return value;
 }
 
-void sortRows(const CatalogModel *model, std::vector<ResultRow> &rows, ResultColumn column, bool descending) {
+std::vector<std::uint32_t> sortRows(const CatalogModel *model, std::vector<ResultRow> &rows, ResultColumn column,
+                                    bool descending) {
   const bool byText = column == ResultColumn::Name || column == ResultColumn::InFolder;
-  auto text = [&](const ResultRow &r) -> std::string_view {
-    if (!r.entry) return {};
-    return column == ResultColumn::Name ? r.entry->name() : std::string_view(model->itemPath(r.parent));
-  };
   std::vector<SortKey> keys(rows.size());
+  std::string folded;
+  if (byText) folded.reserve(rows.size() * 16);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const ResultRow &r = rows[i];
     SortKey &k = keys[i];
-    k.row = static_cast<std::uint32_t>(i);
-    k.prefix = 0;
-    k.number = 0;
+    k = {0, 0, 0, 0, static_cast<std::uint32_t>(i)};
+    if (!r.entry) continue;
     if (byText) {
-      k.prefix = foldedPrefix(text(r));
-    } else if (r.entry) {
-      k.number = column == ResultColumn::Size ? r.entry->size() : static_cast<std::int64_t>(r.entry->date());
-    }
-  }
-  auto compare = [&](const SortKey &a, const SortKey &b) {
-    int c = 0;
-    if (byText) {
-      if (a.prefix != b.prefix) {
-        c = a.prefix < b.prefix ? -1 : 1;
-      } else {
-        c = compareIgnoringCase(text(rows[a.row]), text(rows[b.row]));
+      const std::string_view text =
+          column == ResultColumn::Name ? r.entry->name() : std::string_view(model->itemPath(r.parent));
+      unsigned char head[16] = {};
+      for (std::size_t b = 0; b < text.size() && b < 16; ++b)
+        head[b] = foldCase(static_cast<unsigned char>(text[b]));
+      k.high = bigEndian(head);
+      k.low = bigEndian(head + 8);
+      k.length = static_cast<std::uint32_t>(text.size());
+      if (text.size() > 16) {
+        k.offset = static_cast<std::uint32_t>(folded.size());
+        for (std::size_t b = 16; b < text.size(); ++b)
+          folded.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(text[b]))));
       }
     } else {
-      c = a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+      const std::int64_t n =
+          column == ResultColumn::Size ? r.entry->size() : static_cast<std::int64_t>(r.entry->date());
+      // Flipping the sign bit orders signed numbers as unsigned ones.
+      k.low = static_cast<std::uint64_t>(n) ^ (std::uint64_t(1) << 63);
+    }
+  }
+  auto rest = [&](const SortKey &k) {
+    return k.length > 16 ? std::string_view(folded).substr(k.offset, k.length - 16) : std::string_view();
+  };
+  auto compare = [&](const SortKey &a, const SortKey &b) {
+    int c = 0;
+    if (a.high != b.high) {
+      c = a.high < b.high ? -1 : 1;
+    } else if (a.low != b.low) {
+      c = a.low < b.low ? -1 : 1;
+    } else if (byText) {
+      // Equal first sixteen bytes: the rest decides, then the length (a shorter text
+      // padded with zero bytes must still sort before a longer one holding them).
+      const int r = rest(a).compare(rest(b));
+      c = r != 0 ? (r < 0 ? -1 : 1) : (a.length < b.length ? -1 : (a.length > b.length ? 1 : 0));
     }
     if (descending) c = -c;
     return c != 0 ? c < 0 : a.row < b.row;
   };
   std::sort(keys.begin(), keys.end(), compare);
   std::vector<ResultRow> sorted(rows.size());
-  for (std::size_t i = 0; i < keys.size(); ++i)
+  std::vector<std::uint32_t> from(rows.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) {
     sorted[i] = rows[keys[i].row];
+    from[i] = keys[i].row;
+  }
   rows = std::move(sorted);
+  return from;
 }
 
 } // namespace
@@ -86,8 +108,8 @@ void ResultList::assign(std::vector<ResultRow> rows) {
   rows_ = std::move(rows);
 }
 
-void ResultList::sortBy(ResultColumn column, bool descending) {
-  sortRows(&model_, rows_, column, descending);
+std::vector<std::uint32_t> ResultList::sortBy(ResultColumn column, bool descending) {
+  return sortRows(&model_, rows_, column, descending);
 }
 
 void sortByName(std::vector<ResultRow> &rows) {

@@ -3,6 +3,7 @@
 #define APP_TOOLS_RESULT_LIST_H
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -51,8 +52,9 @@ public:
   void clear() { assign({}); }
 
   // Sorts the rows (ascending, or descending when asked); rows that compare equal
-  // keep their order. Only for lists without separators.
-  void sortBy(ResultColumn column, bool descending);
+  // keep their order. Only for lists without separators. Returns where each row came
+  // from: row k is the former row result[k].
+  std::vector<std::uint32_t> sortBy(ResultColumn column, bool descending);
 
   // Called around the removal of rows whose entries are about to be destroyed, and
   // after the model dropped its size texts (unit or comma changed): a view resets or

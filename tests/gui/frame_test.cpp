@@ -55,7 +55,9 @@ private slots:
     QCOMPARE(actions->helpTopics->statusTip(), QString("Open Help Topics"));
     QCOMPARE(texts(actions->toolbar->actions()),
              QStringList({"Open &All Catalogs", "Catalog &New Disk...", "&Open Selected Catalog...", "-",
-                          "&Eject Removable Disks", "&Help Topics", "&About Tavlor ..."}));
+                          "Find Files or Folders", "&Eject Removable Disks", "&Help Topics", "&About Tavlor ..."}));
+    QCOMPARE(actions->findFilesButton->toolTip(), QString("Find Files"));
+    QCOMPARE(actions->findFilesButton->statusTip(), QString("Find Files or Folders"));
   }
 
   void ctrlAOpensAllCatalogsEvenFromTheList() {

@@ -16,7 +16,8 @@ private slots:
     PaneFixture f;
     FrameActions &actions = *f.app->frame()->actions();
     QCOMPARE(actions.catalogNew->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-    QCOMPARE(menuTexts(actions.toolsMenu), QStringList({"&Eject Removable Disks"}));
+    QCOMPARE(menuTexts(actions.toolsMenu),
+             QStringList({"&Find Files or Folders ...", "Find &Duplicate Files ...", "&Eject Removable Disks"}));
     QVERIFY(actions.toolsMenu->menuAction()->isVisible());
     QCOMPARE(actions.ejectDisks->statusTip(), QString("Eject Removable Disks"));
     QCOMPARE(actions.ejectDisks->toolTip(), QString("Eject Disks"));

@@ -86,15 +86,15 @@ private slots:
   void treeMenusDependOnTheItemAndTheBusyCounter() {
     PaneFixture f;
     auto menu = f.tree().contextMenu(f.model().root());
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Save As HTML ...", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Save As HTML ...", "Properties"}));
     menu = f.tree().contextMenu(f.disk("BACKUP"));
     QCOMPARE(menuTexts(menu.get()),
-             QStringList({"Save As HTML ...", "Delete Catalog", "Close Catalog", "Properties"}));
+             QStringList({"Find Files ...", "Find Duplicate Files ...", "Save As HTML ...", "Delete Catalog", "Close Catalog", "Properties"}));
     menu = f.tree().contextMenu(f.folder("BACKUP", "docs"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Save As HTML ...", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Open", "Save As HTML ...", "Properties"}));
     f.doc().beginBusy();
     menu = f.tree().contextMenu(f.disk("BACKUP"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Save As HTML ...", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Save As HTML ...", "Properties"}));
     f.doc().endBusy();
     QVERIFY(!f.tree().contextMenu(tavlor::kNoItem));
   }
@@ -103,7 +103,8 @@ private slots:
     PaneFixture f;
     f.select(f.model().root());
     auto menu = f.list().contextMenu(0);
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Edit Description ...", "Close Catalog(s)", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()),
+             QStringList({"Find Files ...", "Find Duplicate Files ...", "Edit Description ...", "Close Catalog(s)", "Properties"}));
     f.select(f.disk("BACKUP"));
     menu = f.list().contextMenu(f.rowNamed("a.txt"));
     QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
@@ -112,7 +113,7 @@ private slots:
     PaneFixture noDescription({{"ShowDescription", 0}});
     noDescription.select(noDescription.model().root());
     menu = noDescription.list().contextMenu(0);
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Close Catalog(s)", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Close Catalog(s)", "Properties"}));
   }
 
   void doubleClickOnAFolderOpensItInTheTree() {

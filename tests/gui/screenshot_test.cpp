@@ -13,7 +13,12 @@
 #include "CSaveAsHTML.h"
 #include "CViewOptions.h"
 #include "CVolumeLabel.h"
+#include "FindDuplicatesDlg.h"
+#include "FindFilesDlg.h"
 #include "FrameStatusBar.h"
+#include "ToolDialogs.h"
+
+#include <QLineEdit>
 
 #include <QProcess>
 #include <QScrollBar>
@@ -63,6 +68,17 @@ private slots:
     html.show();
     QTest::qWait(100);
     QVERIFY(html.grab().save(QString(target).replace(".png", "-savehtml.png")));
+
+    // Find Files and Find Duplicate Files over all disks, with results.
+    FindFilesDlg *find = startFindFiles(*app.document(), {model.root()}, app.frame());
+    find->maskEdit()->setText(qEnvironmentVariable("TAVLOR_DEMO_MASK", "*.gif"));
+    find->findNow();
+    QTest::qWait(200);
+    QVERIFY(find->grab().save(QString(target).replace(".png", "-find.png")));
+    FindDuplicatesDlg *dupes = startFindDuplicates(*app.document(), {model.root()}, app.frame());
+    dupes->findNow();
+    QTest::qWait(200);
+    QVERIFY(dupes->grab().save(QString(target).replace(".png", "-dupes.png")));
   }
 
   // With TAVLOR_SCREENSHOT=FILE.png: windows with long texts, huge sizes and a deep

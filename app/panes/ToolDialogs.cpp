@@ -1,0 +1,48 @@
+#include "ToolDialogs.h"
+
+#include "CProperties.h"
+#include "CTavlor2Doc.h"
+#include "DialogRunner.h"
+#include "FindDuplicatesDlg.h"
+#include "FindFilesDlg.h"
+#include "MessageBoxes.h"
+
+namespace {
+
+ResultEntryActions rowActions(CTavlor2Doc &doc) {
+  ResultEntryActions actions;
+  actions.properties = [&doc](const tavlor::FileData &entry, QWidget *over) {
+    CProperties dialog(tavlor::propertiesOf(doc.model(), entry), over);
+    runDialog(dialog);
+  };
+  return actions;
+}
+
+template <typename Dialog> Dialog *start(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window) {
+  auto *dialog = new Dialog(doc, std::move(roots), rowActions(doc), window);
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+  return dialog;
+}
+
+} // namespace
+
+FindFilesDlg *startFindFiles(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window) {
+  return start<FindFilesDlg>(doc, std::move(roots), window);
+}
+
+FindDuplicatesDlg *startFindDuplicates(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window) {
+  return start<FindDuplicatesDlg>(doc, std::move(roots), window);
+}
+
+std::vector<tavlor::ItemId> searchRootsOf(const tavlor::CatalogModel &model,
+                                          const std::vector<const tavlor::FileData *> &selection, QWidget *window) {
+  std::vector<tavlor::ItemId> roots;
+  for (const tavlor::FileData *entry : selection) {
+    const tavlor::ItemId own = model.findOwnItem(*entry);
+    if (own != tavlor::kNoItem) roots.push_back(own);
+  }
+  if (roots.empty()) showBox(window, QString(), QObject::tr("Please select one or more folders to search in"), BoxKind::Plain);
+  return roots;
+}

@@ -1,0 +1,121 @@
+#include "ResultDialog.h"
+
+#include "CTavlor2Doc.h"
+#include "ReportFileDialog.h"
+#include "TextCodec.h"
+#include "tools/find_files.h"
+#include "tools/report_text.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTreeView>
+
+#include <algorithm>
+
+using tavlor::FileData;
+
+ResultDialog::ResultDialog(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, bool sets,
+                           std::vector<ResultListColumn> columns, ResultEntryActions actions, QWidget *parent)
+    : QDialog(parent), doc_(doc), roots_(std::move(roots)), actions_(std::move(actions)) {
+  doc_.beginBusy();
+  setAttribute(Qt::WA_DeleteOnClose);
+  setModal(false);
+  setSizeGripEnabled(true);
+  setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+  lookIn_ = tavlor::lookInText(doc_.model(), roots_);
+
+  model_ = new ResultListModel(doc_.model(), sets, std::move(columns), this);
+  view_ = new QTreeView(this);
+  view_->setObjectName("resultList");
+  view_->setModel(model_);
+  view_->setRootIsDecorated(false);
+  view_->setItemsExpandable(false);
+  view_->setUniformRowHeights(true);
+  view_->setAllColumnsShowFocus(true);
+  view_->setIconSize(QSize(16, 16));
+  view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  view_->header()->setStretchLastSection(false);
+  view_->header()->setSectionsMovable(false);
+  applyResultColumnWidths(view_, *model_);
+  connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+    const QModelIndex index = view_->indexAt(at);
+    context_ = QPersistentModelIndex();
+    if (!index.isValid()) return;
+    if (std::unique_ptr<QMenu> menu = contextMenu(index.row())) menu->exec(view_->viewport()->mapToGlobal(at));
+  });
+}
+
+ResultDialog::~ResultDialog() {
+  doc_.endBusy();
+}
+
+tavlor::CatalogModel &ResultDialog::catalog() {
+  return doc_.model();
+}
+
+QLabel *ResultDialog::makeLookInLabel() {
+  auto *label = new QLabel(displayText(lookIn_), this);
+  label->setObjectName("lookInText");
+  label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  label->setMinimumWidth(60);
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  label->setToolTip(label->text());
+  return label;
+}
+
+void ResultDialog::fitColumns(int minimumHeight) {
+  const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+  const int columns = view_->header()->length() + 2 * view_->frameWidth() +
+                      view_->verticalScrollBar()->sizeHint().width() + margins.left() + margins.right();
+  const QSize hint = sizeHint();
+  resize(std::max(hint.width(), columns), std::max(hint.height(), minimumHeight));
+}
+
+std::vector<const FileData *> ResultDialog::selectedEntries() const {
+  QModelIndexList rows = view_->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+  std::vector<const FileData *> entries;
+  for (const QModelIndex &index : rows)
+    if (const FileData *entry = model_->entryAt(index.row())) entries.push_back(entry);
+  return entries;
+}
+
+const FileData *ResultDialog::contextEntry() const {
+  return context_.isValid() ? model_->entryAt(context_.row()) : nullptr;
+}
+
+std::unique_ptr<QMenu> ResultDialog::contextMenu(int row) {
+  const FileData *entry = model_->entryAt(row);
+  context_ = entry ? QPersistentModelIndex(model_->index(row, 0)) : QPersistentModelIndex();
+  if (!entry) return nullptr;
+  ResultEntryActions guarded;
+  if (actions_.properties) {
+    // The rows may have gone with their disk while the menu was open.
+    guarded.properties = [this](const FileData &, QWidget *over) {
+      if (const FileData *still = contextEntry()) actions_.properties(*still, over);
+    };
+  }
+  return resultContextMenu(*entry, selectedEntries(), guarded, this);
+}
+
+bool ResultDialog::writeReport(const QString &path) {
+  const std::string file = path.toStdString();
+  reportName_ = tavlor::reportBaseName(file);
+  return tavlor::writeReportFile(file, reportText(tavlor::isCsvReportPath(file)));
+}
+
+void ResultDialog::saveReport() {
+  const QString proposed = QString::fromStdString(reportName_);
+  const QString path = askReportFile(this, proposed);
+  if (path.isEmpty()) return;
+  readControls();
+  // A file that cannot be written is left alone without a message, like the
+  // catalogs' other reports.
+  writeReport(path);
+}
