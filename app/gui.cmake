@@ -6,6 +6,7 @@ find_package(X11)
 # The folders, from the top down; each may use the ones below it, never one above:
 #   shell/       the program: application, main frame, its actions and status bar
 #   panes/       the tree and list panes and Properties
+#   export/      the file actions (open, extract/copy, drag out) and their dialogs
 #   collection/  opening, closing and cataloguing disks, and their small dialogs
 #   options/     the View Options sheet
 #   common/      the document and the helpers every window uses (message boxes, icons,
@@ -25,6 +26,9 @@ set(GUI_SOURCES
   panes/ListPane.cpp
   panes/PaneMenus.cpp
   panes/TreePane.cpp
+  export/CExtract.cpp
+  export/DragDropMgr.cpp
+  export/FileActions.cpp
   collection/CCatalogNewDisk.cpp
   collection/CCatalogNewDiskProgress.cpp
   collection/CDescription.cpp
@@ -50,7 +54,8 @@ list(TRANSFORM GUI_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
 add_library(tavgui STATIC ${GUI_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/resources/tavlor.qrc)
 set_target_properties(tavgui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(tavgui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/shell
-                                         ${CMAKE_CURRENT_SOURCE_DIR}/panes ${CMAKE_CURRENT_SOURCE_DIR}/collection
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/panes ${CMAKE_CURRENT_SOURCE_DIR}/export
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/collection
                                          ${CMAKE_CURRENT_SOURCE_DIR}/options ${CMAKE_CURRENT_SOURCE_DIR}/common
                                          ${PROJECT_SOURCE_DIR})
 target_link_libraries(tavgui PUBLIC Qt6::Widgets tavlorcore Tavscan60 tavplatform)

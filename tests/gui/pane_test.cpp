@@ -88,12 +88,15 @@ private slots:
     auto menu = f.tree().contextMenu(f.model().root());
     QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
     menu = f.tree().contextMenu(f.disk("BACKUP"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Delete Catalog", "Close Catalog", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()),
+             QStringList({"Delete Catalog", "Close Catalog", "Extract/Copy ...", "Properties"}));
     menu = f.tree().contextMenu(f.folder("BACKUP", "docs"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Extract/Copy ...", "Properties"}));
+    menu = f.tree().contextMenu(f.folder("BACKUP", "pics.zip"));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Extract All Files ...", "Properties"}));
     f.doc().beginBusy();
     menu = f.tree().contextMenu(f.disk("BACKUP"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Extract/Copy ...", "Properties"}));
     f.doc().endBusy();
     QVERIFY(!f.tree().contextMenu(tavlor::kNoItem));
   }
@@ -105,7 +108,11 @@ private slots:
     QCOMPARE(menuTexts(menu.get()), QStringList({"Edit Description ...", "Close Catalog(s)", "Properties"}));
     f.select(f.disk("BACKUP"));
     menu = f.list().contextMenu(f.rowNamed("a.txt"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Send To Notepad", "Extract/Copy ...", "Properties"}));
+    menu = f.list().contextMenu(f.rowNamed("docs"));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Extract/Copy ...", "Properties"}));
+    menu = f.list().contextMenu(f.rowNamed("pics.zip"));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Extract All Files ...", "Properties"}));
     QVERIFY(!f.list().contextMenu(99));
 
     PaneFixture noDescription({{"ShowDescription", 0}});
