@@ -170,6 +170,9 @@ bool copyEntry(const CatalogModel &model, const FileData &entry, const std::stri
   if (target.empty() || target.back() != '/') target.push_back('/');
   target.append(entry.name());
   if (!dateRuleAllowsCopy(target, entry.date(), overwriteNewer, overwriteOlder)) return false;
+  // A typed destination that does not exist yet is made, as extraction makes it, rather
+  // than the copy failing without a word.
+  platform::createFolderLevels(destination);
   if (entry.isContainer() && !entry.isZipFolder()) {
     CopyDirectory(source.c_str(), target.c_str(), true);
     if (written) *written = 1;

@@ -108,6 +108,8 @@ TEST_F(DiskTest, ACopyOfAReadOnlyFileIsWritableAndFoldersCopyAsTrees) {
   struct stat st {};
   ASSERT_EQ(::stat((out + "/my notes.txt").c_str(), &st), 0);
   EXPECT_TRUE(st.st_mode & S_IWUSR);
+  EXPECT_TRUE(tavlor::copyEntry(model_, entry("DATA/my notes.txt"), out + "/new/folder", true, false, false, ui_));
+  EXPECT_EQ(readFile(out + "/new/folder/my notes.txt"), "notes");
   EXPECT_TRUE(tavlor::copyEntry(model_, entry("DATA/docs"), out, true, false, false, ui_));
   EXPECT_EQ(readFile(out + "/docs/a.txt"), "alpha");
   EXPECT_EQ(readFile(out + "/docs/top.txt"), "top on disk");
