@@ -216,6 +216,31 @@ private slots:
     // A disk is never dragged.
     f.actions().startDrag({f.model().findEntryByPath("DATA")}, view);
     QCOMPARE(drags, 2);
+
+    // From the tree: the folder pressed on, and never a disk.
+    escape = false;
+    QTreeView *tree = f.app->frame()->treePane()->view();
+    auto dragTreeRow = [&](const char *path) {
+      QModelIndex index = f.app->frame()->treePane()->treeModel()->indexOf(f.model().findItemByPath(path));
+      tree->scrollTo(index);
+      QPoint at = tree->visualRect(index).center();
+      QMouseEvent down(QEvent::MouseButtonPress, at, tree->viewport()->mapToGlobal(at), Qt::LeftButton,
+                       Qt::LeftButton, {});
+      QApplication::sendEvent(tree->viewport(), &down);
+      QPoint away = at + QPoint(0, 40);
+      QMouseEvent drag(QEvent::MouseMove, away, tree->viewport()->mapToGlobal(away), Qt::NoButton, Qt::LeftButton,
+                       {});
+      QApplication::sendEvent(tree->viewport(), &drag);
+      QMouseEvent up(QEvent::MouseButtonRelease, away, tree->viewport()->mapToGlobal(away), Qt::LeftButton,
+                     Qt::NoButton, {});
+      QApplication::sendEvent(tree->viewport(), &up);
+    };
+    dragTreeRow("DATA");
+    QCOMPARE(drags, 2);
+    dragTreeRow("DATA/docs");
+    QCOMPARE(drags, 3);
+    QCOMPARE(target.received.size(), 1);
+    QCOMPARE(fileBytes(target.received[0].toLocalFile() + "/a.txt"), QByteArray("alpha"));
   }
 };
 
