@@ -132,15 +132,16 @@ TEST(GetFromARealVolume, TheLabelMustMatchExactly) {
   std::string reason;
   if (!testing_support::canUseLoopMounts(&reason)) GTEST_SKIP() << "loop-mounted volumes not testable: " << reason;
   TempDir dir;
-  const std::string script = "set -e\n"
-                             "printf alpha > \"$TAVLOR_LOOP_MOUNT/a.txt\"\n"
-                             "\"$CLI\" catalog --catalogs \"$WORK/cat\" \"$TAVLOR_LOOP_MOUNT\" >/dev/null\n"
-                             "\"$CLI\" catalog --label data --out \"$WORK/data.zar\" \"$TAVLOR_LOOP_MOUNT\" >/dev/null\n"
-                             "\"$CLI\" get --catalogs \"$WORK/cat\" --to \"$WORK/out\" DATA/a.txt\n"
-                             "if \"$CLI\" get --to \"$WORK/lower\" \"$WORK/data.zar\" data/a.txt; then exit 3; fi\n";
-  const auto result = runProgram({"/bin/bash", std::string(TAVLOR_SOURCE_DIR) + "/scripts/loop_volume.sh", "DATA",
-                                  "/bin/sh", "-c", script},
-                                 {"CLI=" TAVLOR_CLI_PATH, "WORK=" + dir.path(), "TAVLOR_VOLUME_TABLE="});
+  const std::string script =
+      "set -e\n"
+      "printf alpha > \"$TAVLOR_LOOP_MOUNT/a.txt\"\n"
+      "\"$CLI\" catalog --catalogs \"$WORK/cat\" \"$TAVLOR_LOOP_MOUNT\" >/dev/null\n"
+      "\"$CLI\" catalog --label data --out \"$WORK/data.zar\" \"$TAVLOR_LOOP_MOUNT\" >/dev/null\n"
+      "\"$CLI\" get --catalogs \"$WORK/cat\" --to \"$WORK/out\" DATA/a.txt\n"
+      "if \"$CLI\" get --to \"$WORK/lower\" \"$WORK/data.zar\" data/a.txt; then exit 3; fi\n";
+  const auto result = runProgram(
+      {"/bin/bash", std::string(TAVLOR_SOURCE_DIR) + "/scripts/loop_volume.sh", "DATA", "/bin/sh", "-c", script},
+      {"CLI=" TAVLOR_CLI_PATH, "WORK=" + dir.path(), "TAVLOR_VOLUME_TABLE="});
   ASSERT_EQ(result.status, 0) << result.out << result.err;
   EXPECT_EQ(readFile(dir / "out/a.txt"), "alpha");
   EXPECT_NE(result.err.find("disk data is not mounted"), std::string::npos) << result.err;

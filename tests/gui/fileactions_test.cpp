@@ -224,12 +224,11 @@ private slots:
       QModelIndex index = f.app->frame()->treePane()->treeModel()->indexOf(f.model().findItemByPath(path));
       tree->scrollTo(index);
       QPoint at = tree->visualRect(index).center();
-      QMouseEvent down(QEvent::MouseButtonPress, at, tree->viewport()->mapToGlobal(at), Qt::LeftButton,
-                       Qt::LeftButton, {});
+      QMouseEvent down(QEvent::MouseButtonPress, at, tree->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                       {});
       QApplication::sendEvent(tree->viewport(), &down);
       QPoint away = at + QPoint(0, 40);
-      QMouseEvent drag(QEvent::MouseMove, away, tree->viewport()->mapToGlobal(away), Qt::NoButton, Qt::LeftButton,
-                       {});
+      QMouseEvent drag(QEvent::MouseMove, away, tree->viewport()->mapToGlobal(away), Qt::NoButton, Qt::LeftButton, {});
       QApplication::sendEvent(tree->viewport(), &drag);
       QMouseEvent up(QEvent::MouseButtonRelease, away, tree->viewport()->mapToGlobal(away), Qt::LeftButton,
                      Qt::NoButton, {});
