@@ -158,7 +158,16 @@ private slots:
       auto *extract = qobject_cast<CExtract *>(&dialog);
       if (!extract) return int(QDialog::Rejected);
       titles << extract->windowTitle();
-      extract->findChild<QComboBox *>("destination")->setEditText(out);
+      // Browse ... starts the picker at the field's folder and puts the choice there.
+      QString pickerStart;
+      CFolderDialog::setChooser([&](QWidget *, const QString &title, const QString &start) {
+        pickerStart = start;
+        return title == "Select root folder for zip file extraction:" ? out : QString();
+      });
+      extract->findChild<QComboBox *>("destination")->setEditText(f.temp);
+      extract->findChild<QPushButton *>("browseButton")->click();
+      CFolderDialog::setChooser({});
+      if (pickerStart != f.temp) return int(QDialog::Rejected);
       extract->findChild<QPushButton *>("extractButton")->click();
       return extract->result();
     });
