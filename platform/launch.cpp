@@ -257,6 +257,10 @@ bool programOnPath(const std::string &name) {
   return false;
 }
 
+std::vector<std::string> openCommand(const std::string &path) {
+  return {"xdg-open", path};
+}
+
 std::vector<std::string> textEditorCommand(const std::string &path) {
   std::vector<std::string> command = desktopEntryCommand(defaultApplication("text/plain"), path);
   if (!command.empty()) return command;

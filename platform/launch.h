@@ -45,6 +45,10 @@ int startDetached(const std::vector<std::string> &argv);
 // found or has no Exec line.
 std::vector<std::string> desktopEntryCommand(const std::string &desktopId, const std::string &path);
 
+// The command line that opens path with the application the desktop associates with
+// its type (xdg-open).
+std::vector<std::string> openCommand(const std::string &path);
+
 // The command line that opens path in the desktop's text editor: the application
 // `xdg-mime query default text/plain` names, else $VISUAL, else the first of the
 // usual graphical editors found on PATH. Empty when there is none.

@@ -29,7 +29,7 @@ int PlatformDesktop::launch(const std::string &program, const std::string &path)
   if (program.empty()) {
     const std::string type = mimeTypeOf_ ? mimeTypeOf_(path) : platform::queryFileType(path);
     if (platform::defaultApplication(type).empty()) return kLaunchNoAssociation;
-    command = {"xdg-open", path};
+    command = platform::openCommand(path);
   } else if (program == kTextEditorProgram) {
     command = platform::textEditorCommand(path);
     if (command.empty()) return kLaunchNoAssociation;

@@ -1,4 +1,5 @@
-// platform_desktop.h - the real desktop: xdg-open and the desktop's text editor.
+// platform_desktop.h - the real desktop: the associated application of a file's type
+// and the desktop's text editor.
 #ifndef APP_EXPORT_PLATFORM_DESKTOP_H
 #define APP_EXPORT_PLATFORM_DESKTOP_H
 
