@@ -7,7 +7,7 @@ find_package(X11)
 #   shell/       the program: application, main frame, its actions and status bar
 #   panes/       the tree and list panes and Properties
 #   tools/       Find Files and Find Duplicate Files (their logic is in tavlorcore)
-#   export/      HTML export, extract/copy/launch, drag-and-drop
+#   export/      HTML export and the file actions (open, extract/copy, drag out), with their dialogs
 #   collection/  opening, closing and cataloguing disks, and their small dialogs
 #   options/     the View Options sheet
 #   common/      the document and the helpers every window uses (message boxes, icons,
@@ -35,6 +35,9 @@ set(GUI_SOURCES
   tools/ResultDialog.cpp
   tools/ResultListModel.cpp
   tools/ResultMenu.cpp
+  export/CExtract.cpp
+  export/DragDropMgr.cpp
+  export/FileActions.cpp
   collection/CCatalogNewDisk.cpp
   collection/CCatalogNewDiskProgress.cpp
   collection/CDescription.cpp

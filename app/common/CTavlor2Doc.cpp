@@ -2,8 +2,6 @@
 
 #include "settings/settings_values.h"
 
-#include <cstdio>
-
 CTavlor2Doc::CTavlor2Doc() {
   columns_.dateCataloged = settings::readSwitch(settings::kShowDateCataloged);
   columns_.freeSpace = settings::readSwitch(settings::kShowFreeSpace);
@@ -73,13 +71,11 @@ void CTavlor2Doc::clearList() {
 }
 
 void CTavlor2Doc::recordTemporaryFile(const std::string &path) {
-  temporaryFiles_.push_back(path);
+  extracted_.record(path);
 }
 
 void CTavlor2Doc::deleteTemporaryFiles() {
-  for (const std::string &path : temporaryFiles_)
-    std::remove(path.c_str());
-  temporaryFiles_.clear();
+  extracted_.deleteAll();
 }
 
 void CTavlor2Doc::setTitle(const QString &title) {

@@ -7,6 +7,7 @@
 
 #include "model/catalog_model.h"
 #include "model/disk_descriptions.h"
+#include "model/extracted_files.h"
 
 #include <memory>
 #include <string>
@@ -65,6 +66,8 @@ public:
   void recordTemporaryFile(const std::string &path);
   // Deletes the recorded files (when all catalogs are cleared and at exit).
   void deleteTemporaryFiles();
+  // The register of those files, for the file actions that extract them.
+  tavlor::ExtractedFiles &extractedFiles() { return extracted_; }
 
   // The document's name in the window caption ("Untitled" until a file names it).
   QString title() const { return title_; }
@@ -86,7 +89,7 @@ private:
   int busy_ = 0;
   tavlor::ItemId shownItem_ = tavlor::kNoItem;
   tavlor::ItemId shownParent_ = tavlor::kNoItem;
-  std::vector<std::string> temporaryFiles_;
+  tavlor::ExtractedFiles extracted_;
   QString title_ = "Untitled";
 };
 

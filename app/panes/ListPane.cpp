@@ -7,6 +7,7 @@
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
 #include "EntryListModel.h"
+#include "FileActions.h"
 #include "PaneMenus.h"
 #include "TextCodec.h"
 #include "ToolDialogs.h"
@@ -174,6 +175,8 @@ std::unique_ptr<QMenu> ListPane::contextMenu(int row) {
     menu->addSeparator();
     if (doc_.diskColumns().description) menu->addAction(tr("Edit Description ..."), this, &ListPane::editDescription);
     menu->addAction(tr("Close Catalog(s)"), this, &ListPane::closeSelectedCatalogs);
+  } else if (fileActions_) {
+    fileActions_->addEntryCommands(*menu, *entry, [this] { return selectedEntries(); });
   }
   menu->addSeparator();
   menu->addAction(tr("Properties"), this, &ListPane::showProperties);
@@ -192,17 +195,34 @@ bool ListPane::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() == QEvent::KeyPress && watched == view_) {
     int key = static_cast<QKeyEvent *>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      std::vector<const FileData *> rows = selectedEntries();
-      if (!rows.empty()) openRow(model_->rowOf(rows.front()));
+      openSelection();
       return true;
     }
   }
   return QWidget::eventFilter(watched, event);
 }
 
+void ListPane::setFileActions(FileActions *actions) {
+  fileActions_ = actions;
+  if (actions) actions->enableDrag(view_, [this] { return selectedEntries(); });
+}
+
 void ListPane::openRow(int row) {
   const FileData *entry = model_->entryAt(row);
-  if (entry && entry->isContainer()) tree_.openFolder(*entry);
+  if (!entry) return;
+  if (entry->isContainer())
+    tree_.openFolder(*entry);
+  else if (fileActions_)
+    fileActions_->open({entry});
+}
+
+void ListPane::openSelection() {
+  std::vector<const FileData *> rows = selectedEntries();
+  if (rows.empty()) return;
+  if (rows.front()->isContainer())
+    openRow(model_->rowOf(rows.front()));
+  else if (fileActions_)
+    fileActions_->open(rows);
 }
 
 void ListPane::editDescription() {

@@ -14,6 +14,7 @@ class CTavlor2Doc;
 class CatalogCommands;
 class EntryListModel;
 enum class SortKey;
+class FileActions;
 class QMenu;
 class QTreeView;
 class TreePane;
@@ -41,8 +42,15 @@ public:
   // The selected rows' entries in row order.
   std::vector<const tavlor::FileData *> selectedEntries() const;
 
+  // The file commands (open, extract/copy, drag out); set once by the frame.
+  void setFileActions(FileActions *actions);
+
   // Commands of the list.
+  // A container row opens in the tree; a file row is opened with its program.
   void openRow(int row);
+  // Enter: the first selected row's folder in the tree, or every selected entry with
+  // its program.
+  void openSelection();
   void editDescription();
   void closeSelectedCatalogs();
   void showProperties();
@@ -63,6 +71,7 @@ private:
   QTreeView *view_;
   EntryListModel *model_;
   QPersistentModelIndex context_;
+  FileActions *fileActions_ = nullptr;
   bool descending_ = true;
 };
 

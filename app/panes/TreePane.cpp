@@ -7,6 +7,7 @@
 #include "CViewOptions.h"
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
+#include "FileActions.h"
 #include "FolderTreeModel.h"
 #include "PaneMenus.h"
 #include "TreeBranchStyle.h"
@@ -163,6 +164,13 @@ std::unique_ptr<QMenu> TreePane::contextMenu(ItemId item) {
     menu->addAction(tr("Delete Catalog"), this, &TreePane::deleteContextCatalog);
     menu->addAction(tr("Close Catalog"), this, [this] { commands_.closeCatalog(contextItem()); });
   }
+  if (fileActions_ && !isRoot) {
+    if (const tavlor::FileData *entry = model.lookupEntry(parent, model.label(item))) {
+      menu->addSeparator();
+      menu->addAction(entry->isZipFolder() ? tr("Extract All Files ...") : tr("Extract/Copy ..."), this,
+                      &TreePane::extractContextItem);
+    }
+  }
   menu->addSeparator();
   menu->addAction(tr("Properties"), this, &TreePane::showProperties);
   return menu;
@@ -192,9 +200,32 @@ bool TreePane::eventFilter(QObject *watched, QEvent *event) {
   return QWidget::eventFilter(watched, event);
 }
 
+void TreePane::setFileActions(FileActions *actions) {
+  fileActions_ = actions;
+  if (!actions) return;
+  // The drag carries the folder the press made current; a disk is never dragged.
+  actions->enableDrag(view_, [this]() -> std::vector<const tavlor::FileData *> {
+    tavlor::CatalogModel &model = doc_.model();
+    ItemId item = currentItem();
+    if (!model.isValid(item) || model.parentOf(item) == tavlor::kNoItem) return {};
+    return {model.lookupEntry(model.parentOf(item), model.label(item))};
+  });
+}
+
 void TreePane::openContextItem() {
   ItemId item = contextItem();
-  if (item != tavlor::kNoItem) selectItem(item, false);
+  if (item == tavlor::kNoItem) return;
+  ItemId parent = doc_.model().parentOf(item);
+  bool folder = parent != tavlor::kNoItem && parent != doc_.model().root();
+  if (fileActions_ && folder)
+    fileActions_->openFolderItem(item);
+  else
+    selectItem(item, false);
+}
+
+void TreePane::extractContextItem() {
+  ItemId item = contextItem();
+  if (fileActions_ && item != tavlor::kNoItem) fileActions_->extractFolderItem(item);
 }
 
 void TreePane::showProperties() {

@@ -13,6 +13,7 @@
 class CTavlor2Doc;
 class CatalogCommands;
 class CViewOptions;
+class FileActions;
 class FolderTreeModel;
 class QMenu;
 class QTreeView;
@@ -41,8 +42,14 @@ public:
   // The context menu for item (which becomes the context item); null for no item.
   std::unique_ptr<QMenu> contextMenu(tavlor::ItemId item);
 
+  // The file commands (open, extract/copy, drag out); set once by the frame.
+  void setFileActions(FileActions *actions);
+
   // Commands on the context item.
+  // Open: the folder (or the ZIP file holding it) with the desktop's program.
   void openContextItem();
+  // Extract/Copy ... or Extract All Files ...
+  void extractContextItem();
   void showProperties();
   // "Save As HTML ...": the export dialog for the context item (else the current one).
   void saveAsHtml();
@@ -71,6 +78,7 @@ private:
   QPersistentModelIndex context_;
   CViewOptions *viewOptions_;
   bool highlighting_ = false;
+  FileActions *fileActions_ = nullptr;
 };
 
 #endif // APP_PANES_TREEPANE_H

@@ -7,6 +7,7 @@
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
 #include "EntryListModel.h"
+#include "FileActions.h"
 #include "FrameActions.h"
 #include "FrameStatusBar.h"
 #include "HelpTopics.h"
@@ -43,6 +44,9 @@ CMainFrame::CMainFrame(CTavlor2Doc &doc) : doc_(doc) {
   splitter_->setChildrenCollapsible(false);
   tree_ = new TreePane(doc_, *commands_, splitter_);
   list_ = new ListPane(doc_, *commands_, *tree_, splitter_);
+  fileActions_ = new FileActions(doc_, this);
+  tree_->setFileActions(fileActions_);
+  list_->setFileActions(fileActions_);
   splitter_->addWidget(tree_);
   splitter_->addWidget(list_);
   splitter_->setStretchFactor(0, 0);

@@ -10,6 +10,7 @@
 
 class CTavlor2Doc;
 class CatalogCommands;
+class FileActions;
 class FrameActions;
 class FrameStatusBar;
 class ListPane;
@@ -34,6 +35,7 @@ public:
   FrameActions *actions() const { return actions_; }
   FrameStatusBar *frameStatusBar() const { return status_; }
   CatalogCommands *commands() const { return commands_; }
+  FileActions *fileActions() const { return fileActions_; }
   QSplitter *splitter() const { return splitter_; }
   bool placementChanged() const { return placementChanged_; }
   QRect normalRect() const { return normalRect_; }
@@ -52,6 +54,7 @@ private:
   FrameActions *actions_;
   FrameStatusBar *status_;
   CatalogCommands *commands_;
+  FileActions *fileActions_;
   QSplitter *splitter_;
   TreePane *tree_;
   ListPane *list_;

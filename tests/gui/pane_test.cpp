@@ -89,12 +89,14 @@ private slots:
     QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Save As HTML ...", "Properties"}));
     menu = f.tree().contextMenu(f.disk("BACKUP"));
     QCOMPARE(menuTexts(menu.get()),
-             QStringList({"Find Files ...", "Find Duplicate Files ...", "Save As HTML ...", "Delete Catalog", "Close Catalog", "Properties"}));
+             QStringList({"Find Files ...", "Find Duplicate Files ...", "Save As HTML ...", "Delete Catalog", "Close Catalog", "Extract/Copy ...", "Properties"}));
     menu = f.tree().contextMenu(f.folder("BACKUP", "docs"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Open", "Save As HTML ...", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Open", "Save As HTML ...", "Extract/Copy ...", "Properties"}));
+    menu = f.tree().contextMenu(f.folder("BACKUP", "pics.zip"));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Open", "Save As HTML ...", "Extract All Files ...", "Properties"}));
     f.doc().beginBusy();
     menu = f.tree().contextMenu(f.disk("BACKUP"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Save As HTML ...", "Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Save As HTML ...", "Extract/Copy ...", "Properties"}));
     f.doc().endBusy();
     QVERIFY(!f.tree().contextMenu(tavlor::kNoItem));
   }
@@ -107,7 +109,11 @@ private slots:
              QStringList({"Find Files ...", "Find Duplicate Files ...", "Edit Description ...", "Close Catalog(s)", "Properties"}));
     f.select(f.disk("BACKUP"));
     menu = f.list().contextMenu(f.rowNamed("a.txt"));
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Send To Notepad", "Extract/Copy ...", "Properties"}));
+    menu = f.list().contextMenu(f.rowNamed("docs"));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Open", "Extract/Copy ...", "Properties"}));
+    menu = f.list().contextMenu(f.rowNamed("pics.zip"));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Find Files ...", "Find Duplicate Files ...", "Open", "Extract All Files ...", "Properties"}));
     QVERIFY(!f.list().contextMenu(99));
 
     PaneFixture noDescription({{"ShowDescription", 0}});

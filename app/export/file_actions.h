@@ -1,0 +1,90 @@
+// file_actions.h - turning cataloged entries back into real files: opening them with
+// the desktop's programs, copying them from their disks and extracting them from the
+// ZIP files that hold them.
+//
+// Every operation finds the entry's disk by its volume label (disk_locator.h) and asks
+// for it through the FileActionUi when it is missing. Entries are references into the
+// model and must stay alive during the call.
+#ifndef APP_EXPORT_FILE_ACTIONS_H
+#define APP_EXPORT_FILE_ACTIONS_H
+
+#include <string>
+#include <vector>
+
+#include "export/file_action_ui.h"
+#include "model/catalog_model.h"
+#include "model/extracted_files.h"
+
+namespace tavlor {
+
+// The program name that stands for the desktop's text editor (Send To Notepad).
+inline constexpr const char *kTextEditorProgram = "notepad.exe";
+
+// The temporary folder: TEMP, else TMP, else TMPDIR, else "/tmp" (no trailing "/").
+std::string temporaryFolder();
+
+// The message of a launch-error code ("Could not launch the file" for unknown codes).
+std::string launchErrorMessage(int code);
+
+// The path of an entry inside its ZIP file (the catalog path after the ZIP file's
+// path and its "/"); empty when the entry does not lie in a ZIP file.
+std::string memberPath(const CatalogModel &model, const FileData &entry);
+
+// Opens path with the desktop: with resolveLabel its first component is a volume
+// label, replaced by the mount point of that disk (the insert-disk prompt until it is
+// found, with a pause before each new look, or cancelled). A launch error is shown in
+// the "File launch failed" box. Always true: a failed launch has shown its box and a
+// cancelled prompt needs no more words.
+bool launchPath(const std::string &path, const std::string &program, bool resolveLabel, FileActionUi &ui,
+                Desktop &desktop);
+
+// Opens an entry: one on a disk directly, one inside a ZIP file after extracting it
+// into the temporary folder (recorded in extracted, replaced when opened again).
+// False when the disk was not found or the member could not be extracted.
+bool launchEntry(const CatalogModel &model, const FileData &entry, const std::string &program, FileActionUi &ui,
+                 Desktop &desktop, ExtractedFiles &extracted);
+
+// Copies an entry into destination: a file or a Zip Folder as one file (never
+// replacing an existing one; a copy of a read-only file is made writable), a folder
+// or disk as a tree (existing files kept), a member of a ZIP file (or a folder in
+// one) by extracting it with the overwrite switches. For entries on disk the switches
+// only decide, by comparing the target's time with the entry's date, whether a copy
+// is tried. True when the copy was made (for ZIP entries: exactly one file written);
+// written, when given, receives the number of files written (1 for a disk copy that
+// succeeded).
+bool copyEntry(const CatalogModel &model, const FileData &entry, const std::string &destination, bool useFolderNames,
+               bool overwriteNewer, bool overwriteOlder, FileActionUi &ui, int *written = nullptr);
+
+// The values of the Extract/Copy dialog.
+struct ExtractSettings {
+  std::string destination;
+  bool useFolderNames = true;
+  bool overwriteNewer = false;
+  bool overwriteOlder = false;
+};
+
+inline constexpr const char *kOverwriteWarningCaption = "WARNING: Possible data loss";
+extern const char *const kOverwriteWarningText;
+
+// Extract-all mode: finds the Zip Folder's disk, asks the overwrite warning when
+// overwriteNewer is on, and extracts the whole archive, stepping progress. Returns the
+// number of files written, -1 when the disk was cancelled or the warning declined.
+int extractZipFolder(const CatalogModel &model, const FileData &zipFolder, const ExtractSettings &settings,
+                     FileActionUi &ui, ProgressSink *progress);
+
+// Copy mode: copyEntry for each entry in order, one progress step after each.
+void copyEntries(const CatalogModel &model, const std::vector<const FileData *> &entries,
+                 const ExtractSettings &settings, FileActionUi &ui, ProgressSink *progress);
+
+// How "Extract/Copy ..." splits a selection: each Zip Folder that does not lie in a
+// ZIP file gets an extract-all dialog of its own, in order; everything else goes into
+// one copy-mode dialog afterwards.
+struct ExtractPlan {
+  std::vector<const FileData *> zipFolders;
+  std::vector<const FileData *> copyList;
+};
+ExtractPlan planExtract(const CatalogModel &model, const std::vector<const FileData *> &entries);
+
+} // namespace tavlor
+
+#endif // APP_EXPORT_FILE_ACTIONS_H

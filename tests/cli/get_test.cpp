@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "Tavscan60.h"
+#include "test_support.h"
+#include "zip_builder.h"
+
+using testing_support::readFile;
+using testing_support::runProgram;
+using testing_support::TempDir;
+
+namespace {
+
+// Two cataloged disks, DATA (docs/a.txt, arch.zip with src/readme.txt) and OTHER
+// (x.txt), whose folders the volume table offers or not.
+class GetCommand : public ::testing::Test {
+protected:
+  GetCommand() {
+    dir.createFile("media/DATA/docs/a.txt", "alpha");
+    testing_support::ZipBuilder().add("src/readme.txt", "read me").writeTo(dir / "media/DATA/arch.zip");
+    dir.createFile("media/OTHER/x.txt", "ex");
+    dir.createDir("catalogs");
+    for (const char *label : {"DATA", "OTHER"}) {
+      const std::string catalog = dir / ("catalogs/" + std::string(label) + ".zar");
+      catalogVolume((dir / ("media/" + std::string(label))).c_str(), label, catalog.c_str(), 1, 1, 2020, 0, 0, 0,
+                    nullptr, nullptr);
+    }
+    offer({});
+  }
+
+  void offer(const std::vector<std::string> &labels) {
+    std::string text;
+    for (const std::string &label : labels)
+      text += dir / ("media/" + label) + "\t" + label + "\tremovable\n";
+    testing_support::writeFile(table, text);
+  }
+
+  std::vector<std::string> argv(const std::vector<std::string> &paths) {
+    std::vector<std::string> all = {TAVLOR_CLI_PATH, "get", "--catalogs", dir / "catalogs", "--to", dest};
+    all.insert(all.end(), paths.begin(), paths.end());
+    return all;
+  }
+
+  TempDir dir;
+  std::string table = dir / "volumes.tab";
+  std::string dest = dir / "out";
+  const std::vector<std::string> paths = {"DATA/docs/a.txt", "OTHER/x.txt", "DATA/arch.zip/src/readme.txt"};
+};
+
+TEST_F(GetCommand, WithoutATerminalThePresentDisksAreUsedAndTheOthersNamed) {
+  offer({"DATA"});
+  auto result = runProgram(argv(paths), {"TAVLOR_VOLUME_TABLE=" + table});
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_EQ(result.out.substr(0, result.out.find("DATA/docs")), "Disks needed:\n  DATA: 2 entries\n  OTHER: 1 entry\n");
+  EXPECT_EQ(readFile(dest + "/a.txt"), "alpha");
+  EXPECT_EQ(readFile(dest + "/readme.txt"), "read me");
+  EXPECT_NE(result.err.find("  OTHER/x.txt\n"), std::string::npos) << result.err;
+
+  // Copies from a disk never replace a file: asked again, a.txt is reported.
+  offer({"DATA", "OTHER"});
+  result = runProgram(argv(paths), {"TAVLOR_VOLUME_TABLE=" + table});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("DATA/docs/a.txt not retrieved (it exists in the destination)"), std::string::npos)
+      << result.err;
+  EXPECT_EQ(readFile(dest + "/x.txt"), "ex");
+
+  EXPECT_EQ(runProgram(argv({}), {"TAVLOR_VOLUME_TABLE=" + table}).status, 2);
+  EXPECT_EQ(runProgram(argv({"NOWHERE/a"}), {"TAVLOR_VOLUME_TABLE=" + table}).status, 1);
+}
+
+TEST_F(GetCommand, OnATerminalEachDiskIsAskedForOnce) {
+  int master = -1;
+  const std::vector<std::string> args = argv(paths);
+  const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::setenv("TAVLOR_VOLUME_TABLE", table.c_str(), 1);
+    std::vector<char *> raw;
+    for (const std::string &a : args)
+      raw.push_back(const_cast<char *>(a.c_str()));
+    raw.push_back(nullptr);
+    ::execv(raw[0], raw.data());
+    ::_exit(127);
+  }
+  // Each prompt is answered by "inserting" the disk it names and pressing Enter.
+  std::string output;
+  std::vector<std::string> asked;
+  for (;;) {
+    pollfd p{master, POLLIN, 0};
+    if (::poll(&p, 1, 20000) <= 0) break;
+    char buffer[512];
+    const ssize_t n = ::read(master, buffer, sizeof buffer);
+    if (n <= 0) break;
+    output.append(buffer, static_cast<std::size_t>(n));
+    for (const char *label : {"DATA", "OTHER"}) {
+      const std::string prompt = "Insert the disk labeled " + std::string(label) + " and press Enter";
+      std::size_t count = 0;
+      for (std::size_t at = output.find(prompt); at != std::string::npos; at = output.find(prompt, at + 1))
+        ++count;
+      if (count > static_cast<std::size_t>(std::count(asked.begin(), asked.end(), label))) {
+        asked.push_back(label);
+        std::vector<std::string> present(asked.begin(), asked.end());
+        offer(present);
+        ASSERT_EQ(::write(master, "\n", 1), 1);
+      }
+    }
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ::close(master);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+  EXPECT_EQ(asked, (std::vector<std::string>{"DATA", "OTHER"})) << output;
+  EXPECT_EQ(readFile(dest + "/a.txt"), "alpha");
+  EXPECT_EQ(readFile(dest + "/readme.txt"), "read me");
+  EXPECT_EQ(readFile(dest + "/x.txt"), "ex");
+}
+
+} // namespace
+
+namespace {
+
+// A real ext4 volume labelled DATA, loop-mounted in a private mount namespace: found by
+// its label through the machine's mount table, and not found under "data".
+TEST(GetFromARealVolume, TheLabelMustMatchExactly) {
+  std::string reason;
+  if (!testing_support::canUseLoopMounts(&reason)) GTEST_SKIP() << "loop-mounted volumes not testable: " << reason;
+  TempDir dir;
+  const std::string script =
+      "set -e\n"
+      "printf alpha > \"$TAVLOR_LOOP_MOUNT/a.txt\"\n"
+      "\"$CLI\" catalog --catalogs \"$WORK/cat\" \"$TAVLOR_LOOP_MOUNT\" >/dev/null\n"
+      "\"$CLI\" catalog --label data --out \"$WORK/data.zar\" \"$TAVLOR_LOOP_MOUNT\" >/dev/null\n"
+      "\"$CLI\" get --catalogs \"$WORK/cat\" --to \"$WORK/out\" DATA/a.txt\n"
+      "if \"$CLI\" get --to \"$WORK/lower\" \"$WORK/data.zar\" data/a.txt; then exit 3; fi\n";
+  const auto result = runProgram(
+      {"/bin/bash", std::string(TAVLOR_SOURCE_DIR) + "/scripts/loop_volume.sh", "DATA", "/bin/sh", "-c", script},
+      {"CLI=" TAVLOR_CLI_PATH, "WORK=" + dir.path(), "TAVLOR_VOLUME_TABLE="});
+  ASSERT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_EQ(readFile(dir / "out/a.txt"), "alpha");
+  EXPECT_NE(result.err.find("disk data is not mounted"), std::string::npos) << result.err;
+}
+
+} // namespace
