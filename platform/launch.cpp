@@ -278,4 +278,19 @@ std::vector<std::string> textEditorCommand(const std::string &path) {
   return {};
 }
 
+OpenResult openWithDesktop(const std::string &path) {
+  switch (checkLaunchPath(path)) {
+  case LaunchCheck::FileMissing:
+    return OpenResult::FileMissing;
+  case LaunchCheck::PathMissing:
+    return OpenResult::FolderMissing;
+  case LaunchCheck::AccessDenied:
+    return OpenResult::AccessDenied;
+  case LaunchCheck::Ok:
+    break;
+  }
+  if (defaultApplication(queryFileType(path)).empty()) return OpenResult::NoApplication;
+  return startDetached(openCommand(path)) == 0 ? OpenResult::Ok : OpenResult::StartFailed;
+}
+
 } // namespace platform

@@ -54,6 +54,19 @@ std::vector<std::string> openCommand(const std::string &path);
 // usual graphical editors found on PATH. Empty when there is none.
 std::vector<std::string> textEditorCommand(const std::string &path);
 
+// The outcome of openWithDesktop; the numbers are those of the launch-error table.
+enum class OpenResult {
+  Ok = 0,
+  FileMissing = 2,      // the file is not there
+  FolderMissing = 3,    // a folder of its path is not there
+  AccessDenied = 5,     // it cannot be read
+  NoApplication = 1155, // no application is associated with its type
+  StartFailed = -1,     // xdg-open could not be started
+};
+
+// Checks path, then starts xdg-open on it without waiting for the application.
+OpenResult openWithDesktop(const std::string &path);
+
 // True when an executable program of that name is found on PATH (or name is a path
 // of an executable file).
 bool programOnPath(const std::string &name);

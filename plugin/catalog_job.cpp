@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/desktop_open.h"
+#include "platform/launch.h"
 #include "settings/settings_store.h"
 #include "settings/settings_values.h"
 
