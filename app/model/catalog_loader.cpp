@@ -306,12 +306,15 @@ constexpr std::uint64_t kInt64Max = static_cast<std::uint64_t>(std::numeric_limi
 
 // A folder's size words are words: a number at the start of one gives its value,
 // any other word reads as 0 and is passed over, so that the fields after it keep their
-// places. A word that starts with ">" or "<" is the structure of the catalog (the
-// folder line lost its numbers) and stays to be read as such.
+// places. A word that is the structure of the catalog (">", "<", a quoted name, a
+// lone "+": the folder line lost its numbers) stays to be read as such.
 std::int64_t CatalogLoader::sizeWord() {
   if (numberAhead()) return signedNumber();
   damaged("number expected");
-  if (atEnd() || text_[pos_] == '>' || text_[pos_] == '<') return 0;
+  if (atEnd()) return 0;
+  const char c = text_[pos_];
+  const bool loneSign = c == '+' && (pos_ + 1 == text_.size() || isBlank(static_cast<unsigned char>(text_[pos_ + 1])));
+  if (c == '>' || c == '<' || c == '"' || loneSign) return 0;
   const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
   skipWordRest(p, end);
   pos_ = static_cast<std::size_t>(p - text_.data());

@@ -207,7 +207,7 @@ const std::string &CatalogModel::itemPath(ItemId id) const {
 
 namespace {
 
-// Splits a catalog path at "/", dropping empty components. "\\" is an ordinary byte
+// Splits a catalog path at "/", dropping empty components. "\" is an ordinary byte
 // of a Linux name, so it never separates.
 std::vector<std::string_view> splitPath(std::string_view path) {
   std::vector<std::string_view> parts;

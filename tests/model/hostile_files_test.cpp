@@ -67,6 +67,9 @@ TEST(HostileFiles, FolderSizeWordsAreWords) {
            {"+ \"f\" 5 > \"next\" 2 1 1 2000 0 0 0", "D/next", 5, 0},
            {"+ \"f\" 5> \"next\" 2 1 1 2000 0 0 0", "D/next", 5, 0},
            {"+ \"f\" x < \"in\" 1 1 1 2000 0 0 0 >", "D/f/in", 0, 0},
+           // A name where the numbers should be is not taken for them: the file after
+           // the line stays on the disk.
+           {"+ \"f\" \"in\" 1 1 1 2000 0 0 0", "D/f", 0, 0},
        }) {
     CatalogModel model;
     RecordingReporter reporter;

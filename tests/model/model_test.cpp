@@ -141,7 +141,7 @@ TEST(EntryStore, ListsLookupsAndRemoval) {
   EXPECT_EQ(model.filesAndZipFoldersOf(disk).size(), 2u);
   EXPECT_EQ(model.findEntryByPath("BACKUP1/pics.zip/cover.gif")->size(), 3300);
   EXPECT_EQ(model.findEntryByPath("BACKUP1/docs/NOTES.TXT")->size(), 1200);
-  EXPECT_EQ(model.findEntryByPath("BACKUP1\\docs\\NOTES.TXT"), nullptr); // "\\" is part of a name
+  EXPECT_EQ(model.findEntryByPath("BACKUP1\\docs\\NOTES.TXT"), nullptr); // "\" is part of a name
   EXPECT_EQ(model.findEntryByPath("BACKUP1/nothing"), nullptr);
   EXPECT_TRUE(model.removeEntry(disk, "README.TXT"));
   EXPECT_FALSE(model.removeEntry(disk, "readme.txt"));
