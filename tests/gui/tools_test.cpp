@@ -59,7 +59,8 @@ private slots:
     dialog->maskEdit()->setText("*.txt");
     dialog->findNow();
     QCOMPARE(column(*dialog->resultModel(), 0), QStringList({"a.txt", "b.txt", "only.txt", "x.txt", "y.txt"}));
-    QCOMPARE(column(*dialog->resultModel(), 1), QStringList({"BACKUP", "BACKUP", "SMALL", "BACKUP/docs", "BACKUP/docs"}));
+    QCOMPARE(column(*dialog->resultModel(), 1),
+             QStringList({"BACKUP", "BACKUP", "SMALL", "BACKUP/docs", "BACKUP/docs"}));
     QCOMPARE(dialog->maskEdit()->text(), QString("*.TXT"));
     QCOMPARE(dialog->windowTitle(), QString("Find Files or Folders: 5 File(s), 0 Folder(s), 0 Zip Folder(s) Found"));
     // The shared toggle: Size largest first, then Date oldest first.
