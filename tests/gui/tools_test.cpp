@@ -126,6 +126,14 @@ private slots:
     QVERIFY(!column(*dialog->resultModel(), 0).contains("only.txt"));
     f.app->frame()->commands()->openAllCatalogs();
     QCOMPARE(dialog->resultModel()->rowCount(), 0);
+    // A dialog rooted at a disk searches the disk as reloaded; a closed one finds nothing.
+    FindFilesDlg *small = startFindFiles(f.doc(), {f.disk("SMALL")}, f.app->frame());
+    f.app->frame()->commands()->loadCatalog((f.catalogs + "/SMALL.zar").toStdString(), false);
+    small->findNow();
+    QCOMPARE(column(*small->resultModel(), 0), QStringList({"new.txt"}));
+    f.app->frame()->commands()->closeCatalog(f.disk("SMALL"));
+    small->findNow();
+    QCOMPARE(column(*small->resultModel(), 0), QStringList({"No files found"}));
   }
 
   void findDuplicatesGroupsAndRefusesABadThreshold() {

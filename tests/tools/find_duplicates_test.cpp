@@ -74,6 +74,8 @@ TEST_F(Duplicates, CriteriaThresholdAndNamedMode) {
   // The same root twice, or a root inside another, adds no member twice.
   const ItemId old = model.findItemByPath("DATA/old");
   EXPECT_EQ(find(criteria(true, false, false, {data, data, old})).rows.size(), 9u);
+  // Roots that are all gone find nothing (no roots at all would be every disk).
+  EXPECT_EQ(findDuplicates(model, criteria(true, false, false, {kNoItem})).outcome, DuplicatesOutcome::NoneFound);
   EXPECT_EQ(unitLabel(1024), "KB");
   EXPECT_EQ(unitLabel(1), "bytes");
   EXPECT_EQ(unitLabel(7), "error");
