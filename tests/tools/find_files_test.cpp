@@ -3,6 +3,7 @@
 
 #include "tools/find_files.h"
 #include "tools/match_mask.h"
+#include "tools/report_text.h"
 
 #include "tools_test_helpers.h"
 
@@ -147,6 +148,17 @@ TEST_F(FindFiles, ReportAsTextAndCsv) {
       findFilesReport(longNames, {"L", "", false}, findFiles(longNames, {&l, 1}, "", false), false);
   EXPECT_NE(report.find(" a_name_of_more_than_thirty_characters L\r\n"), std::string::npos) << report;
   EXPECT_TRUE(findFilesReport(model, header, {}, false).ends_with(" 0 Files found.\r\n"));
+}
+
+TEST(ReportFiles, CsvOnlyByTheExtensionAndUnwritablePathsFailQuietly) {
+  EXPECT_TRUE(isCsvReportPath("/tmp/found.csv"));
+  EXPECT_TRUE(isCsvReportPath("found.CsV"));
+  EXPECT_FALSE(isCsvReportPath("found.csv.txt"));
+  EXPECT_FALSE(isCsvReportPath("/tmp/x.csv/found"));
+  EXPECT_FALSE(isCsvReportPath("csv"));
+  EXPECT_EQ(reportBaseName("/tmp/dir.v2/found.csv"), "found");
+  EXPECT_EQ(reportBaseName("FindFiles"), "FindFiles");
+  EXPECT_FALSE(writeReportFile("/nonexistent-folder/found.txt", "x"));
 }
 
 } // namespace
