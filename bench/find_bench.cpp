@@ -73,8 +73,7 @@ int main(int argc, char **argv) {
       return 1;
     }
   const tavlor::ItemId root = model.root();
-  std::printf("entries: %zu (times are processor time of this process, best of several runs)\n",
-              model.entryCount());
+  std::printf("entries: %zu (times are processor time of this process, best of several runs)\n", model.entryCount());
   struct Search {
     const char *mask;
     double target;

@@ -13,17 +13,16 @@
 
 namespace {
 
-const char *kUsage =
-    "Usage: tavlor dupes [--catalogs DIR] [CATALOG.zar ...] [--names] [--sizes] [--dates]\n"
-    "                    [--named MASK] [--min N] [--csv] [--unit byte|KB|MB] [--no-commas]\n"
-    "                    [ROOT ...]\n\n"
-    "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
-    "Duplicate Files report: the sets of files below the ROOTs (catalog paths such as\n"
-    "DATA/docs; all disks when none is given) that agree on name (case ignored), size\n"
-    "(as shown in the unit) and date, or only on the criteria given. --named keeps only\n"
-    "files whose names match MASK; --min hides sets whose members are all smaller than N\n"
-    "units; --csv writes the comma-separated form. Exit status 0 when a set was found,\n"
-    "1 when none was, 2 for bad arguments, a missing catalog or an unknown ROOT.\n";
+const char *kUsage = "Usage: tavlor dupes [--catalogs DIR] [CATALOG.zar ...] [--names] [--sizes] [--dates]\n"
+                     "                    [--named MASK] [--min N] [--csv] [--unit byte|KB|MB] [--no-commas]\n"
+                     "                    [ROOT ...]\n\n"
+                     "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
+                     "Duplicate Files report: the sets of files below the ROOTs (catalog paths such as\n"
+                     "DATA/docs; all disks when none is given) that agree on name (case ignored), size\n"
+                     "(as shown in the unit) and date, or only on the criteria given. --named keeps only\n"
+                     "files whose names match MASK; --min hides sets whose members are all smaller than N\n"
+                     "units; --csv writes the comma-separated form. Exit status 0 when a set was found,\n"
+                     "1 when none was, 2 for bad arguments, a missing catalog or an unknown ROOT.\n";
 
 int runDupes(const std::vector<std::string> &args) {
   cli::ModelOptions options;

@@ -16,9 +16,9 @@ namespace cli {
 struct ModelOptions {
   std::string catalogsFolder; // --catalogs, else the "Tavlor" setting
   std::vector<std::string> catalogFiles;
-  std::string path; // the last argument that is not a catalog file
+  std::string path;                  // the last argument that is not a catalog file
   std::vector<std::string> operands; // every argument that is not a catalog file, in order
-  std::string unit; // --unit, else the "FileSizeUnit" setting
+  std::string unit;                  // --unit, else the "FileSizeUnit" setting
   bool commas = true;
 };
 

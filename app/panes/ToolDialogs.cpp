@@ -43,6 +43,7 @@ std::vector<tavlor::ItemId> searchRootsOf(const tavlor::CatalogModel &model,
     const tavlor::ItemId own = model.findOwnItem(*entry);
     if (own != tavlor::kNoItem) roots.push_back(own);
   }
-  if (roots.empty()) showBox(window, QString(), QObject::tr("Please select one or more folders to search in"), BoxKind::Plain);
+  if (roots.empty())
+    showBox(window, QString(), QObject::tr("Please select one or more folders to search in"), BoxKind::Plain);
   return roots;
 }

@@ -129,7 +129,10 @@ void FindDuplicatesDlg::findNow() {
   QIcon folder = systemIcons ? systemIconForName("folder", true) : QIcon();
   resultModel()->setSeparatorIcon(folder.isNull() ? stripIcon(1) : folder);
   tavlor::DuplicatesQuery query;
-  query.roots = roots();
+  query.roots = liveRoots();
+  // Every root gone with its disk: nothing to search (no roots at all would mean every
+  // disk), so a stale handle stands in for them.
+  if (query.roots.empty()) query.roots.push_back(tavlor::kNoItem);
   query.names = names_->isChecked();
   query.sizes = sizes_->isChecked();
   query.dates = dates_->isChecked();

@@ -16,8 +16,7 @@ class FindDuplicatesDlg : public ResultDialog {
 public:
   // Groups the files below roots. The unit label is the size unit's now. Deletes
   // itself when closed.
-  FindDuplicatesDlg(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, ResultEntryActions actions,
-                    QWidget *parent);
+  FindDuplicatesDlg(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, ResultEntryActions actions, QWidget *parent);
 
   // Find Now: reads the controls (refusing a threshold that is no integer, which then
   // keeps its last valid value) and lists every set of duplicates.

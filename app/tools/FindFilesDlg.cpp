@@ -82,14 +82,15 @@ void FindFilesDlg::readControls() {
 
 void FindFilesDlg::findNow() {
   readControls();
-  if (tavlor::emptyMaskNeedsWarning(catalog(), roots(), maskText_, lookInSubfolders_) &&
+  const std::vector<tavlor::ItemId> roots = liveRoots();
+  if (tavlor::emptyMaskNeedsWarning(catalog(), roots, maskText_, lookInSubfolders_) &&
       !showBox(this, tr(tavlor::kEmptyMaskCaption), tr(tavlor::kEmptyMaskText), BoxKind::InformationOkCancel))
     return;
   WaitCursor wait;
   resultModel()->setUseSystemIcons(tavlor::settingSwitch("UseSystemIcons", true));
   setWindowTitle(tr(tavlor::kFindFilesTitle));
   maskText_ = tavlor::upperCased(maskText_);
-  std::vector<tavlor::ResultRow> rows = tavlor::findFiles(catalog(), roots(), maskText_, lookInSubfolders_);
+  std::vector<tavlor::ResultRow> rows = tavlor::findFiles(catalog(), roots, maskText_, lookInSubfolders_);
   tavlor::sortByName(rows);
   const tavlor::FoundCounts counts = tavlor::countFound(rows);
   const bool found = !rows.empty();

@@ -26,6 +26,8 @@ ResultDialog::ResultDialog(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, 
   setSizeGripEnabled(true);
   setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
   lookIn_ = tavlor::lookInText(doc_.model(), roots_);
+  for (tavlor::ItemId root : roots_)
+    rootPaths_.push_back(doc_.model().itemPath(root));
 
   model_ = new ResultListModel(doc_.model(), sets, std::move(columns), this);
   view_ = new QTreeView(this);
@@ -52,6 +54,16 @@ ResultDialog::ResultDialog(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, 
 
 ResultDialog::~ResultDialog() {
   doc_.endBusy();
+}
+
+std::vector<tavlor::ItemId> ResultDialog::liveRoots() {
+  tavlor::CatalogModel &model = doc_.model();
+  std::vector<tavlor::ItemId> live;
+  for (size_t i = 0; i < roots_.size(); ++i) {
+    if (!model.isValid(roots_[i])) roots_[i] = model.findItemByPath(rootPaths_[i]);
+    if (roots_[i] != tavlor::kNoItem) live.push_back(roots_[i]);
+  }
+  return live;
 }
 
 tavlor::CatalogModel &ResultDialog::catalog() {

@@ -28,6 +28,9 @@ public:
   ~ResultDialog() override;
 
   const std::vector<tavlor::ItemId> &roots() const { return roots_; }
+  // The roots for a search now: a root whose disk was reloaded since is found again by
+  // its path; one that is gone is left out.
+  std::vector<tavlor::ItemId> liveRoots();
   const std::string &lookIn() const { return lookIn_; }
   ResultListModel *resultModel() const { return model_; }
   QTreeView *resultView() const { return view_; }
@@ -62,6 +65,7 @@ protected:
 
 private:
   std::vector<tavlor::ItemId> roots_;
+  std::vector<std::string> rootPaths_;
   std::string lookIn_;
   std::string reportName_;
   ResultEntryActions actions_;

@@ -24,8 +24,8 @@ struct DuplicatesQuery {
   bool names = true;
   bool sizes = true;
   bool dates = true;
-  bool named = false;      // only files whose names match mask
-  std::string mask = "*";  // compared upper-cased
+  bool named = false;             // only files whose names match mask
+  std::string mask = "*";         // compared upper-cased
   std::int64_t ignoreSmaller = 0; // in the model's size unit
 };
 
@@ -51,8 +51,7 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
 std::string unitLabel(std::int64_t sizeUnit);
 
 // The report of the rows in their order, CR LF line ends; separators count the sets.
-std::string duplicatesReport(CatalogModel &model, const std::string &lookIn, std::span<const ResultRow> rows,
-                             bool csv);
+std::string duplicatesReport(CatalogModel &model, const std::string &lookIn, std::span<const ResultRow> rows, bool csv);
 
 } // namespace tavlor
 

@@ -17,8 +17,7 @@ std::string lookInText(const CatalogModel &model, std::span<const ItemId> roots)
   return text;
 }
 
-bool emptyMaskNeedsWarning(CatalogModel &model, std::span<const ItemId> roots, std::string_view mask,
-                           bool subfolders) {
+bool emptyMaskNeedsWarning(CatalogModel &model, std::span<const ItemId> roots, std::string_view mask, bool subfolders) {
   if (!subfolders || !mask.empty()) return false;
   std::int64_t sum = 0;
   for (ItemId root : roots) {

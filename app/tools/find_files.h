@@ -37,8 +37,7 @@ std::string lookInText(const CatalogModel &model, std::span<const ItemId> roots)
 
 // True when an empty mask with subfolders searched would list more than
 // kEmptyMaskLimit files, folders and Zip Folders below the roots.
-bool emptyMaskNeedsWarning(CatalogModel &model, std::span<const ItemId> roots, std::string_view mask,
-                           bool subfolders);
+bool emptyMaskNeedsWarning(CatalogModel &model, std::span<const ItemId> roots, std::string_view mask, bool subfolders);
 
 // Every entry whose upper-cased name matches upperMask (matchMask), lying in a root or,
 // with subfolders, at any depth below it; a root's own entry is not tested. Roots in

@@ -101,7 +101,8 @@ ResultList::~ResultList() {
 }
 
 std::size_t ResultList::entryCount() const {
-  return static_cast<std::size_t>(std::count_if(rows_.begin(), rows_.end(), [](const ResultRow &r) { return r.entry; }));
+  return static_cast<std::size_t>(
+      std::count_if(rows_.begin(), rows_.end(), [](const ResultRow &r) { return r.entry; }));
 }
 
 void ResultList::assign(std::vector<ResultRow> rows) {

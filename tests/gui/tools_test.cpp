@@ -59,7 +59,8 @@ private slots:
     dialog->maskEdit()->setText("*.txt");
     dialog->findNow();
     QCOMPARE(column(*dialog->resultModel(), 0), QStringList({"a.txt", "b.txt", "only.txt", "x.txt", "y.txt"}));
-    QCOMPARE(column(*dialog->resultModel(), 1), QStringList({"BACKUP", "BACKUP", "SMALL", "BACKUP/docs", "BACKUP/docs"}));
+    QCOMPARE(column(*dialog->resultModel(), 1),
+             QStringList({"BACKUP", "BACKUP", "SMALL", "BACKUP/docs", "BACKUP/docs"}));
     QCOMPARE(dialog->maskEdit()->text(), QString("*.TXT"));
     QCOMPARE(dialog->windowTitle(), QString("Find Files or Folders: 5 File(s), 0 Folder(s), 0 Zip Folder(s) Found"));
     // The shared toggle: Size largest first, then Date oldest first.
@@ -125,6 +126,14 @@ private slots:
     QVERIFY(!column(*dialog->resultModel(), 0).contains("only.txt"));
     f.app->frame()->commands()->openAllCatalogs();
     QCOMPARE(dialog->resultModel()->rowCount(), 0);
+    // A dialog rooted at a disk searches the disk as reloaded; a closed one finds nothing.
+    FindFilesDlg *small = startFindFiles(f.doc(), {f.disk("SMALL")}, f.app->frame());
+    f.app->frame()->commands()->loadCatalog((f.catalogs + "/SMALL.zar").toStdString(), false);
+    small->findNow();
+    QCOMPARE(column(*small->resultModel(), 0), QStringList({"new.txt"}));
+    f.app->frame()->commands()->closeCatalog(f.disk("SMALL"));
+    small->findNow();
+    QCOMPARE(column(*small->resultModel(), 0), QStringList({"No files found"}));
   }
 
   void findDuplicatesGroupsAndRefusesABadThreshold() {

@@ -14,10 +14,10 @@ class ToolCommands : public ::testing::Test {
 protected:
   void SetUp() override {
     config_.createDir("config");
-    catalogs_.createFile("DATA.zar",
-                         model_tests::diskCatalog("DATA", folder("letters", file("report.doc", 12000, "3 4 1999 10 15 0")) +
-                                                              folder("old", file("Report.doc", 12200, "3 4 1999 10 15 0") +
-                                                                                file("a.zar", 1))));
+    catalogs_.createFile(
+        "DATA.zar", model_tests::diskCatalog(
+                        "DATA", folder("letters", file("report.doc", 12000, "3 4 1999 10 15 0")) +
+                                    folder("old", file("Report.doc", 12200, "3 4 1999 10 15 0") + file("a.zar", 1))));
     catalogs_.createFile("OTHER.zar", model_tests::diskCatalog("OTHER", file("REPORT.DOC", 7)));
   }
   testing_support::RunResult run(std::vector<std::string> args) {
@@ -63,23 +63,23 @@ TEST_F(ToolCommands, FindAndDupesPrintTheReports) {
   const auto names = run({"dupes", "--catalogs", catalogs_.path(), "--names", "--min", "11", "--unit", "KB"});
   EXPECT_EQ(names.status, 0);
   EXPECT_NE(names.out.find("12KB Report.doc                     DATA/old\r\n"
-                            "   01/01/00 00:00:00       1KB REPORT.DOC                     OTHER\r\n"),
+                           "   01/01/00 00:00:00       1KB REPORT.DOC                     OTHER\r\n"),
             std::string::npos)
       << names.out;
   EXPECT_EQ(run({"dupes", "--catalogs", catalogs_.path(), "--dates", "--named", "*.zar"}).status, 1);
 }
 
 TEST_F(ToolCommands, BadArgumentsMissingCatalogsAndUnknownRootsExitWithTwo) {
-  for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
-           {"find"},
-           {"find", "--catalogs", catalogs_.path(), "x", "NOWHERE"},
-           {"find", catalogs_ / "missing.zar", "x"},
-           {"find", "--catalogs", catalogs_ / "no-folder", "x"},
-           {"find", "--bogus", "x"},
-           {"dupes", "--min", "1.5"},
-           {"dupes", "--min", "99999999999"},
-           {"dupes", "--catalogs", catalogs_.path(), "DATA/letters/report.doc"},
-           {"dupes", "--unit", "GB"}}) {
+  for (const std::vector<std::string> &args :
+       std::vector<std::vector<std::string>>{{"find"},
+                                             {"find", "--catalogs", catalogs_.path(), "x", "NOWHERE"},
+                                             {"find", catalogs_ / "missing.zar", "x"},
+                                             {"find", "--catalogs", catalogs_ / "no-folder", "x"},
+                                             {"find", "--bogus", "x"},
+                                             {"dupes", "--min", "1.5"},
+                                             {"dupes", "--min", "99999999999"},
+                                             {"dupes", "--catalogs", catalogs_.path(), "DATA/letters/report.doc"},
+                                             {"dupes", "--unit", "GB"}}) {
     const auto result = run(args);
     EXPECT_EQ(result.status, 2) << args.back();
     EXPECT_FALSE(result.err.empty()) << args.back();

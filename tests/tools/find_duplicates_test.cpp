@@ -11,7 +11,6 @@ using namespace tools_tests;
 
 namespace {
 
-
 // Sets as "name@folder" lists.
 using Sets = std::vector<std::vector<std::string>>;
 Sets setsOf(CatalogModel &model, const std::vector<ResultRow> &rows) {
@@ -30,14 +29,12 @@ class Duplicates : public ::testing::Test {
 protected:
   void SetUp() override {
     const std::string same = "3 4 1999 10 15 0";
-    load(model, "DATA", folder("install", file("setup.exe", 1440768, "21 1 1999 8 0 2")) +
-                                             folder("install.zip", folder("disk1", file("setup.exe", 1440768,
-                                                                                        "21 1 1999 8 0 2"))) +
-                                             folder("letters", file("report.doc", 12000, same) +
-                                                                   file("README.TXT", 1, same) + file("A", 5)) +
-                                             folder("old", file("Report.doc", 12200, same) +
-                                                               file("readme.txt", 2, "1 1 2001 0 0 0") +
-                                                               file("B.EXE", 5)));
+    load(model, "DATA",
+         folder("install", file("setup.exe", 1440768, "21 1 1999 8 0 2")) +
+             folder("install.zip", folder("disk1", file("setup.exe", 1440768, "21 1 1999 8 0 2"))) +
+             folder("letters", file("report.doc", 12000, same) + file("README.TXT", 1, same) + file("A", 5)) +
+             folder("old",
+                    file("Report.doc", 12200, same) + file("readme.txt", 2, "1 1 2001 0 0 0") + file("B.EXE", 5)));
     data = model.findItemByPath("DATA");
   }
   DuplicatesResult find(DuplicatesQuery q) {
@@ -50,15 +47,13 @@ protected:
 
 TEST_F(Duplicates, CriteriaThresholdAndNamedMode) {
   model.setSizeUnit("KB");
-  EXPECT_EQ(setsOf(model, find({}).rows),
-            (Sets{{"report.doc@DATA/letters", "Report.doc@DATA/old"},
-                  {"setup.exe@DATA/install", "setup.exe@DATA/install.zip/disk1"}}));
+  EXPECT_EQ(setsOf(model, find({}).rows), (Sets{{"report.doc@DATA/letters", "Report.doc@DATA/old"},
+                                                {"setup.exe@DATA/install", "setup.exe@DATA/install.zip/disk1"}}));
   // Names only: any sizes and dates; case ignored.
   DuplicatesQuery names = criteria(true, false, false);
-  EXPECT_EQ(setsOf(model, find(names).rows),
-            (Sets{{"README.TXT@DATA/letters", "readme.txt@DATA/old"},
-                  {"report.doc@DATA/letters", "Report.doc@DATA/old"},
-                  {"setup.exe@DATA/install", "setup.exe@DATA/install.zip/disk1"}}));
+  EXPECT_EQ(setsOf(model, find(names).rows), (Sets{{"README.TXT@DATA/letters", "readme.txt@DATA/old"},
+                                                   {"report.doc@DATA/letters", "Report.doc@DATA/old"},
+                                                   {"setup.exe@DATA/install", "setup.exe@DATA/install.zip/disk1"}}));
   // Sizes only, KB: 1 and 2 bytes are both 1KB; 5-byte A and B.EXE too.
   DuplicatesQuery sizes = criteria(false, true, false);
   EXPECT_EQ(find(sizes).rows.size(), 3u + 8u);
@@ -79,6 +74,8 @@ TEST_F(Duplicates, CriteriaThresholdAndNamedMode) {
   // The same root twice, or a root inside another, adds no member twice.
   const ItemId old = model.findItemByPath("DATA/old");
   EXPECT_EQ(find(criteria(true, false, false, {data, data, old})).rows.size(), 9u);
+  // Roots that are all gone find nothing (no roots at all would be every disk).
+  EXPECT_EQ(findDuplicates(model, criteria(true, false, false, {kNoItem})).outcome, DuplicatesOutcome::NoneFound);
   EXPECT_EQ(unitLabel(1024), "KB");
   EXPECT_EQ(unitLabel(1), "bytes");
   EXPECT_EQ(unitLabel(7), "error");
@@ -87,10 +84,9 @@ TEST_F(Duplicates, CriteriaThresholdAndNamedMode) {
 TEST_F(Duplicates, DatesSortAsTheirDecimalText) {
   CatalogModel m;
   // 2001-09-09 is past 1000000000 seconds; 1999-04-01 is about 923000000.
-  load(m, "D", folder("a", file("x", 1, "1 4 1999 0 0 0") +
-                                                                     file("y", 2, "1 10 2001 0 0 0")) +
-                                                         folder("b", file("z", 3, "1 4 1999 0 0 0") +
-                                                                     file("w", 4, "1 10 2001 0 0 0")));
+  load(m, "D",
+       folder("a", file("x", 1, "1 4 1999 0 0 0") + file("y", 2, "1 10 2001 0 0 0")) +
+           folder("b", file("z", 3, "1 4 1999 0 0 0") + file("w", 4, "1 10 2001 0 0 0")));
   const Sets sets = setsOf(m, findDuplicates(m, criteria(false, false, true)).rows);
   EXPECT_EQ(sets, (Sets{{"y@D/a", "w@D/b"}, {"x@D/a", "z@D/b"}}));
 }

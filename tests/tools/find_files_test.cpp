@@ -3,6 +3,7 @@
 
 #include "tools/find_files.h"
 #include "tools/match_mask.h"
+#include "tools/report_text.h"
 
 #include "tools_test_helpers.h"
 
@@ -16,13 +17,27 @@ TEST(MatchMask, CommitsToTheLastOccurrenceWithoutBacktracking) {
     const char *mask, *name;
     bool match;
   } cases[] = {
-      {"*", "ANYTHING", true},   {"*", "", true},           {"", "ANY", true},
-      {"*.TXT", "A.TXT", true},  {"*.TXT", "A.TXT.BAK", false}, {"*.TXT", "ATXT", false},
-      {"A*.TXT", "A.TXT", true}, {"A*", "AB", true},        {"A*", "A", false},
-      {"*A*B", "XAYBAZ", false}, {"*A*B", "XAYB", true},    {"*?", "AB", false},
-      {"**", "AB", false},       {"**", "**", true},        {"?", "", false},
-      {"A?C", "ABC", true},      {"A?C", "ABCD", false},    {"*.*", "README", false},
-      {"*.*", "A.B", true},      {"abc", "ABC", false},     {"*B*", "ABBA", true},
+      {"*", "ANYTHING", true},
+      {"*", "", true},
+      {"", "ANY", true},
+      {"*.TXT", "A.TXT", true},
+      {"*.TXT", "A.TXT.BAK", false},
+      {"*.TXT", "ATXT", false},
+      {"A*.TXT", "A.TXT", true},
+      {"A*", "AB", true},
+      {"A*", "A", false},
+      {"*A*B", "XAYBAZ", false},
+      {"*A*B", "XAYB", true},
+      {"*?", "AB", false},
+      {"**", "AB", false},
+      {"**", "**", true},
+      {"?", "", false},
+      {"A?C", "ABC", true},
+      {"A?C", "ABCD", false},
+      {"*.*", "README", false},
+      {"*.*", "A.B", true},
+      {"abc", "ABC", false},
+      {"*B*", "ABBA", true},
   };
   for (const Case &c : cases)
     EXPECT_EQ(matchMask(c.mask, c.name), c.match) << c.mask << " vs " << c.name;
@@ -31,17 +46,14 @@ TEST(MatchMask, CommitsToTheLastOccurrenceWithoutBacktracking) {
   EXPECT_FALSE(matchMaskFolded("*.txt", "README.TXT"));
 }
 
-
 class FindFiles : public ::testing::Test {
 protected:
   void SetUp() override {
-    load(model, "DATA", folder("docs", file("Readme.TXT", 10) + file("a", 1)) +
-                                                                  file("AB", 2) + file("data.txt", 3));
+    load(model, "DATA", folder("docs", file("Readme.TXT", 10) + file("a", 1)) + file("AB", 2) + file("data.txt", 3));
     load(model, "PHOTOS98",
-                                               folder("trips", file("beach.jpg", 128000, "12 3 1999 14 22 10") +
-                                                                   folder("coast", file("harbour.jpg", 2365440,
-                                                                                        "2 4 1999 9 5 44"))) +
-                                                   folder("x.zip", file("in.jpg", 5)));
+         folder("trips", file("beach.jpg", 128000, "12 3 1999 14 22 10") +
+                             folder("coast", file("harbour.jpg", 2365440, "2 4 1999 9 5 44"))) +
+             folder("x.zip", file("in.jpg", 5)));
     docs = model.findItemByPath("DATA/docs");
     photos = model.findItemByPath("PHOTOS98");
   }
@@ -132,9 +144,21 @@ TEST_F(FindFiles, ReportAsTextAndCsv) {
   CatalogModel longNames;
   load(longNames, "L", file("a_name_of_more_than_thirty_characters", 1));
   const ItemId l = longNames.findItemByPath("L");
-  const std::string report = findFilesReport(longNames, {"L", "", false}, findFiles(longNames, {&l, 1}, "", false), false);
+  const std::string report =
+      findFilesReport(longNames, {"L", "", false}, findFiles(longNames, {&l, 1}, "", false), false);
   EXPECT_NE(report.find(" a_name_of_more_than_thirty_characters L\r\n"), std::string::npos) << report;
   EXPECT_TRUE(findFilesReport(model, header, {}, false).ends_with(" 0 Files found.\r\n"));
+}
+
+TEST(ReportFiles, CsvOnlyByTheExtensionAndUnwritablePathsFailQuietly) {
+  EXPECT_TRUE(isCsvReportPath("/tmp/found.csv"));
+  EXPECT_TRUE(isCsvReportPath("found.CsV"));
+  EXPECT_FALSE(isCsvReportPath("found.csv.txt"));
+  EXPECT_FALSE(isCsvReportPath("/tmp/x.csv/found"));
+  EXPECT_FALSE(isCsvReportPath("csv"));
+  EXPECT_EQ(reportBaseName("/tmp/dir.v2/found.csv"), "found");
+  EXPECT_EQ(reportBaseName("FindFiles"), "FindFiles");
+  EXPECT_FALSE(writeReportFile("/nonexistent-folder/found.txt", "x"));
 }
 
 } // namespace
