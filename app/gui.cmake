@@ -7,6 +7,7 @@ find_package(X11)
 #   shell/       the program: application, main frame, its actions and status bar
 #   panes/       the tree and list panes and Properties
 #   collection/  opening, closing and cataloguing disks, and their small dialogs
+#   tools/       Find Files, Find Duplicate Files, Compare Disk/Catalog
 #   options/     the View Options sheet
 #   common/      the document and the helpers every window uses (message boxes, icons,
 #                settings access, name texts, the dialog runner, the wait cursor)
@@ -36,6 +37,8 @@ set(GUI_SOURCES
   options/CViewOptionsColumns.cpp
   options/CViewOptionsExplorer.cpp
   options/CViewOptionsPage.cpp
+  tools/CompareResultModel.cpp
+  tools/DriveCompare.cpp
   common/AppSettings.cpp
   common/CTavlor2Doc.cpp
   common/DialogRunner.cpp
@@ -52,6 +55,7 @@ set_target_properties(tavgui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(tavgui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/shell
                                          ${CMAKE_CURRENT_SOURCE_DIR}/panes ${CMAKE_CURRENT_SOURCE_DIR}/collection
                                          ${CMAKE_CURRENT_SOURCE_DIR}/options ${CMAKE_CURRENT_SOURCE_DIR}/common
+                                         ${CMAKE_CURRENT_SOURCE_DIR}/tools
                                          ${PROJECT_SOURCE_DIR})
 target_link_libraries(tavgui PUBLIC Qt6::Widgets tavlorcore Tavscan60 tavplatform)
 if(EXISTS ${PROJECT_SOURCE_DIR}/shared/settings/CMakeLists.txt)

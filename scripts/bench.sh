@@ -12,6 +12,10 @@ echo "== scanner: tavlor catalog beside find -printf"
 bash bench/scan_bench.sh "${1:-/usr}" 5
 
 echo
+echo "== compare: tavlor compare of the tree against its fresh catalog beside find -printf"
+bash bench/compare_bench.sh "${1:-/usr}" 5
+
+echo
 echo "== loader: 1,000,000 entries beside cat"
 "$BUILD_DIR/bench/load_bench"
 

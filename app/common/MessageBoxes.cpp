@@ -26,6 +26,9 @@ bool realBox(QWidget *parent, const BoxRequest &box) {
   case BoxKind::Information:
     QMessageBox::information(parent, box.caption, box.text);
     return true;
+  case BoxKind::Stop:
+    QMessageBox::critical(parent, box.caption, box.text);
+    return true;
   case BoxKind::Plain: {
     QMessageBox plain(QMessageBox::NoIcon, box.caption, box.text, QMessageBox::Ok, parent);
     plain.exec();

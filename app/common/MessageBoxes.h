@@ -17,6 +17,7 @@ enum class BoxKind {
   Information, // information icon and OK
   Warning,     // warning icon and OK
   Question,    // Yes and No, No the default
+  Stop,        // stop (critical) icon and OK
 };
 
 struct BoxRequest {

@@ -10,6 +10,7 @@
 
 class CTavlor2Doc;
 class CatalogCommands;
+class DriveCompare;
 class FrameActions;
 class FrameStatusBar;
 class ListPane;
@@ -28,6 +29,9 @@ public:
   // The panes' first update: the tree (size unit, command-line catalog), then the
   // list (system icons, auto-load).
   void initialUpdate(const std::string &commandLineCatalog);
+
+  // Tools -> Compare Disk/Catalog: opens a new modeless compare dialog and returns it.
+  DriveCompare *openDriveCompare();
 
   TreePane *treePane() const { return tree_; }
   ListPane *listPane() const { return list_; }

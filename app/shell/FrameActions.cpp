@@ -38,6 +38,8 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
                        QKeySequence(Qt::CTRL | Qt::Key_N));
   catalogNew->setToolTip(tr("Catalog New Disk"));
   catalogNew->setIcon(toolbarIcon(ToolbarImage::CatalogNew));
+  compareDisk = command(window, "actionCompareDisk", tr("&Compare Disk/Catalog ..."),
+                        tr("Compare a disk with its catalog"));
   ejectDisks = command(window, "actionEjectDisks", tr("&Eject Removable Disks"), tr("Eject Removable Disks"));
   ejectDisks->setToolTip(tr("Eject Disks"));
   ejectDisks->setIcon(toolbarIcon(ToolbarImage::Eject));
@@ -96,6 +98,7 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
 
   toolsMenu = bar->addMenu(tr("Tools"));
   toolsMenu->setObjectName("toolsMenu");
+  toolsMenu->addAction(compareDisk);
   toolsMenu->addAction(ejectDisks);
 
   helpMenu = bar->addMenu(tr("&Help"));

@@ -21,6 +21,7 @@ public:
   QAction *openAll;       // "Open &All Catalogs" Ctrl+A
   QAction *openSelected;  // "&Open Selected Catalog..." Ctrl+O
   QAction *catalogNew;    // "Catalog &New Disk..." Ctrl+N
+  QAction *compareDisk;   // "&Compare Disk/Catalog ..." (Tools)
   QAction *ejectDisks;    // "&Eject Removable Disks" (Tools)
   QAction *viewOptions;   // "Options ..." (View)
   QAction *exit;          // "E&xit"

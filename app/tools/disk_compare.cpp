@@ -86,12 +86,18 @@ bool sameFolder(int fd, dev_t dev, ino_t ino) {
 
 const char *statusText(CompareStatus status) {
   switch (status) {
-  case CompareStatus::NewDirectory: return "new directory";
-  case CompareStatus::New: return "new";
-  case CompareStatus::Modified: return "modified";
-  case CompareStatus::DeletedDirectory: return "deleted directory";
-  case CompareStatus::Deleted: return "deleted";
-  case CompareStatus::Identical: return "Identical";
+  case CompareStatus::NewDirectory:
+    return "new directory";
+  case CompareStatus::New:
+    return "new";
+  case CompareStatus::Modified:
+    return "modified";
+  case CompareStatus::DeletedDirectory:
+    return "deleted directory";
+  case CompareStatus::Deleted:
+    return "deleted";
+  case CompareStatus::Identical:
+    return "Identical";
   }
   return "";
 }
@@ -99,11 +105,15 @@ const char *statusText(CompareStatus status) {
 int statusIcon(CompareStatus status) {
   switch (status) {
   case CompareStatus::NewDirectory:
-  case CompareStatus::New: return 10;
-  case CompareStatus::Modified: return 7;
+  case CompareStatus::New:
+    return 10;
+  case CompareStatus::Modified:
+    return 7;
   case CompareStatus::DeletedDirectory:
-  case CompareStatus::Deleted: return 9;
-  case CompareStatus::Identical: return 8;
+  case CompareStatus::Deleted:
+    return 9;
+  case CompareStatus::Identical:
+    return 8;
   }
   return 8;
 }
@@ -351,9 +361,8 @@ void DiskCompare::addRow(CompareStatus status, const FileData *entry, int disk) 
 }
 
 std::size_t DiskCompare::differences() const {
-  return static_cast<std::size_t>(std::count_if(rows_.begin(), rows_.end(), [](const CompareRow &r) {
-    return r.status != CompareStatus::Identical;
-  }));
+  return static_cast<std::size_t>(std::count_if(
+      rows_.begin(), rows_.end(), [](const CompareRow &r) { return r.status != CompareStatus::Identical; }));
 }
 
 const DiskRecord *DiskCompare::diskSide(const CompareRow &row) const {
@@ -364,15 +373,21 @@ const DiskRecord *DiskCompare::diskSide(const CompareRow &row) const {
 std::string DiskCompare::text(const CompareRow &row, CompareColumn column) const {
   const DiskRecord *disk = diskSide(row);
   switch (column) {
-  case CompareColumn::Status: return statusText(row.status);
+  case CompareColumn::Status:
+    return statusText(row.status);
   case CompareColumn::Name:
     if (row.status == CompareStatus::Identical) return "All files";
     return row.hasCatalogSide ? row.catalogName : (disk ? disk->name : std::string());
-  case CompareColumn::InFolder: return row.hasCatalogSide ? row.catalogFolder : (disk ? disk->folderPath : std::string());
-  case CompareColumn::SizeCatalog: return row.catalogSize;
-  case CompareColumn::DateCatalog: return row.catalogDate;
-  case CompareColumn::SizeDisk: return disk ? model_.formatSize(disk->size) : std::string();
-  case CompareColumn::DateDisk: return disk ? CatalogModel::formatDate(disk->date) : std::string();
+  case CompareColumn::InFolder:
+    return row.hasCatalogSide ? row.catalogFolder : (disk ? disk->folderPath : std::string());
+  case CompareColumn::SizeCatalog:
+    return row.catalogSize;
+  case CompareColumn::DateCatalog:
+    return row.catalogDate;
+  case CompareColumn::SizeDisk:
+    return disk ? model_.formatSize(disk->size) : std::string();
+  case CompareColumn::DateDisk:
+    return disk ? CatalogModel::formatDate(disk->date) : std::string();
   }
   return {};
 }

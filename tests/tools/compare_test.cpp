@@ -210,7 +210,10 @@ TEST(CompareReport, WorkedExampleByteForByte) {
 }
 
 TEST(CompareNames, CatalogSpellingAndTimes) {
-  EXPECT_EQ(tavlor::catalogName(std::string("a\"b\nc\x7f" "d\x01\xe9", 9)), std::string("a?b?c?d?\xe9", 9));
+  EXPECT_EQ(tavlor::catalogName(std::string("a\"b\nc\x7f"
+                                            "d\x01\xe9",
+                                            9)),
+            std::string("a?b?c?d?\xe9", 9));
   const time_t t = testing_support::localTime(5, 12, 1999, 18, 40, 12);
   EXPECT_EQ(tavlor::catalogTime(t), t);
   const time_t undatable = testing_support::localTime(5, 2, 2036, 0, 0, 0);
@@ -226,8 +229,8 @@ TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
   const std::string catalogs = dir.createDir("catalogs");
   const std::vector<std::string> env{"XDG_CONFIG_HOME=" + dir.path() + "/config"};
   ASSERT_EQ(runProgram({TAVLOR_CLI_PATH, "catalog", "--label", "DISK", "--catalogs", catalogs, disk}, env).status, 0);
-  const std::vector<std::string> compare{TAVLOR_CLI_PATH, "compare", "--catalogs", catalogs, "--label", "DISK",
-                                         "--unit",        "byte",    "--no-commas", disk};
+  const std::vector<std::string> compare{TAVLOR_CLI_PATH, "compare", "--catalogs", catalogs,      "--label",
+                                         "DISK",          "--unit",  "byte",       "--no-commas", disk};
   testing_support::RunResult same = runProgram(compare, env);
   EXPECT_EQ(same.status, 0) << same.err;
   EXPECT_NE(same.out.find(" Disk compared is " + disk + "  DISK\r\n"), std::string::npos) << same.out;
@@ -236,8 +239,7 @@ TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
   dir.createFile("disk/b.txt", "bb");
   testing_support::RunResult changed = runProgram(compare, env);
   EXPECT_EQ(changed.status, 1) << changed.err;
-  EXPECT_NE(changed.out.find(" new             b.txt" + std::string(34, ' ') + "2 "), std::string::npos)
-      << changed.out;
+  EXPECT_NE(changed.out.find(" new             b.txt" + std::string(34, ' ') + "2 "), std::string::npos) << changed.out;
   EXPECT_NE(changed.out.find("\r\n 1 Differences found.\r\n"), std::string::npos);
 
   struct Bad {
@@ -268,9 +270,12 @@ TEST(CompareCommand, LabelledLoopVolume) {
   const std::string cli = TAVLOR_CLI_PATH;
   const std::string catalogs = dir.createDir("catalogs");
   const std::string steps = "set -e; m=$TAVLOR_LOOP_MOUNT; mkdir \"$m/docs\"; echo one > \"$m/docs/a.txt\";"
-                            "'" + cli + "' catalog --catalogs '" + catalogs + "' \"$m\" >/dev/null;"
+                            "'" +
+                            cli + "' catalog --catalogs '" + catalogs +
+                            "' \"$m\" >/dev/null;"
                             "echo two > \"$m/docs/new.txt\"; rm -r \"$m/lost+found\";"
-                            "'" + cli + "' compare --catalogs '" + catalogs + "' --unit byte \"$m\"";
+                            "'" +
+                            cli + "' compare --catalogs '" + catalogs + "' --unit byte \"$m\"";
   const testing_support::RunResult run =
       runProgram({"/bin/bash", script, "CMP LOOP", "/bin/sh", "-c", steps},
                  {"TAVLOR_VOLUME_TABLE=", "XDG_CONFIG_HOME=" + dir.path() + "/config"});
