@@ -16,7 +16,7 @@ private slots:
     PaneFixture f;
     FrameActions &actions = *f.app->frame()->actions();
     QCOMPARE(actions.catalogNew->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-    QCOMPARE(menuTexts(actions.toolsMenu), QStringList({"&Eject Removable Disks"}));
+    QCOMPARE(menuTexts(actions.toolsMenu), QStringList({"&Compare Disk/Catalog ...", "&Eject Removable Disks"}));
     QVERIFY(actions.toolsMenu->menuAction()->isVisible());
     QCOMPARE(actions.ejectDisks->statusTip(), QString("Eject Removable Disks"));
     QCOMPARE(actions.ejectDisks->toolTip(), QString("Eject Disks"));
