@@ -62,7 +62,7 @@ int runCompare(const std::vector<std::string> &args) {
   tavlor::DiskCompare compare(model);
   if (!compare.run(folder, label))
     return failure("Catalog for this disk is not loaded (no loaded disk is labelled \"" + label + "\")");
-  const std::string report = tavlor::compareReport(folder + "  " + label, tavlor::reportRows(compare));
+  const std::string report = tavlor::compareReport(folder + "  " + label, compare);
   std::fwrite(report.data(), 1, report.size(), stdout);
   return compare.differences() == 0 ? 0 : 1;
 }

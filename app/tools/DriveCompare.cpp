@@ -189,7 +189,7 @@ bool DriveCompare::saveReportTo(const QString &path) {
     choice = QFile::encodeName(drives_->itemData(chosen, kRootRole).toString()).toStdString() + "  " +
              drives_->itemData(chosen, kLabelRole).toByteArray().toStdString();
   }
-  const std::string report = tavlor::compareReport(choice, tavlor::reportRows(results_->results()));
+  const std::string report = tavlor::compareReport(choice, results_->results());
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
   return file.write(report.data(), static_cast<qint64>(report.size())) == static_cast<qint64>(report.size());

@@ -183,6 +183,7 @@ ItemId DiskCompare::findDisk(std::string_view label) const {
 void DiskCompare::clear() {
   rows_.clear();
   records_.clear();
+  kept_.clear();
   rootReadable_ = true;
 }
 
@@ -349,14 +350,7 @@ void DiskCompare::addRow(CompareStatus status, const FileData *entry, int disk) 
   CompareRow row;
   row.status = status;
   row.disk = disk;
-  if (entry) {
-    row.entry = entry;
-    row.hasCatalogSide = true;
-    row.catalogName = entry->name();
-    row.catalogFolder = model_.folderPath(*entry);
-    row.catalogSize = model_.sizeText(*entry);
-    row.catalogDate = model_.dateText(*entry);
-  }
+  row.entry = entry;
   rows_.push_back(std::move(row));
 }
 
@@ -372,18 +366,25 @@ const DiskRecord *DiskCompare::diskSide(const CompareRow &row) const {
 
 std::string DiskCompare::text(const CompareRow &row, CompareColumn column) const {
   const DiskRecord *disk = diskSide(row);
+  const KeptTexts *kept = row.kept >= 0 ? &kept_[static_cast<std::size_t>(row.kept)] : nullptr;
   switch (column) {
   case CompareColumn::Status:
     return statusText(row.status);
   case CompareColumn::Name:
     if (row.status == CompareStatus::Identical) return "All files";
-    return row.hasCatalogSide ? row.catalogName : (disk ? disk->name : std::string());
+    if (row.entry) return std::string(row.entry->name());
+    if (kept) return kept->name;
+    return disk ? disk->name : std::string();
   case CompareColumn::InFolder:
-    return row.hasCatalogSide ? row.catalogFolder : (disk ? disk->folderPath : std::string());
+    if (row.entry) return model_.folderPath(*row.entry);
+    if (kept) return kept->folder;
+    return disk ? disk->folderPath : std::string();
   case CompareColumn::SizeCatalog:
-    return row.catalogSize;
+    if (row.entry) return model_.sizeText(*row.entry);
+    return kept ? kept->size : std::string();
   case CompareColumn::DateCatalog:
-    return row.catalogDate;
+    if (row.entry) return model_.dateText(*row.entry);
+    return kept ? kept->date : std::string();
   case CompareColumn::SizeDisk:
     return disk ? model_.formatSize(disk->size) : std::string();
   case CompareColumn::DateDisk:
@@ -394,12 +395,23 @@ std::string DiskCompare::text(const CompareRow &row, CompareColumn column) const
 
 template <typename Pred> void DiskCompare::dropEntries(Pred &&gone) {
   for (CompareRow &row : rows_) {
-    if (row.entry && gone(*row.entry)) row.entry = nullptr;
+    if (!row.entry || !gone(*row.entry)) continue;
+    // Everything the texts need is still complete in an "about to" call.
+    const FileData &e = *row.entry;
+    kept_.push_back({std::string(e.name()), model_.folderPath(e), model_.sizeText(e), model_.dateText(e)});
+    row.kept = static_cast<int>(kept_.size() - 1);
+    row.entry = nullptr;
   }
 }
 
-void DiskCompare::subtreeAboutToBeRemoved(ItemId, ItemId item, std::size_t) {
-  dropEntries([&](const FileData &e) { return model_.isInSubtree(e.parentItem(), item); });
+void DiskCompare::subtreeAboutToBeRemoved(ItemId parent, ItemId item, std::size_t) {
+  // The entry of item itself goes right after its subtree; its size text may need
+  // the subtree, so it is taken now too.
+  const std::string &label = model_.label(item);
+  dropEntries([&](const FileData &e) {
+    return model_.isInSubtree(e.parentItem(), item) ||
+           (e.isContainer() && e.parentItem() == parent && e.name() == label);
+  });
 }
 
 void DiskCompare::entriesAboutToBeRemoved(ItemId item) {
@@ -412,14 +424,6 @@ void DiskCompare::entryAboutToBeRemoved(const FileData &entry, std::size_t) {
 
 void DiskCompare::modelAboutToBeCleared() {
   dropEntries([](const FileData &) { return true; });
-}
-
-void DiskCompare::sizeTextsDropped() {
-  // The unit or the grouping changed: the catalog sides still alive follow it; a row
-  // whose entry went keeps the text it was compared with.
-  for (CompareRow &row : rows_) {
-    if (row.entry) row.catalogSize = model_.sizeText(*row.entry);
-  }
 }
 
 } // namespace tavlor

@@ -160,6 +160,7 @@ TEST_F(CompareFixture, RowsOutliveTheirEntriesWithoutReachingThem) {
   for (const tavlor::CompareRow &r : compare.rows())
     EXPECT_EQ(r.entry, nullptr);
   EXPECT_EQ(tavlor::compareReport("d  BACKUP1", tavlor::reportRows(compare)), before);
+  EXPECT_EQ(tavlor::compareReport("d  BACKUP1", compare), before);
 
   ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
   model_.clear();
