@@ -13,6 +13,7 @@
 
 #include "model/catalog_loader.h"
 #include "model/names.h"
+#include "platform/files.h"
 
 namespace tavlor {
 
@@ -155,12 +156,17 @@ struct DiskCompare::Frame {
     const FileData *file = nullptr; // the catalog file paired with a file
   };
 
-  std::string path;  // the folder on the disk; read only when onDisk
-  std::string shown; // the same with the names as a catalog holds them
+  std::string name;  // the folder's own name on the disk (the root's path for the root)
+  std::string shown; // the folder's disk path with the names as a catalog holds them
   ItemId item = kNoItem;
+  bool root = false;
   bool onDisk = false;
-  dev_t dev = 0; // what the parent's listing saw at path
+  dev_t dev = 0; // what the parent's listing saw under name
   ino_t ino = 0;
+  // Open while the frame is on the stack, for opening the folders below it, in the
+  // top levels and every 64th level below them: a deep tree costs few descriptors and
+  // no path grows past the system's limit.
+  int fd = -1;
   std::vector<Listed> listing;
   std::vector<ItemId> leftFolders;
   std::vector<const FileData *> leftFiles;
@@ -206,7 +212,8 @@ void DiskCompare::runFrom(const std::string &root, ItemId item) {
   if (rows_.empty()) addRow(CompareStatus::Identical, nullptr, -1);
 }
 
-void DiskCompare::openFrame(Frame &frame) {
+void DiskCompare::openFrame(std::vector<Frame> &frames) {
+  Frame &frame = frames.back();
   // The catalog side: sub-folders in tree order without the Zip Folders, which are
   // compared as the files they are on the disk, and the files with the Zip Folders.
   std::vector<ItemId> folders;
@@ -220,40 +227,54 @@ void DiskCompare::openFrame(Frame &frame) {
   }
 
   if (frame.onDisk) {
-    const bool isRoot = frame.dev == 0 && frame.ino == 0;
-    const int fd = ::open(frame.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (isRoot ? 0 : O_NOFOLLOW));
-    // The folder read must be the one the parent listed: nothing swapped in between.
-    if (fd >= 0 && (isRoot || sameFolder(fd, frame.dev, frame.ino))) {
-      if (isRoot) {
-        struct stat st;
-        if (::fstat(fd, &st) == 0) rootDev_ = st.st_dev;
-      }
-      if (DIR *dir = ::fdopendir(fd)) {
-        while (const dirent *d = ::readdir(dir)) {
-          const char *name = d->d_name;
-          if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-          struct stat st;
-          if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue; // gone meanwhile
-          Frame::Listed item;
-          item.name = name;
-          item.shown = catalogName(item.name);
-          item.directory = S_ISDIR(st.st_mode);
-          item.enter = item.directory && st.st_dev == rootDev_;
-          // A folder's own size is 0, as a catalog holds it; only files and links
-          // have a size of their own.
-          item.size = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
-          item.time = st.st_mtime;
-          item.dev = st.st_dev;
-          item.ino = st.st_ino;
-          frame.listing.push_back(std::move(item));
-        }
-        ::closedir(dir);
-      } else {
-        ::close(fd);
-      }
+    int fd = -1;
+    if (frame.root) {
+      fd = ::open(frame.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      struct stat st;
+      if (fd >= 0 && ::fstat(fd, &st) == 0) rootDev_ = st.st_dev;
     } else {
-      if (fd >= 0) ::close(fd);
-      if (isRoot) rootReadable_ = false;
+      // From the nearest folder above that is still open, never through a link.
+      std::vector<std::string> components{frame.name};
+      std::size_t above = frames.size() - 1;
+      while (above > 0 && frames[above - 1].fd < 0)
+        components.insert(components.begin(), frames[--above].name);
+      if (above > 0) fd = platform::openFolderBelow(frames[above - 1].fd, components, false);
+      // The folder read must be the one the parent listed: nothing swapped in between.
+      if (fd >= 0 && !sameFolder(fd, frame.dev, frame.ino)) {
+        ::close(fd);
+        fd = -1;
+      }
+    }
+    if (fd < 0 && frame.root) rootReadable_ = false;
+    const int listing = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+    if (DIR *dir = listing >= 0 ? ::fdopendir(listing) : nullptr) {
+      while (const dirent *d = ::readdir(dir)) {
+        const char *name = d->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+        struct stat st;
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue; // gone meanwhile
+        Frame::Listed item;
+        item.name = name;
+        item.shown = catalogName(item.name);
+        item.directory = S_ISDIR(st.st_mode);
+        item.enter = item.directory && st.st_dev == rootDev_;
+        // A folder's own size is 0, as a catalog holds it; only files and links
+        // have a size of their own.
+        item.size = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
+        item.time = st.st_mtime;
+        item.dev = st.st_dev;
+        item.ino = st.st_ino;
+        frame.listing.push_back(std::move(item));
+      }
+      ::closedir(dir);
+    } else if (listing >= 0) {
+      ::close(listing);
+    }
+    const std::size_t depth = frames.size() - 1;
+    if (fd >= 0 && (depth < 100 || depth % 64 == 0)) {
+      frame.fd = fd;
+    } else if (fd >= 0) {
+      ::close(fd);
     }
   }
 
@@ -292,12 +313,13 @@ void DiskCompare::walk(const std::string &root, ItemId top) {
   std::vector<Frame> frames;
   rootDev_ = 0;
   Frame first;
-  first.path = root;
+  first.name = root;
   first.shown = root;
   first.item = top;
+  first.root = true;
   first.onDisk = true;
   frames.push_back(std::move(first));
-  openFrame(frames.back());
+  openFrame(frames);
   while (!frames.empty()) {
     Frame &f = frames.back();
     if (f.next < f.listing.size()) {
@@ -306,14 +328,14 @@ void DiskCompare::walk(const std::string &root, ItemId top) {
         if (l.folder == kNoItem)
           addRow(CompareStatus::NewDirectory, nullptr, addRecord({l.shown, 0, catalogTime(l.time), f.shown}));
         Frame child;
-        child.path = joinPath(f.path, l.name);
+        child.name = l.name;
         child.shown = joinPath(f.shown, l.shown);
         child.item = l.folder;
         child.onDisk = l.enter;
         child.dev = l.dev;
         child.ino = l.ino;
         frames.push_back(std::move(child)); // f is no longer valid
-        openFrame(frames.back());
+        openFrame(frames);
       } else if (l.file) {
         const bool sameDate = l.file->date() == l.time || l.file->date() == catalogTime(l.time);
         if (l.file->size() != l.size || !sameDate)
@@ -332,11 +354,12 @@ void DiskCompare::walk(const std::string &root, ItemId top) {
       child.shown = joinPath(f.shown, model_.label(gone));
       child.item = gone;
       frames.push_back(std::move(child));
-      openFrame(frames.back());
+      openFrame(frames);
       continue;
     }
     while (f.nextFile < f.leftFiles.size())
       addRow(CompareStatus::Deleted, f.leftFiles[f.nextFile++], -1);
+    if (f.fd >= 0) ::close(f.fd);
     frames.pop_back();
   }
 }

@@ -105,7 +105,7 @@ private:
     std::string name, folder, size, date;
   };
   void walk(const std::string &root, ItemId top);
-  void openFrame(Frame &frame);
+  void openFrame(std::vector<Frame> &frames);
   void addRow(CompareStatus status, const FileData *entry, int disk);
   int addRecord(DiskRecord record);
   template <typename Pred> void dropEntries(Pred &&gone);

@@ -1,5 +1,6 @@
 // The disk/catalog compare: real folders cataloged, changed and compared; the report
 // byte for byte; rows that outlive a reload; the command line.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -184,6 +185,32 @@ TEST_F(CompareFixture, CaseTwinsPairWithTheirOwnEntriesInEitherOrder) {
   tavlor::DiskCompare compare(model_);
   ASSERT_TRUE(compare.run(disk_, "T"));
   EXPECT_EQ(compare.differences(), 0u) << tavlor::compareReport("d  T", tavlor::reportRows(compare));
+}
+
+TEST_F(CompareFixture, TreeDeeperThanAPathCanName) {
+  // 130 levels of 40-byte names: paths past PATH_MAX, and more levels than the walk
+  // keeps open.
+  const std::string name(40, 'd');
+  int fd = ::open(disk_.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < 130 && fd >= 0; ++level) {
+    ::mkdirat(fd, name.c_str(), 0755);
+    const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    fd = next;
+  }
+  ASSERT_GE(fd, 0);
+  catalogAndLoad();
+  tavlor::DiskCompare compare(model_);
+  ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
+  EXPECT_EQ(compare.differences(), 0u) << compare.text(compare.rows()[0], tavlor::CompareColumn::InFolder);
+  const int file = ::openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(file, 0);
+  ::close(file);
+  ::close(fd);
+  ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
+  ASSERT_EQ(compare.differences(), 1u);
+  EXPECT_EQ(compare.text(compare.rows()[0], tavlor::CompareColumn::Name), "deep.txt");
+  EXPECT_EQ(compare.text(compare.rows()[0], tavlor::CompareColumn::InFolder).size(), disk_.size() + 130 * 41);
 }
 
 TEST(CompareReport, WorkedExampleByteForByte) {
