@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QPointer>
+#include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -147,7 +148,7 @@ private slots:
     QCOMPARE(boxes.boxes()[0].text, QString("Catalog for this disk is not loaded"));
     QVERIFY(boxes.boxes()[0].kind == BoxKind::Stop);
 
-    dialog->close();
+    QTest::mouseClick(dialog->findChild<QPushButton *>("cancel"), Qt::LeftButton);
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(f.doc().busy(), 0);
   }
