@@ -6,7 +6,7 @@ find_package(X11)
 # The folders, from the top down; each may use the ones below it, never one above:
 #   shell/       the program: application, main frame, its actions and status bar
 #   panes/       the tree and list panes and Properties
-#   tools/       Find Files and Find Duplicate Files (their logic is in tavlorcore)
+#   tools/       Find Files, Find Duplicate Files, Compare Disk/Catalog (logic in tavlorcore)
 #   export/      HTML export and the file actions (open, extract/copy, drag out), with their dialogs
 #   collection/  opening, closing and cataloguing disks, and their small dialogs
 #   options/     the View Options sheet
@@ -50,6 +50,8 @@ set(GUI_SOURCES
   options/CViewOptionsColumns.cpp
   options/CViewOptionsExplorer.cpp
   options/CViewOptionsPage.cpp
+  tools/CompareResultModel.cpp
+  tools/DriveCompare.cpp
   common/AppSettings.cpp
   common/CTavlor2Doc.cpp
   common/DialogRunner.cpp

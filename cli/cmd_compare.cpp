@@ -16,19 +16,18 @@
 
 namespace {
 
-const char *kUsage =
-    "Usage: tavlor compare [--catalogs DIR] [CATALOG.zar ...] [--label LABEL] [--unit byte|KB|MB]\n"
-    "                      [--no-commas] FOLDER\n"
-    "\n"
-    "Loads every catalog of the catalogs folder (or only the files given), walks FOLDER\n"
-    "(a mounted volume or any folder) and holds it against the loaded disk labelled\n"
-    "LABEL (default: the label of the volume holding FOLDER), FOLDER standing for the\n"
-    "disk's root. Prints the compare report (CR LF line ends): what is new, modified or\n"
-    "deleted since the disk was cataloged. Links are not followed and no other mounted\n"
-    "volume is entered; a folder that cannot be read counts as empty.\n"
-    "\n"
-    "Exit status: 0 when nothing changed, 1 when something changed, 2 for bad arguments,\n"
-    "an unreadable FOLDER, a volume without label or a disk that is not loaded.\n";
+const char *kUsage = "Usage: tavlor compare [--catalogs DIR] [CATALOG.zar ...] [--label LABEL] [--unit byte|KB|MB]\n"
+                     "                      [--no-commas] FOLDER\n"
+                     "\n"
+                     "Loads every catalog of the catalogs folder (or only the files given), walks FOLDER\n"
+                     "(a mounted volume or any folder) and holds it against the loaded disk labelled\n"
+                     "LABEL (default: the label of the volume holding FOLDER), FOLDER standing for the\n"
+                     "disk's root. Prints the compare report (CR LF line ends): what is new, modified or\n"
+                     "deleted since the disk was cataloged. Links are not followed and no other mounted\n"
+                     "volume is entered; a folder that cannot be read counts as empty.\n"
+                     "\n"
+                     "Exit status: 0 when nothing changed, 1 when something changed, 2 for bad arguments,\n"
+                     "an unreadable FOLDER, a volume without label or a disk that is not loaded.\n";
 
 int failure(const std::string &why) {
   std::fprintf(stderr, "tavlor compare: %s\n", why.c_str());
@@ -63,12 +62,11 @@ int runCompare(const std::vector<std::string> &args) {
   tavlor::DiskCompare compare(model);
   if (!compare.run(folder, label))
     return failure("Catalog for this disk is not loaded (no loaded disk is labelled \"" + label + "\")");
-  const std::string report = tavlor::compareReport(folder + "  " + label, tavlor::reportRows(compare));
+  const std::string report = tavlor::compareReport(folder + "  " + label, compare);
   std::fwrite(report.data(), 1, report.size(), stdout);
   return compare.differences() == 0 ? 0 : 1;
 }
 
-const bool registered =
-    cli::registerCommand({"compare", "compare a folder with the catalog of its disk", &runCompare});
+const bool registered = cli::registerCommand({"compare", "compare a folder with the catalog of its disk", &runCompare});
 
 } // namespace

@@ -12,6 +12,10 @@ echo "== scanner: tavlor catalog beside find -printf"
 bash bench/scan_bench.sh "${1:-/usr}" 5
 
 echo
+echo "== compare: tavlor compare of the tree against its fresh catalog beside find -printf"
+bash bench/compare_bench.sh "${1:-/usr}" 5
+
+echo
 echo "== loader: a generated 1,000,000-entry catalog shaped like \"/\", and a real one of \"/\", beside wc -w"
 REAL_CATALOG=${TMPDIR:-/tmp}/tavlor_bench_root.zar
 "$BUILD_DIR/cli/tavlor" catalog --label ROOT --out "$REAL_CATALOG" / >/dev/null 2>&1 || true

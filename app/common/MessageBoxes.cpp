@@ -32,6 +32,9 @@ bool realBox(QWidget *parent, const BoxRequest &box) {
   case BoxKind::InformationOkCancel:
     return QMessageBox::information(parent, box.caption, box.text, QMessageBox::Ok | QMessageBox::Cancel,
                                     QMessageBox::Ok) == QMessageBox::Ok;
+  case BoxKind::Stop:
+    QMessageBox::critical(parent, box.caption, box.text);
+    return true;
   case BoxKind::Plain: {
     QMessageBox plain(QMessageBox::NoIcon, box.caption, box.text, QMessageBox::Ok, parent);
     plain.exec();

@@ -18,6 +18,7 @@ enum class BoxKind {
   Warning,     // warning icon and OK
   Question,    // Yes and No, No the default
   InformationOkCancel, // information icon, OK and Cancel
+  Stop,        // stop (critical) icon and OK
 };
 
 struct BoxRequest {

@@ -115,8 +115,37 @@ def blank(im):
     pass
 
 
+# The compare's status icons: a file with a mark.
+def modified(im):
+    file_(im)
+    im.disc(10, 10, 3, "o", "k")
+
+
+def identical(im):
+    for i in range(4):
+        im.put(3 + i, 7 + i, "G")
+        im.put(3 + i, 8 + i, "G")
+    for i in range(7):
+        im.put(7 + i, 10 - i, "G")
+        im.put(7 + i, 11 - i, "G")
+
+
+def deleted(im):
+    for i in range(10):
+        im.put(2 + i, 2 + i, "r")
+        im.put(3 + i, 2 + i, "r")
+        im.put(11 - i, 2 + i, "r")
+        im.put(12 - i, 2 + i, "r")
+
+
+def new(im):
+    file_(im)
+    im.rect(9, 6, 10, 14, "G")
+    im.rect(6, 9, 13, 10, "G")
+
+
 STRIP = [fixed_disk, lambda im: folder(im), lambda im: folder(im, zip_=True), file_, root, floppy,
-         blank, blank, blank, blank, blank, lambda im: folder(im, open_=True),
+         blank, modified, identical, deleted, new, lambda im: folder(im, open_=True),
          lambda im: folder(im, open_=True, zip_=True), cdrom, stick]
 
 

@@ -2,10 +2,12 @@
 
 #include "AboutBox.h"
 #include "CCatalogNewDisk.h"
+#include "CProperties.h"
 #include "CTavlor2Doc.h"
 #include "CViewOptions.h"
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
+#include "DriveCompare.h"
 #include "EntryListModel.h"
 #include "FileActions.h"
 #include "FrameActions.h"
@@ -69,6 +71,7 @@ CMainFrame::CMainFrame(CTavlor2Doc &doc) : doc_(doc) {
   });
   connect(actions_->findDuplicates, &QAction::triggered, this,
           [this] { startFindDuplicates(doc_, {doc_.model().root()}, this); });
+  connect(actions_->compareDisk, &QAction::triggered, this, &CMainFrame::openDriveCompare);
   connect(actions_->viewOptions, &QAction::triggered, tree_, &TreePane::showViewOptions);
   connect(tree_->viewOptions(), &CViewOptions::systemIconsChanged, list_->listModel(),
           &EntryListModel::setUseSystemIcons);
@@ -121,6 +124,16 @@ void CMainFrame::moveEvent(QMoveEvent *event) {
 void CMainFrame::resizeEvent(QResizeEvent *event) {
   QMainWindow::resizeEvent(event);
   notePlacement();
+}
+
+DriveCompare *CMainFrame::openDriveCompare() {
+  auto *dialog = new DriveCompare(doc_, this); // deletes itself when closed
+  connect(dialog, &DriveCompare::propertiesRequested, dialog, [dialog](const tavlor::PropertiesValues &values) {
+    CProperties properties(values, dialog);
+    runDialog(properties);
+  });
+  dialog->show();
+  return dialog;
 }
 
 void CMainFrame::switchPane(bool forward) {

@@ -11,6 +11,7 @@
 class CTavlor2Doc;
 class CatalogCommands;
 class FileActions;
+class DriveCompare;
 class FrameActions;
 class FrameStatusBar;
 class ListPane;
@@ -29,6 +30,9 @@ public:
   // The panes' first update: the tree (size unit, command-line catalog), then the
   // list (system icons, auto-load).
   void initialUpdate(const std::string &commandLineCatalog);
+
+  // Tools -> Compare Disk/Catalog: opens a new modeless compare dialog and returns it.
+  DriveCompare *openDriveCompare();
 
   TreePane *treePane() const { return tree_; }
   ListPane *listPane() const { return list_; }

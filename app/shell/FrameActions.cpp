@@ -44,6 +44,8 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
   findFilesButton->setToolTip(tr("Find Files"));
   findFilesButton->setIcon(toolbarIcon(ToolbarImage::FindFiles));
   findDuplicates = command(window, "actionFindDuplicates", tr("Find &Duplicate Files ..."), tr("Find Duplicate Files"));
+  compareDisk = command(window, "actionCompareDisk", tr("&Compare Disk/Catalog ..."),
+                        tr("Compare a disk with its catalog"));
   ejectDisks = command(window, "actionEjectDisks", tr("&Eject Removable Disks"), tr("Eject Removable Disks"));
   ejectDisks->setToolTip(tr("Eject Disks"));
   ejectDisks->setIcon(toolbarIcon(ToolbarImage::Eject));
@@ -105,6 +107,7 @@ FrameActions::FrameActions(QMainWindow *window) : QObject(window) {
   toolsMenu->setObjectName("toolsMenu");
   toolsMenu->addAction(findFiles);
   toolsMenu->addAction(findDuplicates);
+  toolsMenu->addAction(compareDisk);
   toolsMenu->addAction(ejectDisks);
 
   helpMenu = bar->addMenu(tr("&Help"));

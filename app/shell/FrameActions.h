@@ -24,6 +24,7 @@ public:
   QAction *findFiles;     // "&Find Files or Folders ..." (Tools): all loaded disks
   QAction *findFilesButton; // the toolbar's Find Files: the tree's context item
   QAction *findDuplicates; // "Find &Duplicate Files ..." (Tools)
+  QAction *compareDisk;   // "&Compare Disk/Catalog ..." (Tools)
   QAction *ejectDisks;    // "&Eject Removable Disks" (Tools)
   QAction *viewOptions;   // "&Options ..." (View)
   QAction *exit;          // "E&xit"

@@ -13,6 +13,7 @@
 
 #include "model/catalog_loader.h"
 #include "model/names.h"
+#include "platform/files.h"
 
 namespace tavlor {
 
@@ -86,12 +87,18 @@ bool sameFolder(int fd, dev_t dev, ino_t ino) {
 
 const char *statusText(CompareStatus status) {
   switch (status) {
-  case CompareStatus::NewDirectory: return "new directory";
-  case CompareStatus::New: return "new";
-  case CompareStatus::Modified: return "modified";
-  case CompareStatus::DeletedDirectory: return "deleted directory";
-  case CompareStatus::Deleted: return "deleted";
-  case CompareStatus::Identical: return "Identical";
+  case CompareStatus::NewDirectory:
+    return "new directory";
+  case CompareStatus::New:
+    return "new";
+  case CompareStatus::Modified:
+    return "modified";
+  case CompareStatus::DeletedDirectory:
+    return "deleted directory";
+  case CompareStatus::Deleted:
+    return "deleted";
+  case CompareStatus::Identical:
+    return "Identical";
   }
   return "";
 }
@@ -99,11 +106,15 @@ const char *statusText(CompareStatus status) {
 int statusIcon(CompareStatus status) {
   switch (status) {
   case CompareStatus::NewDirectory:
-  case CompareStatus::New: return 10;
-  case CompareStatus::Modified: return 7;
+  case CompareStatus::New:
+    return 10;
+  case CompareStatus::Modified:
+    return 7;
   case CompareStatus::DeletedDirectory:
-  case CompareStatus::Deleted: return 9;
-  case CompareStatus::Identical: return 8;
+  case CompareStatus::Deleted:
+    return 9;
+  case CompareStatus::Identical:
+    return 8;
   }
   return 8;
 }
@@ -145,12 +156,17 @@ struct DiskCompare::Frame {
     const FileData *file = nullptr; // the catalog file paired with a file
   };
 
-  std::string path;  // the folder on the disk; read only when onDisk
-  std::string shown; // the same with the names as a catalog holds them
+  std::string name;  // the folder's own name on the disk (the root's path for the root)
+  std::string shown; // the folder's disk path with the names as a catalog holds them
   ItemId item = kNoItem;
+  bool root = false;
   bool onDisk = false;
-  dev_t dev = 0; // what the parent's listing saw at path
+  dev_t dev = 0; // what the parent's listing saw under name
   ino_t ino = 0;
+  // Open while the frame is on the stack, for opening the folders below it, in the
+  // top levels and every 64th level below them: a deep tree costs few descriptors and
+  // no path grows past the system's limit.
+  int fd = -1;
   std::vector<Listed> listing;
   std::vector<ItemId> leftFolders;
   std::vector<const FileData *> leftFiles;
@@ -173,6 +189,7 @@ ItemId DiskCompare::findDisk(std::string_view label) const {
 void DiskCompare::clear() {
   rows_.clear();
   records_.clear();
+  kept_.clear();
   rootReadable_ = true;
 }
 
@@ -195,7 +212,8 @@ void DiskCompare::runFrom(const std::string &root, ItemId item) {
   if (rows_.empty()) addRow(CompareStatus::Identical, nullptr, -1);
 }
 
-void DiskCompare::openFrame(Frame &frame) {
+void DiskCompare::openFrame(std::vector<Frame> &frames) {
+  Frame &frame = frames.back();
   // The catalog side: sub-folders in tree order without the Zip Folders, which are
   // compared as the files they are on the disk, and the files with the Zip Folders.
   std::vector<ItemId> folders;
@@ -209,40 +227,54 @@ void DiskCompare::openFrame(Frame &frame) {
   }
 
   if (frame.onDisk) {
-    const bool isRoot = frame.dev == 0 && frame.ino == 0;
-    const int fd = ::open(frame.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (isRoot ? 0 : O_NOFOLLOW));
-    // The folder read must be the one the parent listed: nothing swapped in between.
-    if (fd >= 0 && (isRoot || sameFolder(fd, frame.dev, frame.ino))) {
-      if (isRoot) {
-        struct stat st;
-        if (::fstat(fd, &st) == 0) rootDev_ = st.st_dev;
-      }
-      if (DIR *dir = ::fdopendir(fd)) {
-        while (const dirent *d = ::readdir(dir)) {
-          const char *name = d->d_name;
-          if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-          struct stat st;
-          if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue; // gone meanwhile
-          Frame::Listed item;
-          item.name = name;
-          item.shown = catalogName(item.name);
-          item.directory = S_ISDIR(st.st_mode);
-          item.enter = item.directory && st.st_dev == rootDev_;
-          // A folder's own size is 0, as a catalog holds it; only files and links
-          // have a size of their own.
-          item.size = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
-          item.time = st.st_mtime;
-          item.dev = st.st_dev;
-          item.ino = st.st_ino;
-          frame.listing.push_back(std::move(item));
-        }
-        ::closedir(dir);
-      } else {
-        ::close(fd);
-      }
+    int fd = -1;
+    if (frame.root) {
+      fd = ::open(frame.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      struct stat st;
+      if (fd >= 0 && ::fstat(fd, &st) == 0) rootDev_ = st.st_dev;
     } else {
-      if (fd >= 0) ::close(fd);
-      if (isRoot) rootReadable_ = false;
+      // From the nearest folder above that is still open, never through a link.
+      std::vector<std::string> components{frame.name};
+      std::size_t above = frames.size() - 1;
+      while (above > 0 && frames[above - 1].fd < 0)
+        components.insert(components.begin(), frames[--above].name);
+      if (above > 0) fd = platform::openFolderBelow(frames[above - 1].fd, components, false);
+      // The folder read must be the one the parent listed: nothing swapped in between.
+      if (fd >= 0 && !sameFolder(fd, frame.dev, frame.ino)) {
+        ::close(fd);
+        fd = -1;
+      }
+    }
+    if (fd < 0 && frame.root) rootReadable_ = false;
+    const int listing = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+    if (DIR *dir = listing >= 0 ? ::fdopendir(listing) : nullptr) {
+      while (const dirent *d = ::readdir(dir)) {
+        const char *name = d->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+        struct stat st;
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue; // gone meanwhile
+        Frame::Listed item;
+        item.name = name;
+        item.shown = catalogName(item.name);
+        item.directory = S_ISDIR(st.st_mode);
+        item.enter = item.directory && st.st_dev == rootDev_;
+        // A folder's own size is 0, as a catalog holds it; only files and links
+        // have a size of their own.
+        item.size = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
+        item.time = st.st_mtime;
+        item.dev = st.st_dev;
+        item.ino = st.st_ino;
+        frame.listing.push_back(std::move(item));
+      }
+      ::closedir(dir);
+    } else if (listing >= 0) {
+      ::close(listing);
+    }
+    const std::size_t depth = frames.size() - 1;
+    if (fd >= 0 && (depth < 100 || depth % 64 == 0)) {
+      frame.fd = fd;
+    } else if (fd >= 0) {
+      ::close(fd);
     }
   }
 
@@ -281,12 +313,13 @@ void DiskCompare::walk(const std::string &root, ItemId top) {
   std::vector<Frame> frames;
   rootDev_ = 0;
   Frame first;
-  first.path = root;
+  first.name = root;
   first.shown = root;
   first.item = top;
+  first.root = true;
   first.onDisk = true;
   frames.push_back(std::move(first));
-  openFrame(frames.back());
+  openFrame(frames);
   while (!frames.empty()) {
     Frame &f = frames.back();
     if (f.next < f.listing.size()) {
@@ -295,14 +328,14 @@ void DiskCompare::walk(const std::string &root, ItemId top) {
         if (l.folder == kNoItem)
           addRow(CompareStatus::NewDirectory, nullptr, addRecord({l.shown, 0, catalogTime(l.time), f.shown}));
         Frame child;
-        child.path = joinPath(f.path, l.name);
+        child.name = l.name;
         child.shown = joinPath(f.shown, l.shown);
         child.item = l.folder;
         child.onDisk = l.enter;
         child.dev = l.dev;
         child.ino = l.ino;
         frames.push_back(std::move(child)); // f is no longer valid
-        openFrame(frames.back());
+        openFrame(frames);
       } else if (l.file) {
         const bool sameDate = l.file->date() == l.time || l.file->date() == catalogTime(l.time);
         if (l.file->size() != l.size || !sameDate)
@@ -321,11 +354,12 @@ void DiskCompare::walk(const std::string &root, ItemId top) {
       child.shown = joinPath(f.shown, model_.label(gone));
       child.item = gone;
       frames.push_back(std::move(child));
-      openFrame(frames.back());
+      openFrame(frames);
       continue;
     }
     while (f.nextFile < f.leftFiles.size())
       addRow(CompareStatus::Deleted, f.leftFiles[f.nextFile++], -1);
+    if (f.fd >= 0) ::close(f.fd);
     frames.pop_back();
   }
 }
@@ -339,21 +373,13 @@ void DiskCompare::addRow(CompareStatus status, const FileData *entry, int disk) 
   CompareRow row;
   row.status = status;
   row.disk = disk;
-  if (entry) {
-    row.entry = entry;
-    row.hasCatalogSide = true;
-    row.catalogName = entry->name();
-    row.catalogFolder = model_.folderPath(*entry);
-    row.catalogSize = model_.sizeText(*entry);
-    row.catalogDate = model_.dateText(*entry);
-  }
+  row.entry = entry;
   rows_.push_back(std::move(row));
 }
 
 std::size_t DiskCompare::differences() const {
-  return static_cast<std::size_t>(std::count_if(rows_.begin(), rows_.end(), [](const CompareRow &r) {
-    return r.status != CompareStatus::Identical;
-  }));
+  return static_cast<std::size_t>(std::count_if(
+      rows_.begin(), rows_.end(), [](const CompareRow &r) { return r.status != CompareStatus::Identical; }));
 }
 
 const DiskRecord *DiskCompare::diskSide(const CompareRow &row) const {
@@ -363,28 +389,52 @@ const DiskRecord *DiskCompare::diskSide(const CompareRow &row) const {
 
 std::string DiskCompare::text(const CompareRow &row, CompareColumn column) const {
   const DiskRecord *disk = diskSide(row);
+  const KeptTexts *kept = row.kept >= 0 ? &kept_[static_cast<std::size_t>(row.kept)] : nullptr;
   switch (column) {
-  case CompareColumn::Status: return statusText(row.status);
+  case CompareColumn::Status:
+    return statusText(row.status);
   case CompareColumn::Name:
     if (row.status == CompareStatus::Identical) return "All files";
-    return row.hasCatalogSide ? row.catalogName : (disk ? disk->name : std::string());
-  case CompareColumn::InFolder: return row.hasCatalogSide ? row.catalogFolder : (disk ? disk->folderPath : std::string());
-  case CompareColumn::SizeCatalog: return row.catalogSize;
-  case CompareColumn::DateCatalog: return row.catalogDate;
-  case CompareColumn::SizeDisk: return disk ? model_.formatSize(disk->size) : std::string();
-  case CompareColumn::DateDisk: return disk ? CatalogModel::formatDate(disk->date) : std::string();
+    if (row.entry) return std::string(row.entry->name());
+    if (kept) return kept->name;
+    return disk ? disk->name : std::string();
+  case CompareColumn::InFolder:
+    if (row.entry) return model_.folderPath(*row.entry);
+    if (kept) return kept->folder;
+    return disk ? disk->folderPath : std::string();
+  case CompareColumn::SizeCatalog:
+    if (row.entry) return model_.sizeText(*row.entry);
+    return kept ? kept->size : std::string();
+  case CompareColumn::DateCatalog:
+    if (row.entry) return model_.dateText(*row.entry);
+    return kept ? kept->date : std::string();
+  case CompareColumn::SizeDisk:
+    return disk ? model_.formatSize(disk->size) : std::string();
+  case CompareColumn::DateDisk:
+    return disk ? CatalogModel::formatDate(disk->date) : std::string();
   }
   return {};
 }
 
 template <typename Pred> void DiskCompare::dropEntries(Pred &&gone) {
   for (CompareRow &row : rows_) {
-    if (row.entry && gone(*row.entry)) row.entry = nullptr;
+    if (!row.entry || !gone(*row.entry)) continue;
+    // Everything the texts need is still complete in an "about to" call.
+    const FileData &e = *row.entry;
+    kept_.push_back({std::string(e.name()), model_.folderPath(e), model_.sizeText(e), model_.dateText(e)});
+    row.kept = static_cast<int>(kept_.size() - 1);
+    row.entry = nullptr;
   }
 }
 
-void DiskCompare::subtreeAboutToBeRemoved(ItemId, ItemId item, std::size_t) {
-  dropEntries([&](const FileData &e) { return model_.isInSubtree(e.parentItem(), item); });
+void DiskCompare::subtreeAboutToBeRemoved(ItemId parent, ItemId item, std::size_t) {
+  // The entry of item itself goes right after its subtree; its size text may need
+  // the subtree, so it is taken now too.
+  const std::string &label = model_.label(item);
+  dropEntries([&](const FileData &e) {
+    return model_.isInSubtree(e.parentItem(), item) ||
+           (e.isContainer() && e.parentItem() == parent && e.name() == label);
+  });
 }
 
 void DiskCompare::entriesAboutToBeRemoved(ItemId item) {
@@ -397,14 +447,6 @@ void DiskCompare::entryAboutToBeRemoved(const FileData &entry, std::size_t) {
 
 void DiskCompare::modelAboutToBeCleared() {
   dropEntries([](const FileData &) { return true; });
-}
-
-void DiskCompare::sizeTextsDropped() {
-  // The unit or the grouping changed: the catalog sides still alive follow it; a row
-  // whose entry went keeps the text it was compared with.
-  for (CompareRow &row : rows_) {
-    if (row.entry) row.catalogSize = model_.sizeText(*row.entry);
-  }
 }
 
 } // namespace tavlor

@@ -37,15 +37,17 @@ struct DiskRecord {
 enum class CompareColumn { Status, Name, InFolder, SizeCatalog, SizeDisk, DateCatalog, DateDisk };
 inline constexpr int kCompareColumnCount = 7;
 
-// A result row. The catalog side's texts are taken when the row is made, so a row
-// still reads as compared after its entry went; `entry` is the live entry for
-// Properties and is set to null as soon as the model announces its removal.
+// A result row. Its catalog side is the live entry; when the model announces that
+// the entry is about to be destroyed, the row takes the entry's texts as they were and
+// drops the pointer, so it still reads as compared and never reaches a destroyed
+// entry.
 struct CompareRow {
   CompareStatus status = CompareStatus::Identical;
-  const FileData *entry = nullptr;
-  bool hasCatalogSide = false;
-  std::string catalogName, catalogFolder, catalogSize, catalogDate;
-  int disk = -1; // index of the disk-side record, -1 for none
+  const FileData *entry = nullptr; // the live catalog entry, or null
+  int disk = -1;                   // index of the disk-side record, -1 for none
+  int kept = -1;                   // index of the kept catalog texts, -1 for none
+
+  bool hasCatalogSide() const { return entry != nullptr || kept >= 0; }
 };
 
 // The name a catalog holds for a disk name: every double quote, control byte and
@@ -96,12 +98,14 @@ public:
   void entriesAboutToBeRemoved(ItemId item) override;
   void entryAboutToBeRemoved(const FileData &entry, std::size_t index) override;
   void modelAboutToBeCleared() override;
-  void sizeTextsDropped() override;
 
 private:
   struct Frame;
+  struct KeptTexts {
+    std::string name, folder, size, date;
+  };
   void walk(const std::string &root, ItemId top);
-  void openFrame(Frame &frame);
+  void openFrame(std::vector<Frame> &frames);
   void addRow(CompareStatus status, const FileData *entry, int disk);
   int addRecord(DiskRecord record);
   template <typename Pred> void dropEntries(Pred &&gone);
@@ -109,6 +113,7 @@ private:
   CatalogModel &model_;
   std::vector<CompareRow> rows_;
   std::vector<DiskRecord> records_;
+  std::vector<KeptTexts> kept_;
   dev_t rootDev_ = 0;
   bool rootReadable_ = true;
 };
@@ -122,6 +127,8 @@ struct CompareReportRow {
 // "Disk compared is " + driveChoice, one or two lines per row, the count of rows
 // other than "Identical".
 std::string compareReport(std::string_view driveChoice, const std::vector<CompareReportRow> &rows);
+// The same for the rows of a compare, in order.
+std::string compareReport(std::string_view driveChoice, const DiskCompare &compare);
 // The rows of a compare, in order, as report rows.
 std::vector<CompareReportRow> reportRows(const DiskCompare &compare);
 

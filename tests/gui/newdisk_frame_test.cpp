@@ -17,7 +17,7 @@ private slots:
     FrameActions &actions = *f.app->frame()->actions();
     QCOMPARE(actions.catalogNew->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
     QCOMPARE(menuTexts(actions.toolsMenu),
-             QStringList({"&Find Files or Folders ...", "Find &Duplicate Files ...", "&Eject Removable Disks"}));
+             QStringList({"&Find Files or Folders ...", "Find &Duplicate Files ...", "&Compare Disk/Catalog ...", "&Eject Removable Disks"}));
     QVERIFY(actions.toolsMenu->menuAction()->isVisible());
     QCOMPARE(actions.ejectDisks->statusTip(), QString("Eject Removable Disks"));
     QCOMPARE(actions.ejectDisks->toolTip(), QString("Eject Disks"));

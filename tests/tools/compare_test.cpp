@@ -1,5 +1,6 @@
 // The disk/catalog compare: real folders cataloged, changed and compared; the report
 // byte for byte; rows that outlive a reload; the command line.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -160,6 +161,7 @@ TEST_F(CompareFixture, RowsOutliveTheirEntriesWithoutReachingThem) {
   for (const tavlor::CompareRow &r : compare.rows())
     EXPECT_EQ(r.entry, nullptr);
   EXPECT_EQ(tavlor::compareReport("d  BACKUP1", tavlor::reportRows(compare)), before);
+  EXPECT_EQ(tavlor::compareReport("d  BACKUP1", compare), before);
 
   ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
   model_.clear();
@@ -183,6 +185,32 @@ TEST_F(CompareFixture, CaseTwinsPairWithTheirOwnEntriesInEitherOrder) {
   tavlor::DiskCompare compare(model_);
   ASSERT_TRUE(compare.run(disk_, "T"));
   EXPECT_EQ(compare.differences(), 0u) << tavlor::compareReport("d  T", tavlor::reportRows(compare));
+}
+
+TEST_F(CompareFixture, TreeDeeperThanAPathCanName) {
+  // 130 levels of 40-byte names: paths past PATH_MAX, and more levels than the walk
+  // keeps open.
+  const std::string name(40, 'd');
+  int fd = ::open(disk_.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < 130 && fd >= 0; ++level) {
+    ::mkdirat(fd, name.c_str(), 0755);
+    const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    fd = next;
+  }
+  ASSERT_GE(fd, 0);
+  catalogAndLoad();
+  tavlor::DiskCompare compare(model_);
+  ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
+  EXPECT_EQ(compare.differences(), 0u) << compare.text(compare.rows()[0], tavlor::CompareColumn::InFolder);
+  const int file = ::openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(file, 0);
+  ::close(file);
+  ::close(fd);
+  ASSERT_TRUE(compare.run(disk_, "BACKUP1"));
+  ASSERT_EQ(compare.differences(), 1u);
+  EXPECT_EQ(compare.text(compare.rows()[0], tavlor::CompareColumn::Name), "deep.txt");
+  EXPECT_EQ(compare.text(compare.rows()[0], tavlor::CompareColumn::InFolder).size(), disk_.size() + 130 * 41);
 }
 
 TEST(CompareReport, WorkedExampleByteForByte) {
@@ -210,7 +238,10 @@ TEST(CompareReport, WorkedExampleByteForByte) {
 }
 
 TEST(CompareNames, CatalogSpellingAndTimes) {
-  EXPECT_EQ(tavlor::catalogName(std::string("a\"b\nc\x7f" "d\x01\xe9", 9)), std::string("a?b?c?d?\xe9", 9));
+  EXPECT_EQ(tavlor::catalogName(std::string("a\"b\nc\x7f"
+                                            "d\x01\xe9",
+                                            9)),
+            std::string("a?b?c?d?\xe9", 9));
   const time_t t = testing_support::localTime(5, 12, 1999, 18, 40, 12);
   EXPECT_EQ(tavlor::catalogTime(t), t);
   const time_t undatable = testing_support::localTime(5, 2, 2036, 0, 0, 0);
@@ -226,8 +257,8 @@ TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
   const std::string catalogs = dir.createDir("catalogs");
   const std::vector<std::string> env{"XDG_CONFIG_HOME=" + dir.path() + "/config"};
   ASSERT_EQ(runProgram({TAVLOR_CLI_PATH, "catalog", "--label", "DISK", "--catalogs", catalogs, disk}, env).status, 0);
-  const std::vector<std::string> compare{TAVLOR_CLI_PATH, "compare", "--catalogs", catalogs, "--label", "DISK",
-                                         "--unit",        "byte",    "--no-commas", disk};
+  const std::vector<std::string> compare{TAVLOR_CLI_PATH, "compare", "--catalogs", catalogs,      "--label",
+                                         "DISK",          "--unit",  "byte",       "--no-commas", disk};
   testing_support::RunResult same = runProgram(compare, env);
   EXPECT_EQ(same.status, 0) << same.err;
   EXPECT_NE(same.out.find(" Disk compared is " + disk + "  DISK\r\n"), std::string::npos) << same.out;
@@ -236,8 +267,7 @@ TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
   dir.createFile("disk/b.txt", "bb");
   testing_support::RunResult changed = runProgram(compare, env);
   EXPECT_EQ(changed.status, 1) << changed.err;
-  EXPECT_NE(changed.out.find(" new             b.txt" + std::string(34, ' ') + "2 "), std::string::npos)
-      << changed.out;
+  EXPECT_NE(changed.out.find(" new             b.txt" + std::string(34, ' ') + "2 "), std::string::npos) << changed.out;
   EXPECT_NE(changed.out.find("\r\n 1 Differences found.\r\n"), std::string::npos);
 
   struct Bad {
@@ -268,9 +298,12 @@ TEST(CompareCommand, LabelledLoopVolume) {
   const std::string cli = TAVLOR_CLI_PATH;
   const std::string catalogs = dir.createDir("catalogs");
   const std::string steps = "set -e; m=$TAVLOR_LOOP_MOUNT; mkdir \"$m/docs\"; echo one > \"$m/docs/a.txt\";"
-                            "'" + cli + "' catalog --catalogs '" + catalogs + "' \"$m\" >/dev/null;"
+                            "'" +
+                            cli + "' catalog --catalogs '" + catalogs +
+                            "' \"$m\" >/dev/null;"
                             "echo two > \"$m/docs/new.txt\"; rm -r \"$m/lost+found\";"
-                            "'" + cli + "' compare --catalogs '" + catalogs + "' --unit byte \"$m\"";
+                            "'" +
+                            cli + "' compare --catalogs '" + catalogs + "' --unit byte \"$m\"";
   const testing_support::RunResult run =
       runProgram({"/bin/bash", script, "CMP LOOP", "/bin/sh", "-c", steps},
                  {"TAVLOR_VOLUME_TABLE=", "XDG_CONFIG_HOME=" + dir.path() + "/config"});
