@@ -207,12 +207,14 @@ void FileActions::extractFolderItem(ItemId item) {
   }
 }
 
-void FileActions::addEntryCommands(QMenu &menu, const FileData &entry, Selection selection) {
+void FileActions::addEntryCommands(QMenu &menu, const FileData &entry, Selection selection,
+                                   Selection extractSelection) {
   menu.addAction(tr("Open"), this, [this, selection] { open(selection()); });
   if (entry.isFile()) menu.addAction(tr("Send To Notepad"), this, [this, selection] { sendToNotepad(selection()); });
   menu.addSeparator();
+  if (!extractSelection) extractSelection = selection;
   menu.addAction(entry.isZipFolder() ? tr("Extract All Files ...") : tr("Extract/Copy ..."), this,
-                 [this, selection] { extractCopy(selection()); });
+                 [this, extractSelection] { extractCopy(extractSelection()); });
 }
 
 void FileActions::enableDrag(QAbstractItemView *view, Selection selection) {

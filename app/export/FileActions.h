@@ -53,8 +53,10 @@ public:
 
   // Appends the entry's commands to a list's context menu: "Open", "Send To Notepad"
   // (files only), a separator and "Extract All Files ..." (Zip Folder) or
-  // "Extract/Copy ...". They act on selection() when chosen.
-  void addEntryCommands(QMenu &menu, const tavlor::FileData &entry, Selection selection);
+  // "Extract/Copy ...". They act on selection() when chosen; the extract command acts
+  // on extractSelection() instead when one is given (the Find lists copy no disks).
+  void addEntryCommands(QMenu &menu, const tavlor::FileData &entry, Selection selection,
+                        Selection extractSelection = {});
 
   // Starts a drag when the mouse moves with the left button held from a row of view;
   // the drag carries selection() at that moment.

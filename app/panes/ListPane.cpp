@@ -164,11 +164,11 @@ std::unique_ptr<QMenu> ListPane::contextMenu(int row) {
   if (entry->isContainer()) {
     menu->addAction(tr("Find Files ..."), this, [this] {
       std::vector<ItemId> roots = searchRootsOf(doc_.model(), selectedEntries(), window());
-      if (!roots.empty()) startFindFiles(doc_, std::move(roots), window());
+      if (!roots.empty()) startFindFiles(doc_, std::move(roots), window(), fileActions_);
     });
     menu->addAction(tr("Find Duplicate Files ..."), this, [this] {
       std::vector<ItemId> roots = searchRootsOf(doc_.model(), selectedEntries(), window());
-      if (!roots.empty()) startFindDuplicates(doc_, std::move(roots), window());
+      if (!roots.empty()) startFindDuplicates(doc_, std::move(roots), window(), fileActions_);
     });
   }
   if (entry->isDisk()) {

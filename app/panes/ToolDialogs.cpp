@@ -9,8 +9,9 @@
 
 namespace {
 
-ResultEntryActions rowActions(CTavlor2Doc &doc) {
+ResultEntryActions rowActions(CTavlor2Doc &doc, FileActions *files) {
   ResultEntryActions actions;
+  actions.files = files;
   actions.properties = [&doc](const tavlor::FileData &entry, QWidget *over) {
     CProperties dialog(tavlor::propertiesOf(doc.model(), entry), over);
     runDialog(dialog);
@@ -18,8 +19,9 @@ ResultEntryActions rowActions(CTavlor2Doc &doc) {
   return actions;
 }
 
-template <typename Dialog> Dialog *start(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window) {
-  auto *dialog = new Dialog(doc, std::move(roots), rowActions(doc), window);
+template <typename Dialog>
+Dialog *start(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window, FileActions *files) {
+  auto *dialog = new Dialog(doc, std::move(roots), rowActions(doc, files), window);
   dialog->show();
   dialog->raise();
   dialog->activateWindow();
@@ -28,12 +30,13 @@ template <typename Dialog> Dialog *start(CTavlor2Doc &doc, std::vector<tavlor::I
 
 } // namespace
 
-FindFilesDlg *startFindFiles(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window) {
-  return start<FindFilesDlg>(doc, std::move(roots), window);
+FindFilesDlg *startFindFiles(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window, FileActions *files) {
+  return start<FindFilesDlg>(doc, std::move(roots), window, files);
 }
 
-FindDuplicatesDlg *startFindDuplicates(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window) {
-  return start<FindDuplicatesDlg>(doc, std::move(roots), window);
+FindDuplicatesDlg *startFindDuplicates(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window,
+                                       FileActions *files) {
+  return start<FindDuplicatesDlg>(doc, std::move(roots), window, files);
 }
 
 std::vector<tavlor::ItemId> searchRootsOf(const tavlor::CatalogModel &model,

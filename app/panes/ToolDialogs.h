@@ -8,14 +8,18 @@
 #include <vector>
 
 class CTavlor2Doc;
+class FileActions;
 class FindDuplicatesDlg;
 class FindFilesDlg;
 class QWidget;
 
-// Opens a modeless dialog over roots, owned by window (the main window), with
-// Properties on its rows, and shows it. Several may be open at once.
-FindFilesDlg *startFindFiles(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window);
-FindDuplicatesDlg *startFindDuplicates(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window);
+// Opens a modeless dialog over roots, owned by window (the main window), and shows it.
+// Its rows offer Properties, and the file commands of files (the main window's; none
+// when null): Open, Send To Notepad, Extract/Copy, dragging out. Several may be open
+// at once.
+FindFilesDlg *startFindFiles(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window, FileActions *files);
+FindDuplicatesDlg *startFindDuplicates(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, QWidget *window,
+                                       FileActions *files);
 
 // The search roots of selected list rows: the folder items of the entries that have
 // one (disks, folders, Zip Folders), in order. When there is none, shows "Please

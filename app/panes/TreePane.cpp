@@ -10,8 +10,8 @@
 #include "FileActions.h"
 #include "FolderTreeModel.h"
 #include "PaneMenus.h"
-#include "TreeBranchStyle.h"
 #include "ToolDialogs.h"
+#include "TreeBranchStyle.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -154,8 +154,9 @@ std::unique_ptr<QMenu> TreePane::contextMenu(ItemId item) {
   ItemId parent = model.parentOf(item);
   bool isRoot = parent == tavlor::kNoItem;
   bool isDisk = !isRoot && parent == model.root();
-  menu->addAction(tr("Find Files ..."), this, [this, item] { startFindFiles(doc_, {item}, window()); });
-  menu->addAction(tr("Find Duplicate Files ..."), this, [this, item] { startFindDuplicates(doc_, {item}, window()); });
+  menu->addAction(tr("Find Files ..."), this, [this, item] { startFindFiles(doc_, {item}, window(), fileActions_); });
+  menu->addAction(tr("Find Duplicate Files ..."), this,
+                  [this, item] { startFindDuplicates(doc_, {item}, window(), fileActions_); });
   if (!isRoot && !isDisk) menu->addAction(tr("Open"), this, &TreePane::openContextItem);
   menu->addSeparator();
   menu->addAction(tr("Save As HTML ..."), this, &TreePane::saveAsHtml);

@@ -64,13 +64,13 @@ CMainFrame::CMainFrame(CTavlor2Doc &doc) : doc_(doc) {
     tavlor::ejectRemovableDisks();
   });
   connect(actions_->findFiles, &QAction::triggered, this,
-          [this] { startFindFiles(doc_, {doc_.model().root()}, this); });
+          [this] { startFindFiles(doc_, {doc_.model().root()}, this, fileActions_); });
   connect(actions_->findFilesButton, &QAction::triggered, this, [this] {
     const tavlor::ItemId context = tree_->contextItem();
-    startFindFiles(doc_, {context != tavlor::kNoItem ? context : doc_.model().root()}, this);
+    startFindFiles(doc_, {context != tavlor::kNoItem ? context : doc_.model().root()}, this, fileActions_);
   });
   connect(actions_->findDuplicates, &QAction::triggered, this,
-          [this] { startFindDuplicates(doc_, {doc_.model().root()}, this); });
+          [this] { startFindDuplicates(doc_, {doc_.model().root()}, this, fileActions_); });
   connect(actions_->compareDisk, &QAction::triggered, this, &CMainFrame::openDriveCompare);
   connect(actions_->viewOptions, &QAction::triggered, tree_, &TreePane::showViewOptions);
   connect(tree_->viewOptions(), &CViewOptions::systemIconsChanged, list_->listModel(),

@@ -157,3 +157,13 @@ void FindDuplicatesDlg::findNow() {
 std::string FindDuplicatesDlg::reportText(bool csv) {
   return tavlor::duplicatesReport(catalog(), lookIn(), resultModel()->results().rows(), csv);
 }
+
+std::vector<const tavlor::FileData *> FindDuplicatesDlg::doubleClickEntries() const {
+  std::vector<const tavlor::FileData *> selected = selectedEntries();
+  if (selected.size() > 1) selected.resize(1);
+  return selected;
+}
+
+bool FindDuplicatesDlg::copies(const tavlor::FileData &entry) const {
+  return !entry.isContainer() || entry.isZipFolder();
+}

@@ -34,6 +34,10 @@ public:
 protected:
   std::string reportText(bool csv) override;
   void readControls() override;
+  // A double-click opens only the first selected file.
+  std::vector<const tavlor::FileData *> doubleClickEntries() const override;
+  // Only files are copied (Zip Folders get their extract-all dialogs).
+  bool copies(const tavlor::FileData &entry) const override;
 
 private:
   QCheckBox *names_;

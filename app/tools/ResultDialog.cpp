@@ -1,12 +1,14 @@
 #include "ResultDialog.h"
 
 #include "CTavlor2Doc.h"
+#include "FileActions.h"
 #include "ReportFileDialog.h"
 #include "TextCodec.h"
 #include "tools/find_files.h"
 #include "tools/report_text.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -50,6 +52,12 @@ ResultDialog::ResultDialog(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, 
     if (!index.isValid()) return;
     if (std::unique_ptr<QMenu> menu = contextMenu(index.row())) menu->exec(view_->viewport()->mapToGlobal(at));
   });
+  if (actions_.files) {
+    connect(view_, &QAbstractItemView::doubleClicked, this, &ResultDialog::openOnDoubleClick);
+    // Enter in the list opens its rows rather than pressing Find Now.
+    view_->installEventFilter(this);
+    actions_.files->enableDrag(view_, [this] { return selectedEntries(); });
+  }
 }
 
 ResultDialog::~ResultDialog() {
@@ -113,7 +121,43 @@ std::unique_ptr<QMenu> ResultDialog::contextMenu(int row) {
       if (const FileData *still = contextEntry()) actions_.properties(*still, over);
     };
   }
-  return resultContextMenu(*entry, selectedEntries(), guarded, this);
+  guarded.files = actions_.files;
+  return resultContextMenu(
+      *entry, [this] { return selectedEntries(); },
+      [this] {
+        std::vector<const FileData *> taken;
+        for (const FileData *selected : selectedEntries())
+          if (copies(*selected)) taken.push_back(selected);
+        return taken;
+      },
+      guarded, this);
+}
+
+bool ResultDialog::copies(const FileData &entry) const {
+  return !entry.isDisk();
+}
+
+void ResultDialog::openSelection() {
+  if (!actions_.files) return;
+  const std::vector<const FileData *> entries = selectedEntries();
+  if (!entries.empty()) actions_.files->open(entries);
+}
+
+void ResultDialog::openOnDoubleClick() {
+  if (!actions_.files) return;
+  const std::vector<const FileData *> entries = doubleClickEntries();
+  if (!entries.empty()) actions_.files->open(entries);
+}
+
+bool ResultDialog::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == view_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      openSelection();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 bool ResultDialog::writeReport(const QString &path) {

@@ -22,7 +22,8 @@ class ResultDialog : public QDialog {
   Q_OBJECT
 public:
   // doc must outlive the dialog (the main window, its parent, goes first). The roots
-  // are copied; actions are what the rows' context menu offers.
+  // are copied; actions are what the rows offer: their context menu, and with file
+  // actions Enter and double-click to open and dragging rows out.
   ResultDialog(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, bool sets, std::vector<ResultListColumn> columns,
                ResultEntryActions actions, QWidget *parent);
   ~ResultDialog() override;
@@ -44,6 +45,11 @@ public:
   // The menu of a row, which becomes the context row; null for rows without entry.
   std::unique_ptr<QMenu> contextMenu(int row);
 
+  // Enter in the list: opens every selected entry.
+  void openSelection();
+  // A double-click on a row: opens the entries doubleClickEntries() gives.
+  void openOnDoubleClick();
+
   // Save Report: asks for a file and writes the report of the rows as they stand.
   void saveReport();
   // Writes the report to path (CSV when its extension is csv); false when it cannot.
@@ -54,6 +60,11 @@ protected:
   virtual std::string reportText(bool csv) = 0;
   // Reads the controls into the state before a report is written.
   virtual void readControls() {}
+  // What a double-click opens: every selected entry.
+  virtual std::vector<const tavlor::FileData *> doubleClickEntries() const { return selectedEntries(); }
+  // Whether Extract/Copy ... takes a selected entry: anything but a disk.
+  virtual bool copies(const tavlor::FileData &entry) const;
+  bool eventFilter(QObject *watched, QEvent *event) override;
   // A label showing the look-in text, sunken like a read-only field.
   QLabel *makeLookInLabel();
   tavlor::CatalogModel &catalog();

@@ -8,20 +8,27 @@
 
 #include "model/file_data.h"
 
+class FileActions;
 class QMenu;
 class QWidget;
 
-// What the rows' menus can do; a command without a function is not offered.
+// What the rows can do; a command without its function (or object) is not offered.
 struct ResultEntryActions {
   // Shows the properties of one entry over a window.
   std::function<void(const tavlor::FileData &entry, QWidget *over)> properties;
+  // Open, Send To Notepad, Extract/Copy and dragging out; must outlive the dialog.
+  FileActions *files = nullptr;
 };
 
-// The menu for the selected entries (in list order) with context the row clicked: its
-// items follow the kind of context. Properties acts on context. Owned by the caller;
-// the commands run while the menu is shown, on entries still alive then.
-std::unique_ptr<QMenu> resultContextMenu(const tavlor::FileData &context,
-                                         const std::vector<const tavlor::FileData *> &selection,
-                                         const ResultEntryActions &actions, QWidget *over);
+// The entries a command acts on, taken when it runs.
+using ResultSelection = std::function<std::vector<const tavlor::FileData *>()>;
+
+// The menu of the row clicked (context), its items by the kind of context: the file
+// commands on selection() (Extract/Copy on extractSelection()) unless it is a disk,
+// then Properties on context. Owned by the caller; the commands run while the menu is
+// shown.
+std::unique_ptr<QMenu> resultContextMenu(const tavlor::FileData &context, ResultSelection selection,
+                                         ResultSelection extractSelection, const ResultEntryActions &actions,
+                                         QWidget *over);
 
 #endif // APP_TOOLS_RESULTMENU_H

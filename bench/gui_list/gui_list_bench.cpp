@@ -125,7 +125,7 @@ int main(int argc, char **argv) {
   }
   // Find Files listing every entry: the search, the name order and the first paint.
   frame.show();
-  FindFilesDlg *find = startFindFiles(*app.document(), {model.root()}, &frame);
+  FindFilesDlg *find = startFindFiles(*app.document(), {model.root()}, &frame, frame.fileActions());
   find->maskEdit()->setText("*");
   t.restart();
   find->findNow();

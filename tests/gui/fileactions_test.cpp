@@ -1,14 +1,16 @@
-// Open, Extract/Copy and dragging out from the panes, over a disk cataloged from a
-// folder that a volume table offers under its label.
+// Open, Extract/Copy and dragging out from the panes and the Find result lists, over a
+// disk cataloged from a folder that a volume table offers under its label.
 #include "gui_suites.h"
 #include "newdisk_support.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDrag>
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
@@ -18,6 +20,9 @@
 #include "DialogRunner.h"
 #include "DragDropMgr.h"
 #include "FileActions.h"
+#include "FindDuplicatesDlg.h"
+#include "FindFilesDlg.h"
+#include "FrameActions.h"
 #include "Tavscan60.h"
 #include "export/file_action_ui.h"
 #include "zip_builder.h"
@@ -56,16 +61,20 @@ protected:
   }
 };
 
-// The disk DATA (docs/a.txt, arch.zip with src/readme.txt and top.txt, second.zip)
-// cataloged into the fixture's catalogs folder and offered by a volume table.
+void writeFile(const QString &path, const QByteArray &bytes) {
+  QFile file(path);
+  file.open(QIODevice::WriteOnly);
+  file.write(bytes);
+}
+
+// The disk DATA (docs/a.txt, docs/top.txt, arch.zip with src/readme.txt and top.txt,
+// second.zip) cataloged into the fixture's catalogs folder and offered by a volume table.
 struct DiskFixture {
   DiskFixture() {
     disk = freshFolder("media") + "/DATA";
     QDir().mkpath(disk + "/docs");
-    QFile a(disk + "/docs/a.txt");
-    a.open(QIODevice::WriteOnly);
-    a.write("alpha");
-    a.close();
+    writeFile(disk + "/docs/a.txt", "alpha");
+    writeFile(disk + "/docs/top.txt", "top");
     const std::string root = QFile::encodeName(disk).toStdString();
     testing_support::ZipBuilder().add("src/readme.txt", "read me").add("top.txt", "top").writeTo(root + "/arch.zip");
     testing_support::ZipBuilder().add("x.txt", "ex").writeTo(root + "/second.zip");
@@ -110,11 +119,47 @@ struct DiskFixture {
     }
   }
 
+  // Runs a drag from the row of view at index as the mouse does: press, then move.
+  static void dragRow(QAbstractItemView *view, const QModelIndex &index) {
+    QPoint from = view->visualRect(index).center();
+    QPoint to = from + QPoint(40, 0);
+    QMouseEvent press(QEvent::MouseButtonPress, from, view->viewport()->mapToGlobal(from), Qt::LeftButton,
+                      Qt::LeftButton, {});
+    QApplication::sendEvent(view->viewport(), &press);
+    QMouseEvent move(QEvent::MouseMove, to, view->viewport()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view->viewport(), &move);
+  }
+
   QString disk, temp;
   std::unique_ptr<VolumeTable> table;
   RecordingDesktop desktop;
   std::unique_ptr<CTavlor2App> app;
 };
+
+// Every entry of a menu, "-" for a separator.
+QStringList menuLayout(const QMenu &menu) {
+  QStringList out;
+  for (QAction *action : menu.actions())
+    out << (action->isSeparator() ? QString("-") : action->text());
+  return out;
+}
+
+// The row of a Find Files result list showing name in folder; -1 when there is none.
+int resultRow(const ResultListModel &rows, const QString &name, const QString &folder) {
+  for (int r = 0; r < rows.rowCount(); ++r)
+    if (rows.index(r, 0).data().toString() == name && rows.index(r, 1).data().toString() == folder) return r;
+  return -1;
+}
+
+void selectResults(ResultDialog &dialog, const QList<QPair<QString, QString>> &rows) {
+  QItemSelectionModel *selection = dialog.resultView()->selectionModel();
+  selection->clearSelection();
+  for (const auto &[name, folder] : rows) {
+    const int r = resultRow(*dialog.resultModel(), name, folder);
+    QVERIFY2(r >= 0, qPrintable(folder + "/" + name));
+    selection->select(dialog.resultModel()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+}
 
 } // namespace
 
@@ -249,6 +294,116 @@ private slots:
     QCOMPARE(drags, 3);
     QCOMPARE(target.received.size(), 1);
     QCOMPARE(fileBytes(target.received[0].toLocalFile() + "/a.txt"), QByteArray("alpha"));
+  }
+
+  void findResultsAreOpenedCopiedAndDraggedOut() {
+    DiskFixture f;
+    f.app->frame()->actions()->findFiles->trigger();
+    FindFilesDlg *find = f.app->frame()->findChildren<FindFilesDlg *>().value(0);
+    QVERIFY(find);
+    find->maskEdit()->clear();
+    find->findNow();
+    const ResultListModel &rows = *find->resultModel();
+
+    // The menu follows the kind of the row clicked.
+    const struct {
+      const char *name, *folder;
+      QStringList menu;
+    } kinds[] = {
+        {"a.txt", "DATA/docs", {"Open", "Send To Notepad", "-", "Extract/Copy ...", "-", "Properties"}},
+        {"readme.txt", "DATA/arch.zip/src", {"Open", "Send To Notepad", "-", "Extract/Copy ...", "-", "Properties"}},
+        {"docs", "DATA", {"Open", "-", "Extract/Copy ...", "-", "Properties"}},
+        {"arch.zip", "DATA", {"Open", "-", "Extract All Files ...", "-", "Properties"}},
+        {"DATA", "", {"-", "Properties"}},
+    };
+    for (const auto &kind : kinds) {
+      const int r = resultRow(rows, kind.name, kind.folder);
+      QVERIFY2(r >= 0, kind.name);
+      QCOMPARE(menuLayout(*find->contextMenu(r)), kind.menu);
+    }
+
+    // A double-click opens the file, Enter every selected row (a ZIP member extracted
+    // first, a folder as itself) and leaves the search alone.
+    QTreeView *view = find->resultView();
+    const QModelIndex a = rows.index(resultRow(rows, "a.txt", "DATA/docs"), 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(a).center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(a).center());
+    selectResults(*find, {{"readme.txt", "DATA/arch.zip/src"}, {"docs", "DATA"}});
+    const int found = rows.rowCount();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(rows.rowCount(), found);
+    QCOMPARE(f.desktop.launches,
+             QStringList({"|" + f.disk + "/docs/a.txt", "|" + f.disk + "/docs", "|" + f.temp + "/readme.txt"}));
+    QCOMPARE(fileBytes(f.temp + "/readme.txt"), QByteArray("read me"));
+
+    // Extract/Copy: the Zip Folder's own dialog, then one for the rest, the disk left out.
+    const QString out = freshFolder("found-out");
+    QStringList titles;
+    setDialogRunner([&](QDialog &dialog) {
+      auto *extract = qobject_cast<CExtract *>(&dialog);
+      if (!extract) return int(QDialog::Rejected);
+      titles << extract->windowTitle();
+      extract->findChild<QComboBox *>("destination")->setEditText(out);
+      extract->findChild<QPushButton *>("extractButton")->click();
+      return extract->result();
+    });
+    selectResults(*find,
+                  {{"DATA", ""}, {"a.txt", "DATA/docs"}, {"second.zip", "DATA"}, {"readme.txt", "DATA/arch.zip/src"}});
+    std::unique_ptr<QMenu> menu = find->contextMenu(resultRow(rows, "a.txt", "DATA/docs"));
+    QAction *extract = menu->actions().value(3);
+    QCOMPARE(extract->text(), QString("Extract/Copy ..."));
+    extract->trigger();
+    QCOMPARE(titles, QStringList({"Extract/Copy - from second.zip", "Extract/Copy - selected file(s)"}));
+    QCOMPARE(QDir(out).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList({"a.txt", "readme.txt", "x.txt"}));
+    QCOMPARE(fileBytes(out + "/a.txt"), QByteArray("alpha"));
+    QCOMPARE(fileBytes(out + "/readme.txt"), QByteArray("read me"));
+
+    // Dragging selected rows hands the target exactly those files (the disk stays),
+    // prepared at the drop and offered to be moved.
+    DropTarget target;
+    int drags = 0;
+    Qt::DropActions offered;
+    DragDropMgr::setDragRunner([&](QDrag &drag, Qt::DropActions actions) -> Qt::DropAction {
+      ++drags;
+      offered = actions;
+      QDragEnterEvent enter(QPoint(1, 1), Qt::MoveAction, drag.mimeData(), Qt::LeftButton, {});
+      QApplication::sendEvent(&target, &enter);
+      QDropEvent drop(QPointF(1, 1), Qt::MoveAction, drag.mimeData(), Qt::LeftButton, {});
+      QApplication::sendEvent(&target, &drop);
+      return drop.dropAction();
+    });
+    selectResults(*find, {{"DATA", ""}, {"a.txt", "DATA/docs"}, {"top.txt", "DATA/arch.zip"}});
+    DiskFixture::dragRow(view, rows.index(resultRow(rows, "top.txt", "DATA/arch.zip"), 0));
+    QCOMPARE(drags, 1);
+    QCOMPARE(offered, Qt::DropActions(Qt::MoveAction));
+    QCOMPARE(target.received.size(), 2);
+    const QString folder = QFileInfo(target.received[0].toLocalFile()).path();
+    QVERIFY(folder.startsWith(f.temp + "/TV60_dd_tmp/drag-"));
+    QCOMPARE(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList({"a.txt", "top.txt"}));
+    QCOMPARE(fileBytes(target.received[0].toLocalFile()), QByteArray("alpha"));
+    QCOMPARE(fileBytes(target.received[1].toLocalFile()), QByteArray("top"));
+    // Only a disk selected: nothing to drag.
+    selectResults(*find, {{"DATA", ""}});
+    DiskFixture::dragRow(view, rows.index(resultRow(rows, "DATA", ""), 0));
+    QCOMPARE(drags, 1);
+
+    // Find Duplicate Files: a double-click opens the first selected file only, Enter all.
+    f.desktop.launches.clear();
+    f.app->frame()->actions()->findDuplicates->trigger();
+    FindDuplicatesDlg *dupes = f.app->frame()->findChildren<FindDuplicatesDlg *>().value(0);
+    QVERIFY(dupes);
+    dupes->datesBox()->setChecked(false);
+    dupes->findNow();
+    QCOMPARE(dupes->resultModel()->rowCount(), 3); // top.txt on the disk and in arch.zip
+    dupes->resultView()->selectAll();
+    dupes->openOnDoubleClick();
+    QCOMPARE(f.desktop.launches.size(), 1);
+    dupes->resultView()->setFocus();
+    QTest::keyClick(dupes->resultView(), Qt::Key_Enter);
+    QCOMPARE(f.desktop.launches.size(), 3);
+    QCOMPARE(menuLayout(*dupes->contextMenu(1)),
+             QStringList({"Open", "Send To Notepad", "-", "Extract/Copy ...", "-", "Properties"}));
   }
 };
 

@@ -70,12 +70,13 @@ private slots:
     QVERIFY(html.grab().save(QString(target).replace(".png", "-savehtml.png")));
 
     // Find Files and Find Duplicate Files over all disks, with results.
-    FindFilesDlg *find = startFindFiles(*app.document(), {model.root()}, app.frame());
+    FindFilesDlg *find = startFindFiles(*app.document(), {model.root()}, app.frame(), app.frame()->fileActions());
     find->maskEdit()->setText(qEnvironmentVariable("TAVLOR_DEMO_MASK", "*.gif"));
     find->findNow();
     QTest::qWait(200);
     QVERIFY(find->grab().save(QString(target).replace(".png", "-find.png")));
-    FindDuplicatesDlg *dupes = startFindDuplicates(*app.document(), {model.root()}, app.frame());
+    FindDuplicatesDlg *dupes =
+        startFindDuplicates(*app.document(), {model.root()}, app.frame(), app.frame()->fileActions());
     dupes->findNow();
     QTest::qWait(200);
     QVERIFY(dupes->grab().save(QString(target).replace(".png", "-dupes.png")));

@@ -96,7 +96,7 @@ private slots:
 
   void nothingFoundAndTheEmptyMaskWarning() {
     PaneFixture f;
-    FindFilesDlg *dialog = startFindFiles(f.doc(), {f.disk("BACKUP")}, f.app->frame());
+    FindFilesDlg *dialog = startFindFiles(f.doc(), {f.disk("BACKUP")}, f.app->frame(), f.app->frame()->fileActions());
     dialog->maskEdit()->setText("zz*");
     dialog->findNow();
     QCOMPARE(column(*dialog->resultModel(), 0), QStringList({"No files found"}));
@@ -110,12 +110,12 @@ private slots:
     QVERIFY(boxes.boxes().empty());
     QCOMPARE(dialog->resultModel()->rowCount(), 9);
     auto menu = dialog->contextMenu(0);
-    QCOMPARE(menuTexts(menu.get()), QStringList({"Properties"}));
+    QCOMPARE(menuTexts(menu.get()), QStringList({"Open", "Send To Notepad", "Extract/Copy ...", "Properties"}));
   }
 
   void rowsLeaveWhenTheirDiskIsReloadedOrAllCatalogsReopen() {
     PaneFixture f;
-    FindFilesDlg *dialog = startFindFiles(f.doc(), {f.model().root()}, f.app->frame());
+    FindFilesDlg *dialog = startFindFiles(f.doc(), {f.model().root()}, f.app->frame(), f.app->frame()->fileActions());
     QAbstractItemModelTester tester(dialog->resultModel());
     dialog->maskEdit()->setText("*");
     dialog->findNow();
@@ -127,7 +127,7 @@ private slots:
     f.app->frame()->commands()->openAllCatalogs();
     QCOMPARE(dialog->resultModel()->rowCount(), 0);
     // A dialog rooted at a disk searches the disk as reloaded; a closed one finds nothing.
-    FindFilesDlg *small = startFindFiles(f.doc(), {f.disk("SMALL")}, f.app->frame());
+    FindFilesDlg *small = startFindFiles(f.doc(), {f.disk("SMALL")}, f.app->frame(), f.app->frame()->fileActions());
     f.app->frame()->commands()->loadCatalog((f.catalogs + "/SMALL.zar").toStdString(), false);
     small->findNow();
     QCOMPARE(column(*small->resultModel(), 0), QStringList({"new.txt"}));
