@@ -355,7 +355,8 @@ private slots:
     QCOMPARE(extract->text(), QString("Extract/Copy ..."));
     extract->trigger();
     QCOMPARE(titles, QStringList({"Extract/Copy - from second.zip", "Extract/Copy - selected file(s)"}));
-    QCOMPARE(QDir(out).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList({"a.txt", "readme.txt", "x.txt"}));
+    QCOMPARE(QDir(out).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList({"a.txt", "readme.txt", "x.txt"}));
     QCOMPARE(fileBytes(out + "/a.txt"), QByteArray("alpha"));
     QCOMPARE(fileBytes(out + "/readme.txt"), QByteArray("read me"));
 
