@@ -79,7 +79,8 @@ bool CatalogCommands::loadAllCatalogs() {
   // Disks opened from elsewhere go too: the command shows what the folder holds. One
   // at a time, the last first, with a paint between: taking millions of entries apart
   // takes a while.
-  while (!model.childrenOf(model.root()).empty()) {
+  for (std::size_t disks = model.childrenOf(model.root()).size(); disks > 0 && !model.childrenOf(model.root()).empty();
+       --disks) {
     model.closeChildFolder(model.root(), model.label(model.childrenOf(model.root()).back()));
     letWindowsPaint(true);
   }

@@ -166,8 +166,8 @@ private slots:
     script.then(chooseDrive(disk));
     runCatalogNewDisk(f);
     QCOMPARE(int(boxes.boxes().size()), 1);
-    QCOMPARE(boxes.boxes()[0].text,
-             "Unable to write the catalog file " + f.catalogs + "/FLOPPY1.zar: " + QString::fromLocal8Bit(strerror(EISDIR)));
+    QCOMPARE(boxes.boxes()[0].text, "Unable to write the catalog file " + f.catalogs +
+                                        "/FLOPPY1.zar: " + QString::fromLocal8Bit(strerror(EISDIR)));
     QVERIFY(QFileInfo(f.catalogs + "/FLOPPY1.zar/inside").isDir());
     QCOMPARE(diskLabels(f), QStringList({"BACKUP", "SMALL"}));
   }
