@@ -57,6 +57,7 @@ set(GUI_SOURCES
   common/DialogRunner.cpp
   common/Icons.cpp
   common/MessageBoxes.cpp
+  common/PaintBreaks.cpp
   common/TextCodec.cpp
 )
 list(TRANSFORM GUI_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)

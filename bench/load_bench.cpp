@@ -6,6 +6,8 @@
 //   measured on one);
 // - a real catalog, when given (scripts/bench.sh makes one of "/").
 //   load_bench [--entries N] [--keep] [REAL.zar]
+//   load_bench [--entries N] --write FILE   (only writes the generated catalog, disk
+//                                           BENCHDISK, to FILE)
 // Each load runs in a child process of its own (load_bench --load FILE), so that its
 // peak resident memory is its own.
 #include <malloc.h>
@@ -378,15 +380,22 @@ int main(int argc, char **argv) {
     return loadOnce(argv[2], std::strcmp(argv[1], "--load-all") == 0);
   std::size_t entries = 1000000;
   bool keep = false;
-  std::string real;
+  std::string real, write;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--entries") == 0 && i + 1 < argc) {
       entries = std::strtoull(argv[++i], nullptr, 10);
+    } else if (std::strcmp(argv[i], "--write") == 0 && i + 1 < argc) {
+      write = argv[++i];
     } else if (std::strcmp(argv[i], "--keep") == 0) {
       keep = true;
     } else {
       real = argv[i];
     }
+  }
+  if (!write.empty()) {
+    if (generate(write, entries)) return 0;
+    std::fprintf(stderr, "cannot write %s\n", write.c_str());
+    return 1;
   }
   const char *tmp = std::getenv("TMPDIR");
   const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/tavlor_load_bench.zar";

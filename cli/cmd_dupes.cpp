@@ -56,7 +56,7 @@ int runDupes(const std::vector<std::string> &args) {
     query.ignoreSmaller = value;
   }
   if (!cli::catalogFilesReadable("dupes", options)) return 2;
-  tavlor::CatalogModel model;
+  tavlor::CatalogModel &model = cli::processModel();
   // A catalog that cannot be read is reported; the others are searched.
   cli::loadCatalogs("dupes", options, model);
   const auto roots = cli::resolveRoots("dupes", model, options.operands);

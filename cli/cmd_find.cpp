@@ -28,7 +28,7 @@ int runFind(const std::vector<std::string> &args) {
     return *done;
   if (options.operands.empty()) return cli::usageError("find", "MASK is missing", kUsage);
   if (!cli::catalogFilesReadable("find", options)) return 2;
-  tavlor::CatalogModel model;
+  tavlor::CatalogModel &model = cli::processModel();
   // A catalog that cannot be read is reported; the others are searched.
   cli::loadCatalogs("find", options, model);
   const std::vector<std::string> paths(options.operands.begin() + 1, options.operands.end());

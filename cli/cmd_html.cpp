@@ -42,7 +42,7 @@ int runHtml(const std::vector<std::string> &args) {
   options.unit = settings::fileSizeUnit();
   options.commas = settings::readSwitch(settings::kUseSizeComma);
 
-  tavlor::CatalogModel model;
+  tavlor::CatalogModel &model = cli::processModel();
   const bool loaded = cli::loadCatalogs("html", options, model);
   const tavlor::ItemId start = model.findItemByPath(options.path);
   if (start == tavlor::kNoItem) {

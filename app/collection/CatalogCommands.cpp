@@ -4,6 +4,7 @@
 #include "CMessageDialog.h"
 #include "CTavlor2Doc.h"
 #include "MessageBoxes.h"
+#include "PaintBreaks.h"
 #include "TextCodec.h"
 #include "WaitCursor.h"
 #include "collection/catalog_files.h"
@@ -39,6 +40,7 @@ public:
   void warning(const std::string &caption, const std::string &text) override {
     showBox(window_, displayText(caption), displayText(text), BoxKind::Warning);
   }
+  void progress(std::size_t, std::size_t) override { letWindowsPaint(); }
 
 private:
   QWidget *window_;
@@ -74,14 +76,24 @@ bool CatalogCommands::loadAllCatalogs() {
   tavlor::CatalogModel &model = doc_.model();
   doc_.deleteTemporaryFiles();
   doc_.descriptions().writeDescriptions();
-  // Disks opened from elsewhere go too: the command shows what the folder holds.
+  // Disks opened from elsewhere go too: the command shows what the folder holds. One
+  // at a time, the last first, with a paint between: taking millions of entries apart
+  // takes a while.
+  for (std::size_t disks = model.childrenOf(model.root()).size(); disks > 0 && !model.childrenOf(model.root()).empty();
+       --disks) {
+    model.closeChildFolder(model.root(), model.label(model.childrenOf(model.root()).back()));
+    letWindowsPaint(true);
+  }
   model.clear();
   doc_.descriptions().readDescriptions(false);
   doc_.clearList();
   std::string folder = tavlor::catalogsFolder();
   std::vector<std::string> files = tavlor::listCatalogFiles(folder);
-  for (const std::string &name : files)
+  for (const std::string &name : files) {
+    // The emptied panes, and then each disk as it comes, are painted while the rest load.
+    letWindowsPaint(true);
     loadCatalog(folder + "/" + name, true);
+  }
   emit rootExpansionRequested();
   return !files.empty();
 }
@@ -91,8 +103,10 @@ void CatalogCommands::openSelectedCatalog() {
   QStringList paths = chooser() ? chooser()(window_, folder) : fileDialog(window_, folder);
   if (paths.isEmpty()) return;
   WaitCursor wait;
-  for (const QString &path : paths)
+  for (const QString &path : paths) {
+    letWindowsPaint(true);
     loadCatalog(QFile::encodeName(path).toStdString(), true);
+  }
 }
 
 void CatalogCommands::autoLoad() {
@@ -122,8 +136,10 @@ void CatalogCommands::closeSelectedCatalogs(const std::vector<const FileData *> 
   for (const FileData *entry : entries)
     if (entry && entry->isDisk()) disks.emplace_back(entry->parentItem(), tavlor::upperCaseAscii(entry->name()));
   tavlor::CatalogModel &model = doc_.model();
-  for (const auto &[parent, name] : disks)
+  for (const auto &[parent, name] : disks) {
     model.closeChildFolder(parent, name);
+    letWindowsPaint(true);
+  }
   doc_.showItem(model.root(), tavlor::kNoItem);
 }
 

@@ -80,16 +80,22 @@ NewDiskResult scanNewDisk(const std::string &folder, const platform::Volume &dri
     result.status = NewDiskStatus::Cancelled;
     return result;
   }
+  errno = 0;
   int written = catalogVolume(drive.mountPoint.c_str(), label.c_str(), path->c_str(), local.tm_mday, local.tm_mon + 1,
                               local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec, forwardProgress, &ui);
+  const int cause = errno; // the library leaves why the file could not be written here
   if (written == kTavscanCatalogCancelled) {
     result.status = NewDiskStatus::Cancelled;
     return result;
   }
   if (written != kTavscanCatalogOk) {
     result.status = NewDiskStatus::Failed;
-    ui.box(caption, written == kTavscanCatalogNoSource ? "The disk " + drive.mountPoint + " cannot be read."
-                                                       : "Unable to write the catalog file " + *path);
+    if (written == kTavscanCatalogNoSource) {
+      ui.box(caption, "The disk " + drive.mountPoint + " cannot be read.");
+    } else {
+      // A full disk and a read-only folder call for different remedies, so say which.
+      ui.box(caption, "Unable to write the catalog file " + *path + (cause ? ": " + platform::errorText(cause) : ""));
+    }
     return result;
   }
   result.status = NewDiskStatus::Cataloged;

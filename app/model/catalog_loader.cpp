@@ -471,10 +471,7 @@ ItemId CatalogLoader::readFolderEntry(ItemId parent, NodeKind kind, std::optiona
         model_.sortChildren(open.back());
       break;
     }
-    if (release_ && pos_ >= nextRelease_) {
-      release_(pos_);
-      nextRelease_ = pos_ + (4u << 20);
-    }
+    if (pos_ >= nextPause_) pause();
     const char c = text_[pos_++];
     if (c == '>') {
       model_.sortChildren(open.back());
@@ -508,6 +505,17 @@ void CatalogLoader::readFileEntry(ItemId parent) {
                                                       "A default date will be presented: Feb 5, 2036\n\n"
                                                       "You may re-catalog the disk to eliminate this message.\n\n"
                                                       "Press OK to continue");
+}
+
+void CatalogLoader::pause() {
+  // 256 KB is a few milliseconds of parsing: often enough for a window to stay
+  // painted, rare enough to cost nothing.
+  nextPause_ = pos_ + (256u << 10);
+  reporter_.progress(pos_, text_.size());
+  if (release_ && pos_ >= nextRelease_) {
+    release_(pos_);
+    nextRelease_ = pos_ + (4u << 20);
+  }
 }
 
 LoadResult CatalogLoader::run() {

@@ -97,6 +97,7 @@ private:
   ItemId beginFolder(ItemId parent, NodeKind kind, std::optional<int> selectedIcon, bool &hasBody);
   std::time_t readDate(bool isFile, bool &warn);
   void damaged(const char *what);
+  void pause();
 
   CatalogModel &model_;
   std::string_view text_;
@@ -110,6 +111,7 @@ private:
   std::shared_ptr<LocalTimes> localTimes_;
   std::function<void(std::size_t)> release_;
   std::size_t nextRelease_ = 0;
+  std::size_t nextPause_ = 0;
 };
 
 } // namespace tavlor

@@ -18,6 +18,10 @@ public:
   virtual void warning(const std::string &caption, const std::string &text) = 0;
   // path: the catalog; offset: byte offset where reading noticed the damage.
   virtual void damaged(const std::string & /*path*/, std::size_t /*offset*/, const char * /*what*/) {}
+  // Called every few hundred kilobytes of a catalog's text (done of total bytes read),
+  // so that a program that loads on its only thread can let its windows paint in
+  // between. Optional.
+  virtual void progress(std::size_t /*done*/, std::size_t /*total*/) {}
 };
 
 // Shows the warnings through the platform's message-box handler (standard error by

@@ -4,8 +4,16 @@
 // 0.3 s per open and per sort. Then loads 1,000,000 entries, lists them all in Find
 // Files, and measures how long the window takes to answer an event afterwards.
 //
+// With --open-all, runs Open All Catalogs under the please-wait window over COPIES
+// copies of a generated catalog (load_bench --write FILE), each under a label of its
+// own, twice (the second run first empties the model), then closes every disk as
+// Close Catalog(s) does, and prints each total beside the longest time in it during
+// which no event was processed and the please-wait window could not repaint.
+//
 // Usage: gui_list_bench [FILES]   (QT_QPA_PLATFORM=offscreen is set when unset)
+//        gui_list_bench --open-all CATALOG.zar [COPIES]
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTemporaryDir>
@@ -13,6 +21,7 @@
 #include <QTreeView>
 
 #include "CMainFrame.h"
+#include "CMessageDialog.h"
 #include "CTavlor2App.h"
 #include "CTavlor2Doc.h"
 #include "CatalogCommands.h"
@@ -25,11 +34,14 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -65,6 +77,111 @@ double timeSort(const std::string &namesFile) {
   return seconds(t);
 }
 
+// The longest stretch between two moments at which the event loop ran, counted from
+// start() to stop(). A timer asks for a repaint of the watched window every 2 ms, so
+// every chance the work gives the loop shows as a timer event and a paint.
+class GapMeter : public QObject {
+public:
+  explicit GapMeter(QWidget *watched) : watched_(watched) {
+    watched_->installEventFilter(this);
+    tick_.setInterval(2);
+    connect(&tick_, &QTimer::timeout, this, [this] {
+      longestTick_ = std::max(longestTick_, clock_.nsecsElapsed() - lastTick_);
+      lastTick_ = clock_.nsecsElapsed();
+      watched_->update();
+    });
+  }
+  void start() {
+    clock_.start();
+    lastTick_ = lastPaint_ = 0;
+    longestTick_ = longestPaint_ = 0;
+    paints_ = 0;
+    tick_.start();
+  }
+  void stop() {
+    tick_.stop();
+    longestTick_ = std::max(longestTick_, clock_.nsecsElapsed() - lastTick_);
+    longestPaint_ = std::max(longestPaint_, clock_.nsecsElapsed() - lastPaint_);
+    total_ = clock_.nsecsElapsed();
+  }
+  double total() const { return total_ / 1e9; }
+  double longestTickGap() const { return longestTick_ / 1e9; }
+  double longestPaintGap() const { return longestPaint_ / 1e9; }
+  int paints() const { return paints_; }
+
+protected:
+  bool eventFilter(QObject *object, QEvent *event) override {
+    if (object == watched_ && event->type() == QEvent::Paint && tick_.isActive()) {
+      longestPaint_ = std::max(longestPaint_, clock_.nsecsElapsed() - lastPaint_);
+      lastPaint_ = clock_.nsecsElapsed();
+      ++paints_;
+    }
+    return false;
+  }
+
+private:
+  QWidget *watched_;
+  QTimer tick_;
+  QElapsedTimer clock_;
+  qint64 lastTick_ = 0, lastPaint_ = 0, longestTick_ = 0, longestPaint_ = 0, total_ = 0;
+  int paints_ = 0;
+};
+
+// COPIES catalogs in folder made from the generated one, disk BENCHDISK renamed to
+// BENCH1, BENCH2 ... (Open All Catalogs replaces disks of the same label).
+bool writeCopies(const std::string &source, const std::string &folder, int copies) {
+  std::ifstream in(source, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  const std::string bytes = text.str();
+  const std::size_t label = bytes.find("\"BENCHDISK\"");
+  if (label == std::string::npos) return false;
+  for (int i = 1; i <= copies; ++i) {
+    std::ofstream out(folder + "/BENCH" + std::to_string(i) + ".zar", std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(label));
+    out << "\"BENCH" << i << "\"";
+    out.write(bytes.data() + label + 11, static_cast<std::streamsize>(bytes.size() - label - 11));
+    if (!out) return false;
+  }
+  return true;
+}
+
+int openAllBench(const QString &home, const std::string &source, int copies) {
+  // The catalogs folder when none is set.
+  const std::string folder = home.toStdString() + "/Tavlor";
+  QDir().mkpath(QString::fromStdString(folder));
+  if (!writeCopies(source, folder, copies)) {
+    std::fprintf(stderr, "%s is no catalog of load_bench --write\n", source.c_str());
+    return 1;
+  }
+  CTavlor2App app;
+  app.initInstance({});
+  CMainFrame &frame = *app.frame();
+  frame.resize(1000, 700);
+  frame.show();
+  tavlor::CatalogModel &model = app.document()->model();
+  for (int pass = 1; pass <= 2; ++pass) {
+    CMessageDialog wait("Auto-loading catalogs ... please wait", &frame);
+    GapMeter meter(&wait);
+    meter.start();
+    frame.commands()->openAllCatalogs();
+    meter.stop();
+    std::printf("Open All Catalogs (%s), %d catalogs, %zu entries: %.3f s; longest time without events %.3f s, "
+                "without a repaint of the please-wait window %.3f s (%d repaints)\n",
+                pass == 1 ? "empty model" : "over the same catalogs", copies, model.entryCount(), meter.total(),
+                meter.longestTickGap(), meter.longestPaintGap(), meter.paints());
+  }
+  GapMeter meter(&frame);
+  std::vector<const tavlor::FileData *> disks(model.entriesOf(model.root()).begin(),
+                                              model.entriesOf(model.root()).end());
+  const std::size_t entries = model.entryCount();
+  meter.start();
+  frame.commands()->closeSelectedCatalogs(disks);
+  meter.stop();
+  std::printf("Close Catalog(s) of all %zu disks, %zu entries: %.3f s\n", disks.size(), entries, meter.total());
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -74,6 +191,8 @@ int main(int argc, char **argv) {
   qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());
   QApplication qt(argc, argv);
   CTavlor2App::setApplicationNames();
+  if (argc > 2 && std::string(argv[1]) == "--open-all")
+    return openAllBench(home.path(), argv[2], argc > 3 ? std::atoi(argv[3]) : 3);
   int files = argc > 1 ? std::atoi(argv[1]) : 200000;
 
   std::string catalog = home.path().toStdString() + "/BENCH.zar";

@@ -12,6 +12,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
 #include "CInstertDisk.h"
 #include "DialogRunner.h"
 #include "collection/new_disk.h"
@@ -150,6 +153,23 @@ private slots:
     QVERIFY(QDir(testHome()).entryList({"*.zar"}).isEmpty());
     QVERIFY(!boxes.boxes().empty());
     QVERIFY(boxes.boxes().back().text.contains("cannot name a catalog file"));
+  }
+
+  void aCatalogFileThatCannotBeWrittenIsReportedWithItsCause() {
+    QString disk = makeDisk("unwritable", {"x.txt"});
+    VolumeTable table({disk + "\tFLOPPY1\tremovable"});
+    PaneFixture f;
+    // A folder where the catalog file belongs cannot be replaced by it, not even by root.
+    QVERIFY(QDir().mkpath(f.catalogs + "/FLOPPY1.zar/inside"));
+    BoxLog boxes;
+    DialogScript script;
+    script.then(chooseDrive(disk));
+    runCatalogNewDisk(f);
+    QCOMPARE(int(boxes.boxes().size()), 1);
+    QCOMPARE(boxes.boxes()[0].text, "Unable to write the catalog file " + f.catalogs +
+                                        "/FLOPPY1.zar: " + QString::fromLocal8Bit(strerror(EISDIR)));
+    QVERIFY(QFileInfo(f.catalogs + "/FLOPPY1.zar/inside").isDir());
+    QCOMPARE(diskLabels(f), QStringList({"BACKUP", "SMALL"}));
   }
 
   void cancellingTheScanKeepsTheOldCatalogAndLoadsNothing() {

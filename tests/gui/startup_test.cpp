@@ -5,6 +5,10 @@
 #include <QSplitter>
 #include <QtTest>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "CMainFrame.h"
 #include "CTavlor2App.h"
 #include "CTavlor2Doc.h"
@@ -92,6 +96,41 @@ private slots:
     QVERIFY(list->diskMode());
     QCOMPARE(list->rowCount(), 2);
     QCOMPARE(list->index(0, 0).data().toString(), QString("ONE"));
+  }
+
+  void thePleaseWaitWindowRepaintsBetweenTheCatalogsOfAnAutoLoad() {
+    QString folder = freshFolder("autopaint");
+    for (std::string label : {"ONE", "TWO", "THREE", "FOUR"})
+      writeCatalog(folder, label + ".zar", label, fileLine("x", 1));
+    resetSettings({{"Tavlor", folder}, {"AutoLoadCatalogs", 1}});
+    CTavlor2App app;
+    // The entries loaded at each paint of the please-wait window, which asks for a
+    // paint whenever a disk comes in, as a window showing the progress would.
+    struct PaintWatch : QObject, tavlor::ModelObserver {
+      CTavlor2App *app = nullptr;
+      QWidget *window = nullptr;
+      std::vector<std::size_t> loadedAtPaint;
+      bool eventFilter(QObject *object, QEvent *event) override {
+        if (event->type() == QEvent::Paint && object->objectName() == "messageDialog") {
+          if (!window) app->document()->model().addObserver(this);
+          window = static_cast<QWidget *>(object);
+          loadedAtPaint.push_back(app->document()->model().entryCount());
+        }
+        return false;
+      }
+      void diskAdded(tavlor::ItemId, const tavlor::FileData &) override { window->update(); }
+    } watch;
+    watch.app = &app;
+    qApp->installEventFilter(&watch);
+    QVERIFY(app.initInstance({}));
+    qApp->removeEventFilter(&watch);
+    app.document()->model().removeObserver(&watch);
+    QCOMPARE(app.document()->model().entryCount(), std::size_t(8));
+    // Each catalog adds a disk and its file: the window painted after each of the first
+    // three, while the others were still to come.
+    for (std::size_t loaded : {2, 4, 6})
+      QVERIFY2(std::count(watch.loadedAtPaint.begin(), watch.loadedAtPaint.end(), loaded) == 1,
+               qPrintable(QString("no paint with %1 entries loaded").arg(loaded)));
   }
 
   void placementNeedsAllFourValues() {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "model/catalog_loader.h"
 #include "model_test_helpers.h"
 #include "test_support.h"
@@ -248,4 +250,33 @@ TEST(Loader, ChildrenSortedIgnoringCase) {
   // "_" (0x5F) sorts after the folded upper-case letters.
   EXPECT_EQ(childLabels(model, d), (std::vector<std::string>{"Alpha", "beta", "gamma", "_x"}));
   EXPECT_EQ(childLabels(model, model.root()), (std::vector<std::string>{"ant", "D", "Zed"}));
+}
+
+// The program paints its windows in the loader's progress calls: they must come
+// throughout a large file, and the disk being read must not be in the tree yet.
+TEST(Loader, ProgressComesThroughoutTheFileBeforeTheDiskIsJoined) {
+  struct ProgressReporter : RecordingReporter {
+    CatalogModel *model = nullptr;
+    std::vector<std::size_t> offsets;
+    std::size_t total = 0, disksSeen = 0;
+    void progress(std::size_t done, std::size_t size) override {
+      offsets.push_back(done);
+      total = size;
+      disksSeen += model->childrenOf(model->root()).size();
+    }
+  };
+  std::string body;
+  for (int i = 0; body.size() < (2u << 20); ++i)
+    body += " \"file" + std::to_string(i) + ".txt\" 1234 1 2 2001 10 20 30\n";
+  const std::string text = diskCatalog("BIG", body);
+  CatalogModel model;
+  ProgressReporter reporter;
+  reporter.model = &model;
+  ASSERT_EQ(load(model, text, reporter).status, LoadStatus::Loaded);
+  EXPECT_EQ(reporter.total, text.size());
+  ASSERT_GE(reporter.offsets.size(), 8u);
+  EXPECT_TRUE(std::is_sorted(reporter.offsets.begin(), reporter.offsets.end()));
+  EXPECT_GT(reporter.offsets.back(), text.size() - (512u << 10));
+  EXPECT_EQ(reporter.disksSeen, 0u);
+  EXPECT_EQ(model.childrenOf(model.root()).size(), 1u);
 }

@@ -172,7 +172,8 @@ TEST_F(PluginTest, AFailedOrCancelledScanKeepsTheOldCatalogAndLaunchesNothing) {
   EXPECT_EQ(run({root("stick")}), 0);
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_EQ(ui_.boxes[0].caption, "Tavlor Catalog");
-  EXPECT_EQ(ui_.boxes[0].text, "Unable to write the catalog file " + dir_.path() + "/plain/catalogs/STICK.zar");
+  EXPECT_EQ(ui_.boxes[0].text,
+            "Unable to write the catalog file " + dir_.path() + "/plain/catalogs/STICK.zar: Not a directory");
 
   // Cancel in the progress window: the previous catalog stays as it was.
   useSettings("TavlorCatalog_Dialog=0\nTavlorCatalog_Launch=1\n");
