@@ -1,7 +1,11 @@
 #include "tools/find_files.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 
+#include "model/names.h"
 #include "tools/match_mask.h"
 #include "tools/report_text.h"
 
@@ -30,22 +34,74 @@ bool emptyMaskNeedsWarning(CatalogModel &model, std::span<const ItemId> roots, s
 
 std::vector<ResultRow> findFiles(const CatalogModel &model, std::span<const ItemId> roots, std::string_view upperMask,
                                  bool subfolders) {
-  std::vector<ResultRow> found;
+  // The folders in search order: the roots in turn, each depth first in tree order.
+  std::vector<ItemId> order;
   std::vector<ItemId> pending;
   for (ItemId root : roots) {
-    // Depth first without recursion: catalogs may nest folders very deeply.
     pending.assign(1, root);
     while (!pending.empty()) {
       const ItemId item = pending.back();
       pending.pop_back();
-      for (const FileData *entry : model.entriesOf(item)) {
-        if (matchMaskFolded(upperMask, entry->name())) found.push_back({entry, item});
-      }
+      order.push_back(item);
       if (!subfolders) continue;
       std::span<const ItemId> children = model.childrenOf(item);
       pending.insert(pending.end(), children.rbegin(), children.rend());
     }
   }
+  // The names are matched in the order the records lie in memory, which is far kinder
+  // to the caches than the tree order; the hits are then put back in search order.
+  struct Visit {
+    const FileData *first;
+    const FileData *const *entries;
+    std::uint32_t count;
+    std::uint32_t rank;
+  };
+  std::vector<Visit> visits;
+  visits.reserve(order.size());
+  for (std::size_t rank = 0; rank < order.size(); ++rank) {
+    std::span<FileData *const> entries = model.entriesOf(order[rank]);
+    if (!entries.empty())
+      visits.push_back(
+          {entries[0], entries.data(), static_cast<std::uint32_t>(entries.size()), static_cast<std::uint32_t>(rank)});
+  }
+  std::sort(visits.begin(), visits.end(),
+            [](const Visit &a, const Visit &b) { return std::less<const FileData *>()(a.first, b.first); });
+  struct Hit {
+    std::uint32_t rank;
+    const FileData *entry;
+  };
+  std::vector<Hit> hits;
+  auto scan = [&](auto matches) {
+    for (const Visit &v : visits) {
+      for (std::uint32_t k = 0; k < v.count; ++k) {
+        if (matches(v.entries[k]->name())) hits.push_back({v.rank, v.entries[k]});
+      }
+    }
+  };
+  // "*" followed by plain characters ("*.JPG", the commonest search) matches exactly the
+  // names that end with those characters: compared in place, without the general matcher.
+  const std::string_view suffix = upperMask.substr(upperMask.empty() ? 0 : 1);
+  if (upperMask.size() > 1 && upperMask[0] == '*' && suffix.find_first_of("*?") == std::string_view::npos) {
+    scan([suffix](std::string_view name) {
+      if (name.size() < suffix.size()) return false;
+      const char *tail = name.data() + (name.size() - suffix.size());
+      for (std::size_t k = 0; k < suffix.size(); ++k) {
+        if (foldCase(static_cast<unsigned char>(tail[k])) != static_cast<unsigned char>(suffix[k])) return false;
+      }
+      return true;
+    });
+  } else {
+    scan([upperMask](std::string_view name) { return matchMaskFolded(upperMask, name); });
+  }
+  // Back in search order: a counting sort by folder keeps each folder's store order.
+  std::vector<std::uint32_t> start(order.size() + 1, 0);
+  for (const Hit &h : hits)
+    ++start[h.rank + 1];
+  for (std::size_t r = 1; r < start.size(); ++r)
+    start[r] += start[r - 1];
+  std::vector<ResultRow> found(hits.size());
+  for (const Hit &h : hits)
+    found[start[h.rank]++] = {h.entry, order[h.rank]};
   return found;
 }
 

@@ -89,6 +89,47 @@ TEST_F(FindFiles, MasksRootsAndSubfolders) {
   EXPECT_EQ(lookInText(model, {&root, 1}), "My Removable Disk Drive");
 }
 
+// The search matches names in the order their records lie in memory; what it returns
+// must still be the depth-first order of the roots, also after a reload has put new
+// records into the slots of destroyed ones.
+TEST_F(FindFiles, ResultsComeInDepthFirstOrderWhateverTheMemoryOrder) {
+  auto reference = [&](std::span<const ItemId> roots, std::string_view mask, bool subfolders) {
+    std::vector<const FileData *> out;
+    std::vector<ItemId> pending;
+    for (ItemId root : roots) {
+      pending.assign(1, root);
+      while (!pending.empty()) {
+        const ItemId item = pending.back();
+        pending.pop_back();
+        for (const FileData *e : model.entriesOf(item))
+          if (matchMaskFolded(mask, e->name())) out.push_back(e);
+        if (!subfolders) continue;
+        std::span<const ItemId> children = model.childrenOf(item);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+      }
+    }
+    return out;
+  };
+  // Reloading DATA with more entries reuses the slots PHOTOS98 did not take.
+  load(model, "DATA",
+       folder("zeta", file("z.txt", 1) + folder("deep", file("Deep.TXT", 2) + file("b.jpg", 3))) +
+           folder("docs", file("Readme.TXT", 10) + file("a", 1)) + file("AB", 2) + file("data.txt", 3));
+  const ItemId data = model.findItemByPath("DATA");
+  const ItemId sets[][2] = {
+      {model.root(), kNoItem}, {data, photos}, {photos, data}, {data, model.findItemByPath("DATA/zeta")}};
+  for (const auto &set : sets) {
+    const std::span<const ItemId> roots(set, set[1] == kNoItem ? 1 : 2);
+    for (const char *mask : {"", "*", "*.TXT", "*.JPG", "*A*", "D?*"})
+      for (bool subfolders : {true, false}) {
+        std::vector<const FileData *> got;
+        for (const ResultRow &r : findFiles(model, roots, mask, subfolders))
+          got.push_back(r.entry);
+        EXPECT_EQ(got, reference(roots, mask, subfolders))
+            << mask << (subfolders ? " with" : " without") << " subfolders";
+      }
+  }
+}
+
 TEST_F(FindFiles, EmptyMaskWarningAboveFiveThousandEntriesWithSubfolders) {
   for (int extra : {0, 1}) {
     CatalogModel big;
