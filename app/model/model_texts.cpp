@@ -84,11 +84,18 @@ std::string CatalogModel::catalogPath(const FileData &entry) const {
 
 bool CatalogModel::zipFilePath(const FileData &entry, std::string &out) const {
   out.clear();
-  const std::string &path = folderPath(entry);
-  std::size_t at = path.find(".zip");
-  if (at == std::string::npos) at = path.find(".ZIP");
-  if (at == std::string::npos || at == 0) return false;
-  out = path.substr(0, at + 4);
+  // The outermost Zip Folder above the entry is its ZIP file. Looking for ".zip" in the
+  // path text instead would put the files of a folder "x.zipper", or of a disk labelled
+  // "OLD.ZIP", into a ZIP file that does not exist.
+  ItemId zip = kNoItem;
+  for (ItemId id = entry.parentItem_; id != kNoItem;) {
+    const Item *it = item(id);
+    if (!it || it->parent == root_) break; // a disk is never a ZIP file, whatever its label
+    if (it->icon == iconOf(NodeKind::ZipFolder)) zip = id;
+    id = it->parent;
+  }
+  if (zip == kNoItem) return false;
+  out = itemPath(zip);
   return true;
 }
 

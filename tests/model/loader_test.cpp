@@ -133,6 +133,32 @@ TEST(Loader, ZipFolderNames) {
   EXPECT_EQ(model.lookupEntry(disk, "ARCHIVE.ZIP")->kind(), NodeKind::ZipFolder);
 }
 
+// Only a Zip Folder above an entry makes it a member of a ZIP file, never ".zip"
+// somewhere in the text of its path.
+TEST(Loader, ZipFilePathIsTheOutermostZipFolderAbove) {
+  CatalogModel model;
+  RecordingReporter reporter;
+  const std::string f = "\"f\" 1 1 1 2000 0 0 0\n";
+  load(model,
+       diskCatalog("OLD.ZIP", " + \"x.zipper\" 0 0 1 1 2000 0 0 0\n<\n" + f + " + \"in.zip\" 0 0 1 1 2000 0 0 0\n<\n" +
+                                  " + \"sub\" 0 0 1 1 2000 0 0 0\n<\n" + f + ">\n>\n>\n" +
+                                  " + \"x.zip.zip\" 0 0 1 1 2000 0 0 0\n<\n" + f + ">\n" + f),
+       reporter);
+  struct Case {
+    const char *folder, *zip;
+  } cases[] = {{"OLD.ZIP", ""},
+               {"OLD.ZIP/x.zipper", ""},
+               {"OLD.ZIP/x.zip.zip", ""},
+               {"OLD.ZIP/x.zipper/in.zip/sub", "OLD.ZIP/x.zipper/in.zip"}};
+  for (const Case &c : cases) {
+    const FileData *entry = model.lookupEntry(model.findItemByPath(c.folder), "f");
+    ASSERT_NE(entry, nullptr) << c.folder;
+    std::string zip;
+    EXPECT_EQ(model.zipFilePath(*entry, zip), *c.zip != 0) << c.folder;
+    EXPECT_EQ(zip, c.zip) << c.folder;
+  }
+}
+
 TEST(Loader, QuotedNamesLoseLeadingAndRepeatedBlanks) {
   CatalogModel model;
   RecordingReporter reporter;
