@@ -58,6 +58,7 @@ set(GUI_SOURCES
   common/Icons.cpp
   common/MessageBoxes.cpp
   common/PaintBreaks.cpp
+  common/ReportList.cpp
   common/TextCodec.cpp
 )
 list(TRANSFORM GUI_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)

@@ -9,6 +9,7 @@
 #include "EntryListModel.h"
 #include "FileActions.h"
 #include "PaneMenus.h"
+#include "ReportList.h"
 #include "TextCodec.h"
 #include "ToolDialogs.h"
 #include "TreePane.h"
@@ -35,18 +36,9 @@ ListPane::ListPane(CTavlor2Doc &doc, CatalogCommands &commands, TreePane &tree, 
       [this](const FileData &entry) { return entry.isDisk() ? doc_.getDescription(entry) : std::string(); }, this);
   view_ = new QTreeView(this);
   view_->setObjectName("listView");
-  view_->setModel(model_);
-  view_->setRootIsDecorated(false);
-  view_->setItemsExpandable(false);
-  view_->setUniformRowHeights(true);
-  view_->setAllColumnsShowFocus(true);
-  view_->setIconSize(QSize(16, 16));
-  view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setUpReportList(view_, model_);
   view_->setContextMenuPolicy(Qt::PreventContextMenu);
   view_->header()->setSectionsClickable(true);
-  view_->header()->setSectionsMovable(false);
-  view_->header()->setStretchLastSection(false);
   view_->header()->setSortIndicatorShown(true);
   view_->header()->setSortIndicator(0, Qt::AscendingOrder);
   view_->installEventFilter(this);

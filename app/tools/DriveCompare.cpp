@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "ReportList.h"
 #include "platform/volumes.h"
 #include "tools/disk_compare.h"
 
@@ -61,18 +62,11 @@ DriveCompare::DriveCompare(CTavlor2Doc &doc, QWidget *parent) : QDialog(parent),
   results_ = new CompareResultModel(doc_.model(), this);
   list_ = new QTreeView(this);
   list_->setObjectName("resultList");
-  list_->setModel(results_);
-  list_->setRootIsDecorated(false);
-  list_->setUniformRowHeights(true);
-  list_->setItemsExpandable(false);
-  list_->setAllColumnsShowFocus(true);
-  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  setUpReportList(list_, results_, QAbstractItemView::SingleSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   // Kept grouped by status; the headers only name the columns.
   list_->header()->setSectionsClickable(false);
-  list_->header()->setStretchLastSection(false);
   // Each column as wide as the dialog units say, and never narrower than its header
   // or, for the status, its longest text beside its icon.
   const int margin = 2 * list_->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;

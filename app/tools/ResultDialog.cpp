@@ -3,6 +3,7 @@
 #include "CTavlor2Doc.h"
 #include "FileActions.h"
 #include "ReportFileDialog.h"
+#include "ReportList.h"
 #include "TextCodec.h"
 #include "tools/find_files.h"
 #include "tools/report_text.h"
@@ -34,17 +35,8 @@ ResultDialog::ResultDialog(CTavlor2Doc &doc, std::vector<tavlor::ItemId> roots, 
   model_ = new ResultListModel(doc_.model(), sets, std::move(columns), this);
   view_ = new QTreeView(this);
   view_->setObjectName("resultList");
-  view_->setModel(model_);
-  view_->setRootIsDecorated(false);
-  view_->setItemsExpandable(false);
-  view_->setUniformRowHeights(true);
-  view_->setAllColumnsShowFocus(true);
-  view_->setIconSize(QSize(16, 16));
-  view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setUpReportList(view_, model_);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
-  view_->header()->setStretchLastSection(false);
-  view_->header()->setSectionsMovable(false);
   applyResultColumnWidths(view_, *model_);
   connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
     const QModelIndex index = view_->indexAt(at);

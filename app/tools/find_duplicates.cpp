@@ -178,9 +178,7 @@ std::string duplicatesReport(CatalogModel &model, const std::string &lookIn, std
       ++sets;
     }
   }
-  out += end;
-  out += "----------------------" + end;
-  out += " " + std::to_string(sets) + " Duplicate sets found." + end;
+  appendReportCount(out, sets, "Duplicate sets found");
   return out;
 }
 

@@ -148,9 +148,7 @@ std::string findFilesReport(CatalogModel &model, const FindFilesHeader &header, 
     appendReportEntry(out, model, *r.entry, csv);
     ++count;
   }
-  out += end;
-  out += "----------------------" + end;
-  out += " " + std::to_string(count) + " Files found." + end;
+  appendReportCount(out, count, "Files found");
   return out;
 }
 

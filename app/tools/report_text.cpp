@@ -42,6 +42,13 @@ std::string reportColumnLine(bool csv) {
   return line;
 }
 
+void appendReportCount(std::string &out, std::size_t count, const char *what) {
+  const std::string end = kReportLineEnd;
+  out += end;
+  out += "----------------------" + end;
+  out += " " + std::to_string(count) + " " + what + "." + end;
+}
+
 void appendReportEntry(std::string &out, CatalogModel &model, const FileData &entry, bool csv) {
   const std::string &date = model.dateText(entry);
   const std::string &size = model.sizeText(entry);

@@ -32,6 +32,10 @@ std::string reportColumnLine(bool csv);
 // folder path; as CSV a blank and the four texts joined by ", " (nothing quoted).
 void appendReportEntry(std::string &out, CatalogModel &model, const FileData &entry, bool csv);
 
+// The closing lines of a report: a blank line, the dashes, and " COUNT WHAT." (as
+// "Files found" or "Duplicate sets found"), each with its line end.
+void appendReportCount(std::string &out, std::size_t count, const char *what);
+
 // Writes text to path, replacing the file; false when it cannot be written.
 bool writeReportFile(const std::string &path, const std::string &text);
 
