@@ -15,6 +15,14 @@ std::string normalizedPath(const std::string &path);
 // holds "/media/a/x" but not "/media/ab".
 bool pathIsWithin(const std::string &path, const std::string &folder);
 
+// The value of a hexadecimal digit; -1 for any other character.
+int hexDigitValue(char c);
+
+// The local path a "file://" URI names, its %XX escapes decoded (file managers pass
+// such URIs): file:///media/ann/MY%20DISK gives /media/ann/MY DISK. Any other text is
+// returned as it is.
+std::string localPathOfArgument(const std::string &argument);
+
 } // namespace platform
 
 #endif // PLATFORM_PATH_PREFIX_H

@@ -1,28 +1,19 @@
 #include "platform/udev_db.h"
 
+#include "platform/path_prefix.h"
+
 #include <fstream>
 #include <sstream>
 
 namespace platform {
 
-namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-} // namespace
-
 std::string decodeUdevEscapes(const std::string &encoded) {
   std::string out;
   out.reserve(encoded.size());
   for (size_t i = 0; i < encoded.size(); ++i) {
-    if (encoded[i] == '\\' && i + 3 < encoded.size() && encoded[i + 1] == 'x' && hexValue(encoded[i + 2]) >= 0 &&
-        hexValue(encoded[i + 3]) >= 0) {
-      out.push_back(static_cast<char>(hexValue(encoded[i + 2]) * 16 + hexValue(encoded[i + 3])));
+    if (encoded[i] == '\\' && i + 3 < encoded.size() && encoded[i + 1] == 'x' && hexDigitValue(encoded[i + 2]) >= 0 &&
+        hexDigitValue(encoded[i + 3]) >= 0) {
+      out.push_back(static_cast<char>(hexDigitValue(encoded[i + 2]) * 16 + hexDigitValue(encoded[i + 3])));
       i += 3;
       continue;
     }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "platform/launch.h"
+#include "platform/path_prefix.h"
 #include "settings/settings_store.h"
 #include "settings/settings_values.h"
 
@@ -25,31 +26,6 @@ PluginSettings readPluginSettings() {
 
 namespace {
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// file:///media/ann/MY%20DISK -> /media/ann/MY DISK; other texts stay as they are.
-std::string localPath(const std::string &argument) {
-  const std::string scheme = "file://";
-  if (argument.compare(0, scheme.size(), scheme) != 0) return argument;
-  std::string path;
-  for (size_t i = scheme.size(); i < argument.size(); ++i) {
-    int high = 0, low = 0;
-    if (argument[i] == '%' && i + 2 < argument.size() && (high = hexValue(argument[i + 1])) >= 0 &&
-        (low = hexValue(argument[i + 2])) >= 0) {
-      path += static_cast<char>(high * 16 + low);
-      i += 2;
-    } else {
-      path += argument[i];
-    }
-  }
-  return path;
-}
-
 std::optional<std::string> realFolder(const std::string &path) {
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
@@ -61,7 +37,7 @@ std::optional<std::string> realFolder(const std::string &path) {
 } // namespace
 
 std::optional<platform::Volume> volumeOfArgument(const std::string &argument) {
-  std::string path = localPath(argument);
+  std::string path = platform::localPathOfArgument(argument);
   std::optional<std::string> folder = realFolder(path);
   if (!folder) {
     std::string::size_type end = path.find_last_not_of(" \t\r\n");

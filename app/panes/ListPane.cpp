@@ -138,12 +138,7 @@ const FileData *ListPane::contextEntry() const {
 }
 
 std::vector<const FileData *> ListPane::selectedEntries() const {
-  QModelIndexList rows = view_->selectionModel()->selectedRows();
-  std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-  std::vector<const FileData *> entries;
-  for (const QModelIndex &index : rows)
-    if (const FileData *entry = model_->entryAt(index.row())) entries.push_back(entry);
-  return entries;
+  return selectedRowEntries(view_, *model_);
 }
 
 std::unique_ptr<QMenu> ListPane::contextMenu(int row) {

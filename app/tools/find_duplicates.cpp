@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "model/names.h"
+#include "tools/find_files.h"
 #include "tools/match_mask.h"
 #include "tools/report_text.h"
 
@@ -75,18 +76,9 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   roots = separateRoots(model, roots);
 
   std::vector<const FileData *> candidates;
-  std::vector<ItemId> pending;
-  for (ItemId root : roots) {
-    pending.assign(1, root);
-    while (!pending.empty()) {
-      const ItemId item = pending.back();
-      pending.pop_back();
-      for (const FileData *entry : model.entriesOf(item))
-        if (!entry->isContainer()) candidates.push_back(entry);
-      std::span<const ItemId> children = model.childrenOf(item);
-      pending.insert(pending.end(), children.rbegin(), children.rend());
-    }
-  }
+  for (ItemId item : foldersInSearchOrder(model, roots, true))
+    for (const FileData *entry : model.entriesOf(item))
+      if (!entry->isContainer()) candidates.push_back(entry);
 
   // Every key in one buffer, sorted through a compact array: a map of a million key
   // strings would cost a million allocations.

@@ -32,12 +32,11 @@ bool emptyMaskNeedsWarning(CatalogModel &model, std::span<const ItemId> roots, s
   return sum > kEmptyMaskLimit;
 }
 
-std::vector<ResultRow> findFiles(const CatalogModel &model, std::span<const ItemId> roots, std::string_view upperMask,
-                                 bool subfolders) {
-  // The folders in search order: the roots in turn, each depth first in tree order.
+std::vector<ItemId> foldersInSearchOrder(const CatalogModel &model, std::span<const ItemId> roots, bool subfolders) {
   std::vector<ItemId> order;
   std::vector<ItemId> pending;
   for (ItemId root : roots) {
+    // Depth first without recursion: catalogs may nest folders very deeply.
     pending.assign(1, root);
     while (!pending.empty()) {
       const ItemId item = pending.back();
@@ -48,6 +47,12 @@ std::vector<ResultRow> findFiles(const CatalogModel &model, std::span<const Item
       pending.insert(pending.end(), children.rbegin(), children.rend());
     }
   }
+  return order;
+}
+
+std::vector<ResultRow> findFiles(const CatalogModel &model, std::span<const ItemId> roots, std::string_view upperMask,
+                                 bool subfolders) {
+  const std::vector<ItemId> order = foldersInSearchOrder(model, roots, subfolders);
   // The names are matched in the order the records lie in memory, which is far kinder
   // to the caches than the tree order; the hits are then put back in search order.
   struct Visit {

@@ -39,6 +39,11 @@ std::string lookInText(const CatalogModel &model, std::span<const ItemId> roots)
 // kEmptyMaskLimit files, folders and Zip Folders below the roots.
 bool emptyMaskNeedsWarning(CatalogModel &model, std::span<const ItemId> roots, std::string_view mask, bool subfolders);
 
+// The folder items the searches visit, in their order: the roots in turn, each depth
+// first in tree order (its own item before its children), or the roots alone without
+// subfolders.
+std::vector<ItemId> foldersInSearchOrder(const CatalogModel &model, std::span<const ItemId> roots, bool subfolders);
+
 // Every entry whose upper-cased name matches upperMask (matchMask), lying in a root or,
 // with subfolders, at any depth below it; a root's own entry is not tested. Roots in
 // the given order, each depth first in tree order with an item's own entries before
