@@ -24,8 +24,7 @@ protected:
     args.insert(args.begin(), TAVLOR_CLI_PATH);
     return runProgram(args, {"XDG_CONFIG_HOME=" + config_.path() + "/config", "LC_ALL=C", "TZ=UTC"});
   }
-  TempDir config_;
-  TempDir catalogs_;
+  TempDir config_, catalogs_;
 };
 
 } // namespace
@@ -44,10 +43,8 @@ TEST_F(ToolCommands, FindAndDupesPrintTheReports) {
   // A mask ending in .zar is a mask; only the roots' own entries without subfolders.
   const auto shallow = run({"find", catalogs_ / "DATA.zar", "--no-subfolders", "--csv", "*.zar", "DATA/old"});
   EXPECT_EQ(shallow.status, 0) << shallow.err;
-  EXPECT_NE(shallow.out.find(" Look in subfolders : No\r\n\r\n time, size, name, path \r\n"
-                             " 01/01/00 00:00:00, 1, a.zar, DATA/old\r\n\r\n"),
-            std::string::npos)
-      << shallow.out;
+  EXPECT_TRUE(contains(shallow.out, " Look in subfolders : No\r\n\r\n time, size, name, path \r\n"
+                                    " 01/01/00 00:00:00, 1, a.zar, DATA/old\r\n\r\n"));
   const auto none = run({"find", "--catalogs", catalogs_.path(), "*.xls"});
   EXPECT_EQ(none.status, 1);
   EXPECT_TRUE(none.out.ends_with(" 0 Files found.\r\n"));
@@ -62,10 +59,8 @@ TEST_F(ToolCommands, FindAndDupesPrintTheReports) {
                        "\r\n----------------------\r\n 1 Duplicate sets found.\r\n");
   const auto names = run({"dupes", "--catalogs", catalogs_.path(), "--names", "--min", "11", "--unit", "KB"});
   EXPECT_EQ(names.status, 0);
-  EXPECT_NE(names.out.find("12KB Report.doc                     DATA/old\r\n"
-                           "   01/01/00 00:00:00       1KB REPORT.DOC                     OTHER\r\n"),
-            std::string::npos)
-      << names.out;
+  EXPECT_TRUE(contains(names.out, "12KB Report.doc                     DATA/old\r\n"
+                                  "   01/01/00 00:00:00       1KB REPORT.DOC                     OTHER\r\n"));
   EXPECT_EQ(run({"dupes", "--catalogs", catalogs_.path(), "--dates", "--named", "*.zar"}).status, 1);
 }
 

@@ -16,29 +16,17 @@ TEST(MatchMask, CommitsToTheLastOccurrenceWithoutBacktracking) {
   struct Case {
     const char *mask, *name;
     bool match;
-  } cases[] = {
-      {"*", "ANYTHING", true},
-      {"*", "", true},
-      {"", "ANY", true},
-      {"*.TXT", "A.TXT", true},
-      {"*.TXT", "A.TXT.BAK", false},
-      {"*.TXT", "ATXT", false},
-      {"A*.TXT", "A.TXT", true},
-      {"A*", "AB", true},
-      {"A*", "A", false},
-      {"*A*B", "XAYBAZ", false},
-      {"*A*B", "XAYB", true},
-      {"*?", "AB", false},
-      {"**", "AB", false},
-      {"**", "**", true},
-      {"?", "", false},
-      {"A?C", "ABC", true},
-      {"A?C", "ABCD", false},
-      {"*.*", "README", false},
-      {"*.*", "A.B", true},
-      {"abc", "ABC", false},
-      {"*B*", "ABBA", true},
   };
+  // clang-format off
+  const Case cases[] = {
+      {"*", "ANYTHING", true},    {"*", "", true},                {"", "ANY", true},
+      {"*.TXT", "A.TXT", true},   {"*.TXT", "A.TXT.BAK", false},  {"*.TXT", "ATXT", false},
+      {"A*.TXT", "A.TXT", true},  {"A*", "AB", true},             {"A*", "A", false},
+      {"*A*B", "XAYBAZ", false},  {"*A*B", "XAYB", true},         {"*?", "AB", false},
+      {"**", "AB", false},        {"**", "**", true},             {"?", "", false},
+      {"A?C", "ABC", true},       {"A?C", "ABCD", false},         {"*.*", "README", false},
+      {"*.*", "A.B", true},       {"abc", "ABC", false},          {"*B*", "ABBA", true}};
+  // clang-format on
   for (const Case &c : cases)
     EXPECT_EQ(matchMask(c.mask, c.name), c.match) << c.mask << " vs " << c.name;
   // The folded form upper-cases the name only.
@@ -72,17 +60,24 @@ protected:
 TEST_F(FindFiles, MasksRootsAndSubfolders) {
   const ItemId root = model.root();
   const ItemId data = model.findItemByPath("DATA");
-  // From the tree's root the disks themselves are tested.
-  EXPECT_EQ(names(findFiles(model, {&root, 1}, "D*", true)), (Names{"DATA", "data.txt", "docs"}));
-  EXPECT_EQ(names(findFiles(model, {&data, 1}, "*.TXT", true)), (Names{"data.txt", "Readme.TXT"}));
-  EXPECT_EQ(names(findFiles(model, {&data, 1}, "*.TXT", false)), (Names{"data.txt"}));
-  EXPECT_EQ(names(findFiles(model, {&data, 1}, "A*", true)), (Names{"AB"}));
+  const ItemId both[] = {data, docs};
+  struct Case {
+    std::vector<ItemId> roots;
+    const char *mask;
+    bool subfolders;
+    Names found;
+  } cases[] = {
+      {{root}, "D*", true, {"DATA", "data.txt", "docs"}}, // from the tree's root the disks themselves are tested
+      {{data}, "*.TXT", true, {"data.txt", "Readme.TXT"}},
+      {{data}, "*.TXT", false, {"data.txt"}},
+      {{data}, "A*", true, {"AB"}},
+      {{data, docs}, "R*", true, {"Readme.TXT", "Readme.TXT"}}, // overlapping roots list common entries twice
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(names(findFiles(model, c.roots, c.mask, c.subfolders)), c.found) << c.mask << " " << c.roots.size();
   // An empty mask finds everything below; a Zip Folder's members are searched.
   EXPECT_EQ(findFiles(model, {&photos, 1}, "", true).size(), 6u);
   EXPECT_EQ(names(findFiles(model, {&photos, 1}, "*.JPG", true), false), (Names{"beach.jpg", "harbour.jpg", "in.jpg"}));
-  // Overlapping roots list the common entries twice.
-  const ItemId both[] = {data, docs};
-  EXPECT_EQ(names(findFiles(model, both, "R*", true)), (Names{"Readme.TXT", "Readme.TXT"}));
   const FoundCounts counts = countFound(findFiles(model, {&photos, 1}, "", true));
   EXPECT_EQ(foundTitle(counts), "Find Files or Folders: 3 File(s), 2 Folder(s), 1 Zip Folder(s) Found");
   EXPECT_EQ(lookInText(model, both), "DATA; DATA/docs");
@@ -152,51 +147,36 @@ TEST_F(FindFiles, ReportAsTextAndCsv) {
   sortByName(rows);
   model.setSizeUnit("KB");
   const FindFilesHeader header{lookInText(model, roots), upperCased("*.jpg"), true};
+  const std::string head = " Tavlor, Find Files report\r\n -------------------------------\r\n\r\n"
+                           " Search root        : DATA/docs; PHOTOS98\r\n Search mask        : *.JPG\r\n"
+                           " Look in subfolders : Yes\r\n\r\n";
+  const std::string foot = "\r\n----------------------\r\n 2 Files found.\r\n";
   EXPECT_EQ(findFilesReport(model, header, rows, false),
-            " Tavlor, Find Files report\r\n"
-            " -------------------------------\r\n"
-            "\r\n"
-            " Search root        : DATA/docs; PHOTOS98\r\n"
-            " Search mask        : *.JPG\r\n"
-            " Look in subfolders : Yes\r\n"
-            "\r\n"
-            "                time      size name                           path\r\n"
-            "\r\n"
-            "   03/12/99 14:22:10     125KB beach.jpg                      PHOTOS98/trips\r\n"
-            "   04/02/99 09:05:44   2,310KB harbour.jpg                    PHOTOS98/trips/coast\r\n"
-            "\r\n"
-            "----------------------\r\n"
-            " 2 Files found.\r\n");
+            head +
+                "                time      size name                           path\r\n\r\n"
+                "   03/12/99 14:22:10     125KB beach.jpg                      PHOTOS98/trips\r\n"
+                "   04/02/99 09:05:44   2,310KB harbour.jpg                    PHOTOS98/trips/coast\r\n" +
+                foot);
   EXPECT_EQ(findFilesReport(model, header, rows, true),
-            " Tavlor, Find Files report\r\n"
-            " -------------------------------\r\n"
-            "\r\n"
-            " Search root        : DATA/docs; PHOTOS98\r\n"
-            " Search mask        : *.JPG\r\n"
-            " Look in subfolders : Yes\r\n"
-            "\r\n"
-            " time, size, name, path \r\n"
-            " 03/12/99 14:22:10, 125KB, beach.jpg, PHOTOS98/trips\r\n"
-            " 04/02/99 09:05:44, 2,310KB, harbour.jpg, PHOTOS98/trips/coast\r\n"
-            "\r\n"
-            "----------------------\r\n"
-            " 2 Files found.\r\n");
+            head +
+                " time, size, name, path \r\n 03/12/99 14:22:10, 125KB, beach.jpg, PHOTOS98/trips\r\n"
+                " 04/02/99 09:05:44, 2,310KB, harbour.jpg, PHOTOS98/trips/coast\r\n" +
+                foot);
   // A long name is written whole; nothing found counts no rows.
   CatalogModel longNames;
   load(longNames, "L", file("a_name_of_more_than_thirty_characters", 1));
   const ItemId l = longNames.findItemByPath("L");
   const std::string report =
       findFilesReport(longNames, {"L", "", false}, findFiles(longNames, {&l, 1}, "", false), false);
-  EXPECT_NE(report.find(" a_name_of_more_than_thirty_characters L\r\n"), std::string::npos) << report;
+  EXPECT_TRUE(contains(report, " a_name_of_more_than_thirty_characters L\r\n"));
   EXPECT_TRUE(findFilesReport(model, header, {}, false).ends_with(" 0 Files found.\r\n"));
 }
 
 TEST(ReportFiles, CsvOnlyByTheExtensionAndUnwritablePathsFailQuietly) {
-  EXPECT_TRUE(isCsvReportPath("/tmp/found.csv"));
-  EXPECT_TRUE(isCsvReportPath("found.CsV"));
-  EXPECT_FALSE(isCsvReportPath("found.csv.txt"));
-  EXPECT_FALSE(isCsvReportPath("/tmp/x.csv/found"));
-  EXPECT_FALSE(isCsvReportPath("csv"));
+  for (const char *path : {"/tmp/found.csv", "found.CsV"})
+    EXPECT_TRUE(isCsvReportPath(path)) << path;
+  for (const char *path : {"found.csv.txt", "/tmp/x.csv/found", "csv"})
+    EXPECT_FALSE(isCsvReportPath(path)) << path;
   EXPECT_EQ(reportBaseName("/tmp/dir.v2/found.csv"), "found");
   EXPECT_EQ(reportBaseName("FindFiles"), "FindFiles");
   EXPECT_FALSE(writeReportFile("/nonexistent-folder/found.txt", "x"));

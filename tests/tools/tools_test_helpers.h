@@ -2,6 +2,8 @@
 #ifndef TESTS_TOOLS_TOOLS_TEST_HELPERS_H
 #define TESTS_TOOLS_TOOLS_TEST_HELPERS_H
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "../model/model_test_helpers.h"
@@ -30,6 +32,12 @@ inline tavlor::DuplicatesQuery criteria(bool names, bool sizes, bool dates, std:
   q.sizes = sizes;
   q.dates = dates;
   return q;
+}
+
+// Passes when text holds part; a failure shows the whole text.
+inline ::testing::AssertionResult contains(const std::string &text, const std::string &part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
 }
 
 } // namespace tools_tests
