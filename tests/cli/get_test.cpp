@@ -27,11 +27,9 @@ protected:
     testing_support::ZipBuilder().add("src/readme.txt", "read me").writeTo(dir / "media/DATA/arch.zip");
     dir.createFile("media/OTHER/x.txt", "ex");
     dir.createDir("catalogs");
-    for (const char *label : {"DATA", "OTHER"}) {
-      const std::string catalog = dir / ("catalogs/" + std::string(label) + ".zar");
-      catalogVolume((dir / ("media/" + std::string(label))).c_str(), label, catalog.c_str(), 1, 1, 2020, 0, 0, 0,
-                    nullptr, nullptr);
-    }
+    for (const std::string label : {"DATA", "OTHER"})
+      catalogVolume((dir / ("media/" + label)).c_str(), label.c_str(), (dir / ("catalogs/" + label + ".zar")).c_str(),
+                    1, 1, 2020, 0, 0, 0, nullptr, nullptr);
     offer({});
   }
 
@@ -47,6 +45,10 @@ protected:
     all.insert(all.end(), paths.begin(), paths.end());
     return all;
   }
+  // Runs the command without a terminal, the volume table in force.
+  testing_support::RunResult get(const std::vector<std::string> &paths) {
+    return runProgram(argv(paths), {"TAVLOR_VOLUME_TABLE=" + table});
+  }
 
   TempDir dir;
   std::string table = dir / "volumes.tab";
@@ -56,7 +58,7 @@ protected:
 
 TEST_F(GetCommand, WithoutATerminalThePresentDisksAreUsedAndTheOthersNamed) {
   offer({"DATA"});
-  auto result = runProgram(argv(paths), {"TAVLOR_VOLUME_TABLE=" + table});
+  auto result = get(paths);
   EXPECT_EQ(result.status, 1) << result.err;
   EXPECT_EQ(result.out.substr(0, result.out.find("DATA/docs")), "Disks needed:\n  DATA: 2 entries\n  OTHER: 1 entry\n");
   EXPECT_EQ(readFile(dest + "/a.txt"), "alpha");
@@ -65,14 +67,14 @@ TEST_F(GetCommand, WithoutATerminalThePresentDisksAreUsedAndTheOthersNamed) {
 
   // Copies from a disk never replace a file: asked again, a.txt is reported.
   offer({"DATA", "OTHER"});
-  result = runProgram(argv(paths), {"TAVLOR_VOLUME_TABLE=" + table});
+  result = get(paths);
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("DATA/docs/a.txt not retrieved (it exists in the destination)"), std::string::npos)
       << result.err;
   EXPECT_EQ(readFile(dest + "/x.txt"), "ex");
 
-  EXPECT_EQ(runProgram(argv({}), {"TAVLOR_VOLUME_TABLE=" + table}).status, 2);
-  EXPECT_EQ(runProgram(argv({"NOWHERE/a"}), {"TAVLOR_VOLUME_TABLE=" + table}).status, 1);
+  EXPECT_EQ(get({}).status, 2);
+  EXPECT_EQ(get({"NOWHERE/a"}).status, 1);
 }
 
 TEST_F(GetCommand, OnATerminalEachDiskIsAskedForOnce) {
@@ -106,8 +108,7 @@ TEST_F(GetCommand, OnATerminalEachDiskIsAskedForOnce) {
         ++count;
       if (count > static_cast<std::size_t>(std::count(asked.begin(), asked.end(), label))) {
         asked.push_back(label);
-        std::vector<std::string> present(asked.begin(), asked.end());
-        offer(present);
+        offer(asked);
         ASSERT_EQ(::write(master, "\n", 1), 1);
       }
     }
@@ -121,10 +122,6 @@ TEST_F(GetCommand, OnATerminalEachDiskIsAskedForOnce) {
   EXPECT_EQ(readFile(dest + "/readme.txt"), "read me");
   EXPECT_EQ(readFile(dest + "/x.txt"), "ex");
 }
-
-} // namespace
-
-namespace {
 
 // A real ext4 volume labelled DATA, loop-mounted in a private mount namespace: found by
 // its label through the machine's mount table, and not found under "data".

@@ -13,8 +13,10 @@
 
 #include "Tavscan60.h"
 #include "export/file_action_ui.h"
+#include "export/file_actions.h"
 #include "model/catalog_loader.h"
 #include "model/catalog_model.h"
+#include "model/extracted_files.h"
 #include "test_support.h"
 #include "zip_builder.h"
 
@@ -59,6 +61,12 @@ public:
   std::vector<std::pair<std::string, std::string>> launches;
   int result = tavlor::kLaunchStarted;
 };
+
+// Each fragment must appear somewhere in the text.
+inline void expectContains(const std::string &text, const std::vector<std::string> &fragments) {
+  for (const std::string &fragment : fragments)
+    EXPECT_NE(text.find(fragment), std::string::npos) << "missing: " << fragment << "\nin: " << text;
+}
 
 class NoReports : public tavlor::LoadReporter {
 public:
@@ -109,12 +117,20 @@ protected:
     if (!found) throw std::runtime_error("no entry " + path);
     return *found;
   }
+  // Copies the entry at path into the folder, checking the disk first.
+  bool copy(const std::string &path, const std::string &to, bool newer = false, bool older = false) {
+    return tavlor::copyEntry(model_, entry(path), to, true, newer, older, ui_);
+  }
+  bool launch(const std::string &path, const std::string &program = {}) {
+    return tavlor::launchEntry(model_, entry(path), program, ui_, desktop_, extracted_);
+  }
 
   testing_support::TempDir dir_;
   std::string root_;
   tavlor::CatalogModel model_;
   RecordingUi ui_;
   RecordingDesktop desktop_;
+  tavlor::ExtractedFiles extracted_;
 };
 
 } // namespace export_tests

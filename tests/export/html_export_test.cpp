@@ -1,35 +1,24 @@
 // The HTML export: the pages as a browser receives them, byte for byte.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "export/html_export.h"
 #include "export/html_icons.h"
-#include "model/catalog_loader.h"
-#include "test_support.h"
+#include "export_fixture.h"
 
 using namespace testing_support;
-using tavlor::CatalogModel;
+using export_tests::expectContains;
 using tavlor::HtmlExport;
 using tavlor::HtmlExportOptions;
 using tavlor::ItemId;
 
 namespace {
 
-class SilentReporter : public tavlor::LoadReporter {
-public:
-  void warning(const std::string &, const std::string &) override {}
-};
-
 // DATA holds docs, which holds a.txt (1,234 bytes) and the Zip Folder old.zip (5,000
 // bytes stored, one member in sub/).
 std::string dataCatalog(const std::string &fileName = "a.txt") {
   return "zar_version_1_1\n< \n   %drivetype fixed\n> \n + \"DATA\" 1000 500 1 1 2000 0 0 0\n < \n"
-         " + \"docs\" 0 0 1 1 2000 0 0 0\n < \n"
-         " \"" +
+         " + \"docs\" 0 0 1 1 2000 0 0 0\n < \n \"" +
          fileName +
          "\" 1234 2 1 2000 10 0 0\n"
          " + \"old.zip\" 5000 0 3 1 2000 11 0 0\n < \n + \"sub\" 0 0 3 1 2000 11 0 0\n < \n"
@@ -46,47 +35,44 @@ std::string lines(const std::vector<std::string> &ls) {
 class HtmlExportTest : public ::testing::Test {
 protected:
   void load(const std::string &text, const std::string &name = "DATA.zar") {
-    SilentReporter reporter;
+    export_tests::NoReports reporter;
     ASSERT_NE(tavlor::loadCatalogText(model_, text, "/catalogs/" + name, reporter).status,
               tavlor::LoadStatus::Rejected);
   }
   ItemId item(const std::string &path) { return model_.findItemByPath(path); }
   tavlor::HtmlExportResult exportFrom(ItemId start, bool single, bool recurse, const std::string &out = "index.htm") {
-    HtmlExportOptions options{dir_ / out, "My disks", recurse, single};
-    HtmlExport e(model_, start, options, tavlor::htmlTotals(model_, start));
-    int steps = 0;
-    auto result = e.run([&] { ++steps; });
+    HtmlExport e(model_, start, HtmlExportOptions{dir_ / out, "My disks", recurse, single},
+                 tavlor::htmlTotals(model_, start));
+    steps_ = 0;
+    auto result = e.run([&] { ++steps_; });
     pageNames_.clear();
     for (const auto &[entry, name] : e.pageNames())
       pageNames_[entry ? std::string(entry->name()) : "(root)"] = name;
-    steps_ = steps;
     return result;
   }
   std::string page(const std::string &name) { return readFile(dir_ / name); }
+  bool written(const std::string &name) { return std::filesystem::exists(dir_ / name); }
   std::string date(const std::string &path) { return model_.dateText(*model_.findEntryByPath(path)); }
 
-  CatalogModel model_;
+  tavlor::CatalogModel model_;
   TempDir dir_;
   std::map<std::string, std::string> pageNames_;
   int steps_ = 0;
 };
 
-const std::vector<std::string> kHead = {
-    "<html>",
-    "<head>",
-    "<title>Tavlor web catalog</title>",
-    "<META NAME=\"Generator\" CONTENT=\"Tavlor\">",
-    "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">",
-    "</head>",
-    "<BODY BGCOLOR=\"#FFFFFF\" ALINK=\"#FF0000\" VLINK=\"#630000\">",
-    "<font size=\"-1\">",
-    "Web site generated using Tavlor",
-    "<br>My disks",
-    "</font>",
-};
-
 std::vector<std::string> withHead(std::vector<std::string> body) {
-  body.insert(body.begin(), kHead.begin(), kHead.end());
+  const std::vector<std::string> head = {"<html>",
+                                         "<head>",
+                                         "<title>Tavlor web catalog</title>",
+                                         "<META NAME=\"Generator\" CONTENT=\"Tavlor\">",
+                                         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">",
+                                         "</head>",
+                                         "<BODY BGCOLOR=\"#FFFFFF\" ALINK=\"#FF0000\" VLINK=\"#630000\">",
+                                         "<font size=\"-1\">",
+                                         "Web site generated using Tavlor",
+                                         "<br>My disks",
+                                         "</font>"};
+  body.insert(body.begin(), head.begin(), head.end());
   return body;
 }
 
@@ -134,15 +120,11 @@ TEST_F(HtmlExportTest, WebSiteOfADiskIsTheWorkedExample) {
                             "</table> </body>",
                             "</html>"})));
   // The disk's own up row points at page 1, itself: its parent, the root, has no page.
-  EXPECT_NE(page("Tavlor_folder1.htm").find("<a href=\"Tavlor_folder1.htm\"> <img SRC=\"upicon.gif\">"),
-            std::string::npos);
+  expectContains(page("Tavlor_folder1.htm"), {"<a href=\"Tavlor_folder1.htm\"> <img SRC=\"upicon.gif\">"});
   // A folder of a Zip Folder goes up to the Zip Folder's page.
-  EXPECT_NE(page("Tavlor_folder4.htm").find("<tr><td><a href=\"Tavlor_folder3.htm\"> <img"), std::string::npos);
-
-  for (const auto &icon : tavlor::htmlIcons()) {
-    const std::string bytes = page(icon.fileName);
-    EXPECT_EQ(bytes, std::string(icon.bytes)) << icon.fileName;
-  }
+  expectContains(page("Tavlor_folder4.htm"), {"<tr><td><a href=\"Tavlor_folder3.htm\"> <img"});
+  for (const auto &icon : tavlor::htmlIcons())
+    EXPECT_EQ(page(icon.fileName), std::string(icon.bytes)) << icon.fileName;
 }
 
 // Where the up row of each written folder leads, for the ways an export can start.
@@ -157,23 +139,21 @@ TEST_F(HtmlExportTest, UpRowsAndLinksFollowTheStartAndTheMode) {
   EXPECT_EQ(pageNames_["(root)"], "Tavlor_folder1.htm");
   EXPECT_EQ(pageNames_["DATA"], "Tavlor_folder2.htm");
   EXPECT_EQ(pageNames_["MORE"], "Tavlor_folder6.htm");
-  const std::string root = page("Tavlor_folder1.htm");
-  EXPECT_NE(root.find("<b>My Removable Disk Drive</b>"), std::string::npos);
-  EXPECT_NE(root.find("<a href=\"site.htm\"> <img SRC=\"upicon.gif\">"), std::string::npos);
-  EXPECT_NE(root.find("<img SRC=\"foldericon.gif\"> <a href=\"Tavlor_folder6.htm\">MORE</a>"), std::string::npos);
-  EXPECT_NE(page("Tavlor_folder6.htm").find("<a href=\"Tavlor_folder1.htm\"> <img SRC=\"upicon.gif\">"),
-            std::string::npos);
+  expectContains(page("Tavlor_folder1.htm"),
+                 {"<b>My Removable Disk Drive</b>", "<a href=\"site.htm\"> <img SRC=\"upicon.gif\">",
+                  "<img SRC=\"foldericon.gif\"> <a href=\"Tavlor_folder6.htm\">MORE</a>"});
+  expectContains(page("Tavlor_folder6.htm"), {"<a href=\"Tavlor_folder1.htm\"> <img SRC=\"upicon.gif\">"});
 
   // From a folder: its page is page 1 and its up row leads to the index's own name.
   exportFrom(item("DATA/docs"), false, true, "docs.htm");
   EXPECT_EQ(pageNames_["docs"], "Tavlor_folder1.htm");
-  EXPECT_NE(page("Tavlor_folder1.htm").find("<a href=\"docs.htm\"> <img SRC=\"upicon.gif\">"), std::string::npos);
+  expectContains(page("Tavlor_folder1.htm"), {"<a href=\"docs.htm\"> <img SRC=\"upicon.gif\">"});
 
   // Recurse off: one page; the Zip Folder row still links, with an empty target.
   exportFrom(item("DATA/docs"), false, false, "flat.htm");
   EXPECT_EQ(steps_, 1);
   EXPECT_EQ(pageNames_["old.zip"], "");
-  EXPECT_NE(page("Tavlor_folder1.htm").find("<img SRC=\"zipicon.gif\"> <a href=\"\">old.zip</a>"), std::string::npos);
+  expectContains(page("Tavlor_folder1.htm"), {"<img SRC=\"zipicon.gif\"> <a href=\"\">old.zip</a>"});
 }
 
 TEST_F(HtmlExportTest, SingleFileHasAnAnchoredSectionPerFolder) {
@@ -181,22 +161,20 @@ TEST_F(HtmlExportTest, SingleFileHasAnAnchoredSectionPerFolder) {
   model_.setSizeUnit("KB");
   exportFrom(item("DATA"), true, true, "all.htm");
   const std::string all = page("all.htm");
-  struct stat st;
-  EXPECT_NE(::stat((dir_ / "Tavlor_folder1.htm").c_str(), &st), 0); // no pages besides the file
-  const std::string docsSection = lines(
-      {"<p>", "<a name=\"folder2\"><b>DATA/docs</b>", "<table border=\"0\" cellspacing=\"1\" cellpadding=\"0\">",
-       "<td width=\"220\" bgcolor=\"#cccccc\" >Filename</td>", "<td bgcolor=\"#cccccc\" align=\"right\">Size</td>",
-       "<td width=\"170\" bgcolor=\"#cccccc\" align=\"right\">Date</td>",
-       "<tr><td><a href=\"#folder1\"> <img SRC=\"upicon.gif\"> <b> ..  </b> </a>"});
-  EXPECT_NE(all.find(docsSection), std::string::npos) << all;
-  // The disk's section has no up row: it follows the summary on the same line.
-  EXPECT_NE(all.find("</table> <p>\r\n<a name=\"folder1\"><b>DATA</b>\r\n"), std::string::npos);
-  EXPECT_NE(all.find("<td width=\"170\" bgcolor=\"#cccccc\" align=\"right\">Date</td>\r\n<tr><td> <img "
-                     "SRC=\"foldericon.gif\"> <a href=\"#folder2\">docs</a> </td>"),
-            std::string::npos);
-  EXPECT_NE(all.find("<tr><td> <img SRC=\"zipicon.gif\"> <a href=\"#folder3\">old.zip</a> </td>"), std::string::npos);
-  // The size in the user's unit, the counts plain.
-  EXPECT_NE(all.find("Accumulated File Size</td><td align=\"right\">7KB</td>"), std::string::npos);
+  EXPECT_FALSE(written("Tavlor_folder1.htm")); // no pages besides the file
+  expectContains(all, {lines({"<p>", "<a name=\"folder2\"><b>DATA/docs</b>",
+                              "<table border=\"0\" cellspacing=\"1\" cellpadding=\"0\">",
+                              "<td width=\"220\" bgcolor=\"#cccccc\" >Filename</td>",
+                              "<td bgcolor=\"#cccccc\" align=\"right\">Size</td>",
+                              "<td width=\"170\" bgcolor=\"#cccccc\" align=\"right\">Date</td>",
+                              "<tr><td><a href=\"#folder1\"> <img SRC=\"upicon.gif\"> <b> ..  </b> </a>"}),
+                       // The disk's section has no up row: it follows the summary on the same line.
+                       "</table> <p>\r\n<a name=\"folder1\"><b>DATA</b>\r\n",
+                       "<td width=\"170\" bgcolor=\"#cccccc\" align=\"right\">Date</td>\r\n<tr><td> <img "
+                       "SRC=\"foldericon.gif\"> <a href=\"#folder2\">docs</a> </td>",
+                       "<tr><td> <img SRC=\"zipicon.gif\"> <a href=\"#folder3\">old.zip</a> </td>",
+                       // The size in the user's unit, the counts plain.
+                       "Accumulated File Size</td><td align=\"right\">7KB</td>"});
   EXPECT_TRUE(all.ends_with("</table>\r\n</body>\r\n</html>\r\n"));
 }
 
@@ -204,12 +182,11 @@ TEST_F(HtmlExportTest, NamesDescriptionsAndPathsCannotBecomeMarkup) {
   load(dataCatalog("<script>a&b.txt"));
   // The catalog format cannot hold a double quote in a name; the description can.
   HtmlExportOptions options{dir_ / "in<dex>.htm", "Tom & \"Jerry\" <i>", true, false};
-  HtmlExport e(model_, item("DATA/docs"), options, tavlor::htmlTotals(model_, item("DATA/docs")));
-  e.run();
+  HtmlExport(model_, item("DATA/docs"), options, tavlor::htmlTotals(model_, item("DATA/docs"))).run();
   const std::string docs = page("Tavlor_folder1.htm");
-  EXPECT_NE(docs.find("<br>Tom &amp; &quot;Jerry&quot; &lt;i&gt;\r\n"), std::string::npos);
-  EXPECT_NE(docs.find("<img SRC=\"fileicon.gif\"> &lt;script&gt;a&amp;b.txt </td>"), std::string::npos);
-  EXPECT_NE(docs.find("<a href=\"in&lt;dex&gt;.htm\"> <img SRC=\"upicon.gif\">"), std::string::npos);
+  expectContains(docs, {"<br>Tom &amp; &quot;Jerry&quot; &lt;i&gt;\r\n",
+                        "<img SRC=\"fileicon.gif\"> &lt;script&gt;a&amp;b.txt </td>",
+                        "<a href=\"in&lt;dex&gt;.htm\"> <img SRC=\"upicon.gif\">"});
   EXPECT_EQ(docs.find("<script>"), std::string::npos);
   EXPECT_EQ(tavlor::htmlEscape("a\"b'c"), "a&quot;b'c");
 }
@@ -219,27 +196,23 @@ TEST_F(HtmlExportTest, NamesDescriptionsAndPathsCannotBecomeMarkup) {
 TEST_F(HtmlExportTest, CharacterSetFollowsThePageBytes) {
   load(dataCatalog("caf\xe9.txt"));
   exportFrom(item("DATA"), false, true);
-  EXPECT_NE(page("Tavlor_folder2.htm").find("charset=windows-1252\">\r\n"), std::string::npos);
-  EXPECT_NE(page("Tavlor_folder2.htm").find("caf\xe9.txt"), std::string::npos);
-  EXPECT_NE(page("Tavlor_folder1.htm").find("charset=utf-8\">\r\n"), std::string::npos);
-  struct Case {
-    const char *bytes;
-    const char *charset;
-  };
-  for (const Case c : {Case{"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "utf-8"}, Case{"\xc3", "windows-1252"},
-                       Case{"\xc0\xaf", "windows-1252"}, Case{"\xed\xa0\x80", "windows-1252"},
-                       Case{"\xf4\x90\x80\x80", "windows-1252"}})
-    EXPECT_STREQ(tavlor::htmlCharset(c.bytes), c.charset) << c.bytes;
+  expectContains(page("Tavlor_folder2.htm"), {"charset=windows-1252\">\r\n", "caf\xe9.txt"});
+  expectContains(page("Tavlor_folder1.htm"), {"charset=utf-8\">\r\n"});
+  const std::pair<const char *, const char *> cases[] = {{"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "utf-8"},
+                                                         {"\xc3", "windows-1252"},
+                                                         {"\xc0\xaf", "windows-1252"},
+                                                         {"\xed\xa0\x80", "windows-1252"},
+                                                         {"\xf4\x90\x80\x80", "windows-1252"}};
+  for (const auto &[bytes, charset] : cases)
+    EXPECT_STREQ(tavlor::htmlCharset(bytes), charset) << bytes;
 }
 
 TEST_F(HtmlExportTest, UnwritableOutputStillWritesTheIconsButNoPages) {
   load(dataCatalog());
   dir_.createDir("taken.htm"); // a folder where the index should go
-  const auto result = exportFrom(item("DATA"), false, true, "taken.htm");
-  EXPECT_FALSE(result.outputWritten);
+  EXPECT_FALSE(exportFrom(item("DATA"), false, true, "taken.htm").outputWritten);
   EXPECT_EQ(page("upicon.gif").size(), 863u);
-  struct stat st;
-  EXPECT_NE(::stat((dir_ / "Tavlor_folder1.htm").c_str(), &st), 0);
+  EXPECT_FALSE(written("Tavlor_folder1.htm"));
 }
 
 } // namespace
