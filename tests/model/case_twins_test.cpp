@@ -8,18 +8,10 @@
 #include "test_support.h"
 
 using namespace tavlor;
-using model_tests::diskCatalog;
-using model_tests::load;
-using model_tests::RecordingReporter;
+using namespace model_tests;
+using Names = std::vector<std::string>;
 
 namespace {
-
-std::vector<std::string> childLabels(CatalogModel &model, ItemId item) {
-  std::vector<std::string> labels;
-  for (ItemId child : model.childrenOf(item))
-    labels.push_back(model.label(child));
-  return labels;
-}
 
 std::string folder(const std::string &name, const std::string &body) {
   return " + \"" + name + "\" 0 0 1 1 2000 0 0 0\n < \n" + body + " > \n";
@@ -29,21 +21,28 @@ std::string file(const std::string &name, int size) {
   return " \"" + name + "\" " + std::to_string(size) + " 1 1 2000 0 0 0\n";
 }
 
+// Size, files, folders and Zip Folders below item, as the model adds them up.
+std::vector<std::int64_t> totals(CatalogModel &model, ItemId item) {
+  std::int64_t size = 0, files = 0, folders = 0, zips = 0;
+  model.accumulate(item, size, files, folders, zips);
+  return {size, files, folders, zips};
+}
+
 } // namespace
 
 TEST(CaseTwins, EachTwinKeepsShowsAndCountsItsOwnContents) {
+  CatalogModel model;
+  RecordingReporter reporter;
   // d/Photos/a.txt, d/photos/b.txt, d/x/c.txt, d/X, and in a.zip the same pair again.
   const std::string zip =
       " + \"a.zip\" 100 0 1 1 2000 0 0 0\n<\n + \"In\" 0 0 1 1 2000 0 0 0\n<\n\"m\" 7 1 1 2000 0 0 0\n"
       ">\n + \"in\" 0 0 1 1 2000 0 0 0\n<\n\"n\" 8 1 1 2000 0 0 0\n\"o\" 9 1 1 2000 0 0 0\n>\n>\n";
-  CatalogModel model;
-  RecordingReporter reporter;
   load(model,
        diskCatalog("CASE", folder("Photos", file("a.txt", 10)) + folder("photos", file("b.txt", 20)) +
                                folder("x", file("c.txt", 30)) + folder("X", "") + zip),
        reporter);
   const ItemId disk = model.findItemByPath("CASE");
-  EXPECT_EQ(childLabels(model, disk), (std::vector<std::string>{"a.zip", "Photos", "photos", "x", "X"}));
+  EXPECT_EQ(childLabels(model, disk), (Names{"a.zip", "Photos", "photos", "x", "X"}));
   EXPECT_EQ(model.entriesOf(disk).size(), 5u);
 
   for (const auto &[name, size, files] : std::vector<std::tuple<std::string, std::string, int>>{
@@ -64,15 +63,13 @@ TEST(CaseTwins, EachTwinKeepsShowsAndCountsItsOwnContents) {
   EXPECT_EQ(model.findEntryByPath("case/PHOTOS/A.TXT")->size(), 10);
   EXPECT_EQ(model.findEntryByPath("CASE/a.zip/in/o")->size(), 9);
 
-  std::int64_t size = 0, files = 0, folders = 0, zips = 0;
-  model.accumulate(disk, size, files, folders, zips);
-  EXPECT_EQ(std::vector<std::int64_t>({size, files, folders, zips}), (std::vector<std::int64_t>{160, 6, 6, 1}));
+  EXPECT_EQ(totals(model, disk), (std::vector<std::int64_t>{160, 6, 6, 1}));
 
   // Closing one twin takes its own entry and leaves the other whole.
   model.closeChildFolder(disk, "photos");
-  EXPECT_EQ(childLabels(model, disk), (std::vector<std::string>{"a.zip", "Photos", "x", "X"}));
+  EXPECT_EQ(childLabels(model, disk), (Names{"a.zip", "Photos", "x", "X"}));
   EXPECT_EQ(model.lookupEntry(disk, "photos")->name(), "Photos");
-  EXPECT_EQ(model.entryCount(), model_tests::reachableEntries(model));
+  EXPECT_EQ(model.entryCount(), reachableEntries(model));
 }
 
 TEST(CaseTwins, AFolderRepeatedByteForByteReplacesItsNamesake) {
@@ -83,16 +80,13 @@ TEST(CaseTwins, AFolderRepeatedByteForByteReplacesItsNamesake) {
                             folder("t", "") + folder("t", file("d", 4)) + folder("t", file("e", 5)) + file("Sub", 6)),
        reporter);
   const ItemId disk = model.findItemByPath("D");
-  EXPECT_EQ(childLabels(model, disk), (std::vector<std::string>{"SUB", "Sub", "t"}));
-  std::vector<std::string> names;
-  for (const FileData *e : model.entriesOf(disk))
-    names.emplace_back(e->name());
-  EXPECT_EQ(names, (std::vector<std::string>{"SUB", "Sub", "t", "Sub"}));
+  EXPECT_EQ(childLabels(model, disk), (Names{"SUB", "Sub", "t"}));
+  EXPECT_EQ(entryNames(model, disk), (Names{"SUB", "Sub", "t", "Sub"}));
   EXPECT_EQ(model.findEntryByPath("D/Sub/c")->size(), 3);
   EXPECT_EQ(model.findEntryByPath("D/Sub/a"), nullptr);
   EXPECT_EQ(model.findEntryByPath("D/t/e")->size(), 5);
   EXPECT_EQ(model.entryCount(), 8u);
-  EXPECT_EQ(model.entryCount(), model_tests::reachableEntries(model));
+  EXPECT_EQ(model.entryCount(), reachableEntries(model));
 }
 
 TEST(ManySiblings, HundredThousandFoldersInOneFolder) {
@@ -101,7 +95,7 @@ TEST(ManySiblings, HundredThousandFoldersInOneFolder) {
   body.reserve(kFolders * 40);
   for (int i = kFolders; i-- > 0;) {
     const std::string name = (i % 2 ? "F" : "f") + std::to_string(i / 2);
-    body += " + \"" + name + "\" 0 0 1 1 2000 0 0 0\n < \n \"x\" " + std::to_string(i) + " 1 1 2000 0 0 0\n > \n";
+    body += folder(name, file("x", i));
   }
   // Read from a file of several megabytes: the pages behind the parse are given back
   // while it goes on.
@@ -120,10 +114,9 @@ TEST(ManySiblings, HundredThousandFoldersInOneFolder) {
   const ItemId f7 = model.findChild(disk, "f7", false);
   EXPECT_EQ(model.label(children[model.rowOf(f7) - 1]), "F7");
   EXPECT_EQ(model.findEntryByPath("MANY/f7/x")->size(), 14);
-  std::int64_t size = 0, files = 0, folders = 0, zips = 0;
-  model.accumulate(disk, size, files, folders, zips);
-  EXPECT_EQ(files, kFolders);
-  EXPECT_EQ(folders, kFolders);
-  EXPECT_EQ(size, static_cast<std::int64_t>(kFolders) * (kFolders - 1) / 2);
+  const auto sums = totals(model, disk); // size, files, folders: one file "x" of size i per folder
+  EXPECT_EQ(sums[0], static_cast<std::int64_t>(kFolders) * (kFolders - 1) / 2);
+  EXPECT_EQ(sums[1], kFolders);
+  EXPECT_EQ(sums[2], kFolders);
   EXPECT_EQ(model.entryCount(), 1u + 2u * kFolders);
 }

@@ -10,9 +10,7 @@
 #include "test_support.h"
 
 using namespace tavlor;
-using model_tests::diskCatalog;
-using model_tests::load;
-using model_tests::RecordingReporter;
+using namespace model_tests;
 using testing_support::TempDir;
 
 TEST(HostileFiles, OnlyRegularFilesOfASaneSizeAreRead) {
@@ -20,9 +18,9 @@ TEST(HostileFiles, OnlyRegularFilesOfASaneSizeAreRead) {
   const std::string fifo = dir / "evil.zar";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   // A hole of 64 GiB after a valid start: nothing of it may be read.
-  const std::string sparse = dir.createFile("x.zar", model_tests::diskCatalog("X", ""));
+  const std::string sparse = dir.createFile("x.zar", diskCatalog("X", ""));
   ASSERT_EQ(::truncate(sparse.c_str(), 64ll << 30), 0);
-  const std::string bigText = model_tests::diskCatalog("BIG", "");
+  const std::string bigText = diskCatalog("BIG", "");
   const std::string big = dir.createFile("big.zar", bigText);
   const std::uint64_t bigSize = bigText.size();
   const std::string noVersion = dir.createFile("junk.zar", std::string(100000, '\0'));
@@ -53,11 +51,10 @@ TEST(HostileFiles, OnlyRegularFilesOfASaneSizeAreRead) {
 }
 
 TEST(HostileFiles, FolderSizeWordsAreWords) {
-  // Each row: a damaged folder line followed by a file; where the file must land and
-  // the folder's sizes.
+  // Each row: a damaged folder line, where the file after it lands, and the folder's
+  // sizes. The file "after" that follows must stay on the disk, and the disk keep it.
   struct Case {
-    std::string line;
-    std::string filePath; // where the file after the folder line lands
+    std::string line, filePath;
     std::int64_t size, freeSpace;
   };
   for (const Case &c : std::vector<Case>{
@@ -71,17 +68,17 @@ TEST(HostileFiles, FolderSizeWordsAreWords) {
            // the line stays on the disk.
            {"+ \"f\" \"in\" 1 1 1 2000 0 0 0", "D/f", 0, 0},
        }) {
+    SCOPED_TRACE(c.line);
     CatalogModel model;
     RecordingReporter reporter;
-    // The file after the folder must stay on the disk, and the disk must keep it.
     load(model, diskCatalog("D", c.line + "\n \"after\" 3 1 1 2000 0 0 0\n"), reporter);
     const FileData *f = model.findEntryByPath("D/f");
-    ASSERT_NE(f, nullptr) << c.line;
-    EXPECT_EQ(f->size(), c.size) << c.line;
-    EXPECT_EQ(f->freeSpace(), c.freeSpace) << c.line;
-    EXPECT_NE(model.findEntryByPath(c.filePath), nullptr) << c.line;
-    ASSERT_NE(model.findEntryByPath("D/after"), nullptr) << c.line;
-    EXPECT_EQ(model.findEntryByPath("D/after")->size(), 3) << c.line;
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->size(), c.size);
+    EXPECT_EQ(f->freeSpace(), c.freeSpace);
+    EXPECT_NE(model.findEntryByPath(c.filePath), nullptr);
+    ASSERT_NE(model.findEntryByPath("D/after"), nullptr);
+    EXPECT_EQ(model.findEntryByPath("D/after")->size(), 3);
   }
 }
 

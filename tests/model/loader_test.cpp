@@ -7,26 +7,9 @@
 #include "test_support.h"
 
 using namespace tavlor;
-using model_tests::diskCatalog;
-using model_tests::exampleCatalog;
-using model_tests::load;
-using model_tests::RecordingReporter;
+using namespace model_tests;
 
 namespace {
-
-std::vector<std::string> childLabels(CatalogModel &model, ItemId item) {
-  std::vector<std::string> labels;
-  for (ItemId child : model.childrenOf(item))
-    labels.push_back(model.label(child));
-  return labels;
-}
-
-std::vector<std::string> entryNames(CatalogModel &model, ItemId item) {
-  std::vector<std::string> names;
-  for (const FileData *e : model.entriesOf(item))
-    names.emplace_back(e->name());
-  return names;
-}
 
 NodeKind diskKindOf(const std::string &text) {
   CatalogModel model;

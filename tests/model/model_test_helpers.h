@@ -50,6 +50,22 @@ inline tavlor::LoadResult load(tavlor::CatalogModel &model, const std::string &t
   return tavlor::loadCatalogText(model, text, path, reporter);
 }
 
+// The labels of item's child items, in row order.
+inline std::vector<std::string> childLabels(tavlor::CatalogModel &model, tavlor::ItemId item) {
+  std::vector<std::string> labels;
+  for (tavlor::ItemId child : model.childrenOf(item))
+    labels.push_back(model.label(child));
+  return labels;
+}
+
+// The names of item's entries, in the order the model keeps them.
+inline std::vector<std::string> entryNames(tavlor::CatalogModel &model, tavlor::ItemId item) {
+  std::vector<std::string> names;
+  for (const tavlor::FileData *e : model.entriesOf(item))
+    names.emplace_back(e->name());
+  return names;
+}
+
 // Every live entry reachable from the root, counted item by item.
 inline std::size_t reachableEntries(tavlor::CatalogModel &model) {
   std::size_t count = 0;

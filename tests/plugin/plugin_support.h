@@ -20,7 +20,12 @@ void ensureQtApplication();
 struct Shown {
   std::string caption;
   std::string text;
+  bool operator==(const Shown &other) const { return caption == other.caption && text == other.text; }
 };
+using ShownList = std::vector<Shown>;
+inline void PrintTo(const Shown &shown, std::ostream *os) {
+  *os << '"' << shown.caption << "\": \"" << shown.text << '"';
+}
 
 class RecordingUi : public tavplugin::PluginUi {
 public:

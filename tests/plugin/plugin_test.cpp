@@ -6,6 +6,7 @@
 
 using testing_support::readFile;
 using testing_support::writeFile;
+using Files = std::vector<std::string>;
 
 namespace {
 
@@ -28,10 +29,8 @@ TEST_F(PluginTest, ArgumentsThatNameNoMountedFolderAreRefusedWithTheUsageBox) {
   for (const auto &arguments : cases) {
     ui_.boxes.clear();
     EXPECT_EQ(run(arguments), 1);
-    std::string given = arguments.empty() ? "" : arguments.front();
-    ASSERT_EQ(ui_.boxes.size(), 1u) << given;
-    EXPECT_EQ(ui_.boxes[0].caption, "Tavlor Catalog");
-    EXPECT_EQ(ui_.boxes[0].text, kUsage + given);
+    const std::string given = arguments.empty() ? "" : arguments.front();
+    EXPECT_EQ(ui_.boxes, (ShownList{{"Tavlor Catalog", kUsage + given}})) << given;
   }
   EXPECT_FALSE(ui_.dialogJob);
   EXPECT_FALSE(exists(catalogs()));
@@ -47,7 +46,7 @@ TEST_F(PluginTest, WithoutTheDialogAnyFolderOfTheDiskCatalogsTheWholeDisk) {
        {disk, disk + " ", disk + "/", disk + "/docs", "file://" + dir_.path() + "/media/My%20Stick"}) {
     ::unlink((catalogs() + "/MYSTICK.zar").c_str());
     EXPECT_EQ(run({argument, "ignored"}), 0) << argument;
-    EXPECT_TRUE(ui_.boxes.empty()) << argument << ": " << (ui_.boxes.empty() ? "" : ui_.boxes[0].text);
+    EXPECT_EQ(ui_.boxes, ShownList{}) << argument;
     const std::string catalog = readFile(catalogs() + "/MYSTICK.zar");
     EXPECT_NE(catalog.find("MYSTICK"), std::string::npos) << argument;
     EXPECT_NE(catalog.find("a.txt"), std::string::npos) << argument;
@@ -118,21 +117,9 @@ TEST_F(PluginTest, LaunchingFollowsTheModeTheAnswerAndTheDesktopsAssociation) {
     ui_ = RecordingUi();
     ui_.answerYes = c.answerYes;
     EXPECT_EQ(run({root("stick")}), 0);
-    ASSERT_EQ(ui_.questions.size(), c.asked ? 1u : 0u);
-    if (c.asked) {
-      EXPECT_EQ(ui_.questions[0].caption, "Tavlor Catalog completed");
-      EXPECT_EQ(ui_.questions[0].text, "Launch catalog?");
-    }
-    const std::vector<std::string> files = opened(c.opened);
-    if (c.opened)
-      EXPECT_EQ(files, std::vector<std::string>{catalogs() + "/STICK.zar"});
-    else
-      EXPECT_TRUE(files.empty());
-    ASSERT_EQ(ui_.boxes.size(), c.errorBox ? 1u : 0u);
-    if (c.errorBox) {
-      EXPECT_EQ(ui_.boxes[0].caption, "ShellExecuteEx");
-      EXPECT_EQ(ui_.boxes[0].text, "error launching");
-    }
+    EXPECT_EQ(ui_.questions, (c.asked ? ShownList{{"Tavlor Catalog completed", "Launch catalog?"}} : ShownList{}));
+    EXPECT_EQ(opened(c.opened), c.opened ? Files{catalogs() + "/STICK.zar"} : Files{});
+    EXPECT_EQ(ui_.boxes, (c.errorBox ? ShownList{{"ShellExecuteEx", "error launching"}} : ShownList{}));
     EXPECT_TRUE(exists(catalogs() + "/STICK.zar"));
   }
 }
@@ -142,7 +129,7 @@ TEST_F(PluginTest, OkRunsTheJobWithTheChoicesMadeInTheDialog) {
   useSettings("TavlorCatalog_Launch=0\n");
   ui_.userChoice = [](tavplugin::CatalogJob &job) { job.launchMode = tavplugin::kLaunch; };
   EXPECT_EQ(run({root("stick")}), 0);
-  EXPECT_EQ(opened(true), std::vector<std::string>{catalogs() + "/STICK.zar"});
+  EXPECT_EQ(opened(true), Files{catalogs() + "/STICK.zar"});
   // The choice is not saved.
   EXPECT_EQ(readFile(dir_ / "config/Quorvale/Tavlor.conf").find("Launch=1"), std::string::npos);
 }
@@ -153,10 +140,9 @@ TEST_F(PluginTest, AnUnlabelledOrUnreadableDiskMakesNeitherCatalogNorFolder) {
   for (const char *disk : {"bare", "broken"}) {
     ui_.boxes.clear();
     EXPECT_EQ(run({root(disk)}), 0);
-    ASSERT_EQ(ui_.boxes.size(), 1u) << disk;
-    EXPECT_EQ(ui_.boxes[0].caption, "Tavlor Catalog");
-    EXPECT_EQ(ui_.boxes[0].text,
-              "The disk has no volume label\nPlease label first, or use Tavlor main program to create catalog");
+    EXPECT_EQ(ui_.boxes, (ShownList{{"Tavlor Catalog", "The disk has no volume label\nPlease label first, or use "
+                                                       "Tavlor main program to create catalog"}}))
+        << disk;
   }
   EXPECT_FALSE(exists(catalogs()));
   EXPECT_EQ(ui_.progressCalls, 0);
@@ -170,10 +156,8 @@ TEST_F(PluginTest, AFailedOrCancelledScanKeepsTheOldCatalogAndLaunchesNothing) {
   writeFile(dir_ / "plain", "");
   useSettings("TavlorCatalog_Dialog=0\nTavlorCatalog_Launch=1\nTavlor=" + dir_.path() + "/plain/catalogs\n");
   EXPECT_EQ(run({root("stick")}), 0);
-  ASSERT_EQ(ui_.boxes.size(), 1u);
-  EXPECT_EQ(ui_.boxes[0].caption, "Tavlor Catalog");
-  EXPECT_EQ(ui_.boxes[0].text,
-            "Unable to write the catalog file " + dir_.path() + "/plain/catalogs/STICK.zar: Not a directory");
+  EXPECT_EQ(ui_.boxes, (ShownList{{"Tavlor Catalog", "Unable to write the catalog file " + dir_.path() +
+                                                         "/plain/catalogs/STICK.zar: Not a directory"}}));
 
   // Cancel in the progress window: the previous catalog stays as it was.
   useSettings("TavlorCatalog_Dialog=0\nTavlorCatalog_Launch=1\n");
@@ -189,5 +173,5 @@ TEST_F(PluginTest, AFailedOrCancelledScanKeepsTheOldCatalogAndLaunchesNothing) {
   EXPECT_EQ(run({root("evil")}), 0);
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_EQ(ui_.boxes[0].caption, "Tavlor Catalog");
-  EXPECT_EQ(opened(false), std::vector<std::string>{});
+  EXPECT_EQ(opened(false), Files{});
 }

@@ -30,10 +30,6 @@ std::vector<std::string> namesIn(const std::string &folder) {
   return names;
 }
 
-int catalog(const std::string &source, const std::string &label, const std::string &target) {
-  return catalogVolume(source.c_str(), label.c_str(), target.c_str(), 1, 2, 2003, 4, 5, 6, nullptr, nullptr);
-}
-
 // Runs body in a child process and returns its exit status (-1 when it was killed).
 template <typename Body> int inChild(Body body) {
   const pid_t child = ::fork();
@@ -49,37 +45,40 @@ protected:
     for (int i = 0; i < 200; ++i)
       dir_.createFile("disk/folder/file-with-a-longish-name-" + std::to_string(i) + ".txt", "x");
     out_ = dir_.createDir("out");
+    target_ = out_ + "/DISK.zar";
+  }
+  int catalog(const std::string &label = "DISK", const std::string &target = "") {
+    return catalogVolume((dir_ / "disk").c_str(), label.c_str(), (target.empty() ? target_ : target).c_str(), 1, 2,
+                         2003, 4, 5, 6, nullptr, nullptr);
   }
   TempDir dir_;
-  std::string out_;
+  std::string out_, target_;
 };
 
 } // namespace
 
 TEST_F(CatalogWrite, KeepsTheModeAndTakesLabelsUpToTheNameLimit) {
-  const std::string target = out_ + "/DISK.zar";
-  ASSERT_EQ(catalog(dir_ / "disk", "DISK", target), kTavscanCatalogOk);
+  ASSERT_EQ(catalog(), kTavscanCatalogOk);
   for (const mode_t mode : {0600u, 0640u, 0444u}) {
-    ::chmod(target.c_str(), mode);
-    ASSERT_EQ(catalog(dir_ / "disk", "DISK", target), kTavscanCatalogOk);
+    ::chmod(target_.c_str(), mode);
+    ASSERT_EQ(catalog(), kTavscanCatalogOk);
     struct stat st {};
-    ASSERT_EQ(::lstat(target.c_str(), &st), 0);
+    ASSERT_EQ(::lstat(target_.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, mode);
   }
   // A label of 251 bytes names a catalog of 255, the longest name a folder takes.
   for (const size_t length : {240u, 251u}) {
     const std::string label(length, 'L');
-    ASSERT_EQ(catalog(dir_ / "disk", label, out_ + "/" + label + ".zar"), kTavscanCatalogOk) << length;
+    ASSERT_EQ(catalog(label, out_ + "/" + label + ".zar"), kTavscanCatalogOk) << length;
   }
   EXPECT_EQ(namesIn(out_).size(), 3u) << "no temporary file is left";
 }
 
 TEST_F(CatalogWrite, KilledRunsLeaveNothingAndStaleFilesAreRemoved) {
-  const std::string target = out_ + "/DISK.zar";
-  writeFile(target, "old catalog");
+  writeFile(target_, "old catalog");
   // A run killed in the middle of its scan.
   const int status = inChild([&] {
-    return catalogVolume((dir_ / "disk").c_str(), "DISK", target.c_str(), 1, 1, 2000, 0, 0, 0,
+    return catalogVolume((dir_ / "disk").c_str(), "DISK", target_.c_str(), 1, 1, 2000, 0, 0, 0,
                          [](uint64_t, const char *, void *) {
                            ::raise(SIGKILL);
                            return true;
@@ -98,26 +97,25 @@ TEST_F(CatalogWrite, KilledRunsLeaveNothingAndStaleFilesAreRemoved) {
   const std::string running = platform::ReplacementFile::temporaryPrefix("DISK.zar") + "1-0.tmp"; // init runs
   writeFile(out_ + "/" + running, "a live run");
 
-  EXPECT_EQ(readFile(target), "old catalog");
-  ASSERT_EQ(catalog(dir_ / "disk", "DISK", target), kTavscanCatalogOk);
+  EXPECT_EQ(readFile(target_), "old catalog");
+  ASSERT_EQ(catalog(), kTavscanCatalogOk);
   EXPECT_EQ(namesIn(out_), (std::vector<std::string>{".OTHER.zar.123456.tmp", running, "DISK.zar"}));
 }
 
 TEST_F(CatalogWrite, AFullDiskKeepsTheOldCatalogAndSaysWhy) {
-  const std::string target = out_ + "/DISK.zar";
   const int status = inChild([&] {
     // A private mount namespace, so the small filesystem is seen by this child only.
     if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
         ::mount("tavlor-test", out_.c_str(), "tmpfs", 0, "size=8k") != 0)
       return 77;
-    writeFile(target, "old catalog");
+    writeFile(target_, "old catalog");
     errno = 0;
-    if (catalog(dir_ / "disk", "DISK", target) != kTavscanCatalogCannotWrite) return 1;
+    if (catalog() != kTavscanCatalogCannotWrite) return 1;
     if (errno != ENOSPC) return 2;
     char text[256];
     GetLastError_Message(text, sizeof text);
     if (std::string(text) != "No space left on device") return 3;
-    if (readFile(target) != "old catalog") return 4;
+    if (readFile(target_) != "old catalog") return 4;
     return namesIn(out_).size() == 1 ? 0 : 5;
   });
   if (status == 77) GTEST_SKIP() << "needs root to mount a small filesystem";
@@ -151,7 +149,7 @@ TEST_F(CatalogWrite, ALinkSwappedInNeverRedirectsTheWrite) {
     }
   }
   for (int run = 0; run < 60; ++run) {
-    const int result = catalog(dir_ / "disk", "R", target);
+    const int result = catalog("R", target);
     EXPECT_TRUE(result == kTavscanCatalogOk || result == kTavscanCatalogCannotWrite) << result;
     struct stat st {};
     if (::lstat(target.c_str(), &st) == 0) {

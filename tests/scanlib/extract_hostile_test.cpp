@@ -12,14 +12,7 @@
 #include "test_support.h"
 #include "zip_builder.h"
 
-using extract_test::filesBelow;
-using extract_test::snapshot;
-using testing_support::BoxRecorder;
-using testing_support::readFile;
-using testing_support::TempDir;
-using testing_support::ZipBuilder;
-using testing_support::ZipEntrySpec;
-using Files = std::vector<std::string>;
+using namespace extract_test;
 
 namespace {
 

@@ -16,8 +16,17 @@
 #include <vector>
 
 #include "test_support.h"
+#include "zip_builder.h"
 
 namespace extract_test {
+
+// The names the extraction tests share; a test file takes them with one using-directive.
+using testing_support::BoxRecorder;
+using testing_support::readFile;
+using testing_support::TempDir;
+using testing_support::ZipBuilder;
+using testing_support::ZipEntrySpec;
+using Files = std::vector<std::string>;
 
 // Runs the zip program in folder with args (the archive path first); the members are
 // the files below folder named in args. Fails the test when zip fails.
