@@ -56,6 +56,7 @@ public:
       return drop.dropAction();
     });
   }
+  ~DragLog() override { DragDropMgr::setDragRunner({}); }
   QString dropped(int i) const { return received[i].toLocalFile(); }
   QList<QUrl> received;
   int drags = 0;
