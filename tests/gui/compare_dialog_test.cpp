@@ -31,7 +31,9 @@ public:
   void warning(const std::string &, const std::string &) override {}
 };
 
+// Writes data to path, making its folder first.
 void writeFile(const QString &path, const QByteArray &data) {
+  QVERIFY(QDir().mkpath(QFileInfo(path).path()));
   QFile file(path);
   QVERIFY(file.open(QIODevice::WriteOnly));
   file.write(data);
@@ -52,8 +54,6 @@ private slots:
   void compareSaveReloadAndClose() {
     PaneFixture f;
     const QString disk = freshFolder("cmpdisk");
-    QDir(disk).mkpath("docs");
-    QDir(disk).mkpath("old/deeper");
     writeFile(disk + "/docs/notes.txt", "notes");
     writeFile(disk + "/old/deeper/gone.txt", "gone");
     const std::string catalog = (f.catalogs + "/CMPDISK.zar").toStdString();
@@ -63,7 +63,6 @@ private slots:
     QuietReporter reporter;
     tavlor::loadCatalog(f.model(), catalog, reporter);
     QDir(disk + "/old").removeRecursively();
-    QDir(disk).mkpath("scans/sub");
     writeFile(disk + "/scans/page1.tif", QByteArray(5000, 'x'));
     writeFile(disk + "/scans/sub/page2.tif", "p2");
     writeFile(disk + "/docs/notes.txt", "notes, longer now");

@@ -56,8 +56,8 @@ private slots:
     QVERIFY(child<QLineEdit>(dialog, "descriptionEdit")->text().startsWith("Web site updated "));
     QVERIFY(child<QCheckBox>(dialog, "recurseCheck")->isChecked());
     QVERIFY(child<QRadioButton>(dialog, "webSiteRadio")->isChecked());
-    QCOMPARE(child<QProgressBar>(dialog, "progressBar")->maximum(),
-             int(dialog.totals().folders + dialog.totals().zipFolders));
+    QProgressBar *progress = child<QProgressBar>(dialog, "progressBar");
+    QCOMPARE(progress->maximum(), int(dialog.totals().folders + dialog.totals().zipFolders));
     QCOMPARE(dialog.totals().size, 1020);
 
     child<QRadioButton>(dialog, "singleFileRadio")->click();
@@ -74,8 +74,7 @@ private slots:
     QVERIFY(QFile::exists(QFileInfo(out).path() + "/Tavlor_folder2.htm"));
     QVERIFY(QFile::exists(QFileInfo(out).path() + "/upicon.gif"));
     QCOMPARE(storedSetting("HtmlFile").toString(), out);
-    QCOMPARE(child<QProgressBar>(dialog, "progressBar")->value(),
-             child<QProgressBar>(dialog, "progressBar")->maximum());
+    QCOMPARE(progress->value(), progress->maximum());
 
     // The next dialog starts from the stored path; "Cancel" writes and stores nothing.
     CSaveAsHTML again(f.model(), f.disk("SMALL"), nullptr);
@@ -133,11 +132,10 @@ private slots:
   // browser's decoder reads back as the pictures.
   void iconsDecodeToTheirPictures() {
     const std::size_t sizes[] = {900, 877, 866, 863};
-    for (std::size_t i = 0; i < 4; ++i) {
-      QCOMPARE(tavlor::htmlIcons()[i].bytes.size(), sizes[i]);
-      QCOMPARE(quint8(tavlor::htmlIcons()[i].bytes[10]), quint8(0xf7));
-    }
-    for (const tavlor::HtmlIcon &icon : tavlor::htmlIcons()) {
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+      const tavlor::HtmlIcon &icon = tavlor::htmlIcons()[i];
+      QCOMPARE(icon.bytes.size(), sizes[i]);
+      QCOMPARE(quint8(icon.bytes[10]), quint8(0xf7));
       QImage image;
       QVERIFY(image.loadFromData(reinterpret_cast<const uchar *>(icon.bytes.data()), int(icon.bytes.size()), "GIF"));
       QCOMPARE(image.size(), QSize(icon.width, icon.height));

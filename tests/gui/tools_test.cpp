@@ -26,21 +26,26 @@ template <typename Dialog> Dialog *openDialog(PaneFixture &f) {
   return open.isEmpty() ? nullptr : open.back();
 }
 
-QStringList column(const ResultListModel &model, int c) {
+// The texts of column c of a dialog's results, the names by default.
+QStringList column(const ResultDialog *dialog, int c = 0) {
   QStringList out;
-  for (int r = 0; r < model.rowCount(); ++r)
-    out << model.index(r, c).data().toString();
+  for (int r = 0; r < dialog->resultModel()->rowCount(); ++r)
+    out << dialog->resultModel()->index(r, c).data().toString();
   return out;
 }
 
-std::string readTextFile(const QString &path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+// Searches again and gives the names found.
+template <typename Dialog> QStringList found(Dialog *dialog) {
+  dialog->findNow();
+  return column(dialog);
 }
 
-void closeDialog(QDialog *dialog) {
-  dialog->close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+FindFilesDlg *findFilesIn(PaneFixture &f, tavlor::ItemId root) {
+  return startFindFiles(f.doc(), {root}, f.app->frame(), f.app->frame()->fileActions());
+}
+
+void loadCatalog(PaneFixture &f, const char *file) {
+  f.app->frame()->commands()->loadCatalog((f.catalogs + "/" + file).toStdString(), false);
 }
 
 } // namespace
@@ -57,20 +62,18 @@ private slots:
     QCOMPARE(dialog->findChild<QLabel *>("lookInText")->text(), QString("My Removable Disk Drive"));
     QAbstractItemModelTester tester(dialog->resultModel());
     dialog->maskEdit()->setText("*.txt");
-    dialog->findNow();
-    QCOMPARE(column(*dialog->resultModel(), 0), QStringList({"a.txt", "b.txt", "only.txt", "x.txt", "y.txt"}));
-    QCOMPARE(column(*dialog->resultModel(), 1),
-             QStringList({"BACKUP", "BACKUP", "SMALL", "BACKUP/docs", "BACKUP/docs"}));
+    QCOMPARE(found(dialog), QStringList({"a.txt", "b.txt", "only.txt", "x.txt", "y.txt"}));
+    QCOMPARE(column(dialog, 1), QStringList({"BACKUP", "BACKUP", "SMALL", "BACKUP/docs", "BACKUP/docs"}));
     QCOMPARE(dialog->maskEdit()->text(), QString("*.TXT"));
     QCOMPARE(dialog->windowTitle(), QString("Find Files or Folders: 5 File(s), 0 Folder(s), 0 Zip Folder(s) Found"));
     // The shared toggle: Size largest first, then Date oldest first.
     dialog->resultView()->selectionModel()->select(dialog->resultModel()->index(0, 0),
                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     dialog->sortByColumn(2);
-    QCOMPARE(column(*dialog->resultModel(), 0).first(), QString("b.txt"));
+    QCOMPARE(column(dialog).first(), QString("b.txt"));
     QCOMPARE(dialog->selectedEntries().front()->name(), std::string_view("a.txt")); // the selection follows
     dialog->sortByColumn(3);
-    QCOMPARE(column(*dialog->resultModel(), 0).first(), QString("a.txt"));
+    QCOMPARE(column(dialog).first(), QString("a.txt"));
 
     // Save Report proposes FindFiles.txt; a .csv name writes CSV and is proposed next.
     const QString path = freshFolder("reports") + "/found.csv";
@@ -85,21 +88,23 @@ private slots:
     setDialogRunner({});
     QVERIFY(proposed.endsWith("/FindFiles.txt"));
     QCOMPARE(dialog->reportName(), std::string("found"));
-    const std::string report = readTextFile(path);
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const std::string report = saved.readAll().toStdString();
     QVERIFY(report.find(" Search mask        : *.TXT\r\n") != std::string::npos);
     QVERIFY(report.find("\r\n\r\n time, size, name, path \r\n 01/01/01 12:00:00, 100, a.txt, BACKUP\r\n") !=
             std::string::npos);
     QVERIFY(report.ends_with(" 5 Files found.\r\n"));
-    closeDialog(dialog);
+    dialog->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(f.doc().busy(), 0);
   }
 
   void nothingFoundAndTheEmptyMaskWarning() {
     PaneFixture f;
-    FindFilesDlg *dialog = startFindFiles(f.doc(), {f.disk("BACKUP")}, f.app->frame(), f.app->frame()->fileActions());
+    FindFilesDlg *dialog = findFilesIn(f, f.disk("BACKUP"));
     dialog->maskEdit()->setText("zz*");
-    dialog->findNow();
-    QCOMPARE(column(*dialog->resultModel(), 0), QStringList({"No files found"}));
+    QCOMPARE(found(dialog), QStringList({"No files found"}));
     QVERIFY(!dialog->resultModel()->entryAt(0));
     QVERIFY(!dialog->contextMenu(0));
     QCOMPARE(dialog->windowTitle(), QString("Find Files or Folders"));
@@ -115,44 +120,40 @@ private slots:
 
   void rowsLeaveWhenTheirDiskIsReloadedOrAllCatalogsReopen() {
     PaneFixture f;
-    FindFilesDlg *dialog = startFindFiles(f.doc(), {f.model().root()}, f.app->frame(), f.app->frame()->fileActions());
+    FindFilesDlg *dialog = findFilesIn(f, f.model().root());
     QAbstractItemModelTester tester(dialog->resultModel());
     dialog->maskEdit()->setText("*");
     dialog->findNow();
     QCOMPARE(dialog->resultModel()->rowCount(), 12);
     writeCatalog(f.catalogs, "SMALL.zar", "SMALL", fileLine("new.txt", 7));
-    f.app->frame()->commands()->loadCatalog((f.catalogs + "/SMALL.zar").toStdString(), false);
+    loadCatalog(f, "SMALL.zar");
     QCOMPARE(dialog->resultModel()->rowCount(), 10); // SMALL and only.txt went
-    QVERIFY(!column(*dialog->resultModel(), 0).contains("only.txt"));
+    QVERIFY(!column(dialog).contains("only.txt"));
     f.app->frame()->commands()->openAllCatalogs();
     QCOMPARE(dialog->resultModel()->rowCount(), 0);
     // A dialog rooted at a disk searches the disk as reloaded; a closed one finds nothing.
-    FindFilesDlg *small = startFindFiles(f.doc(), {f.disk("SMALL")}, f.app->frame(), f.app->frame()->fileActions());
-    f.app->frame()->commands()->loadCatalog((f.catalogs + "/SMALL.zar").toStdString(), false);
-    small->findNow();
-    QCOMPARE(column(*small->resultModel(), 0), QStringList({"new.txt"}));
+    FindFilesDlg *small = findFilesIn(f, f.disk("SMALL"));
+    loadCatalog(f, "SMALL.zar");
+    QCOMPARE(found(small), QStringList({"new.txt"}));
     f.app->frame()->commands()->closeCatalog(f.disk("SMALL"));
-    small->findNow();
-    QCOMPARE(column(*small->resultModel(), 0), QStringList({"No files found"}));
+    QCOMPARE(found(small), QStringList({"No files found"}));
   }
 
   void findDuplicatesGroupsAndRefusesABadThreshold() {
     PaneFixture f;
     writeCatalog(f.catalogs, "COPY.zar", "COPY", fileLine("a.txt", 100, 1, 1, 2001) + fileLine("ONLY.TXT", 9));
-    f.app->frame()->commands()->loadCatalog((f.catalogs + "/COPY.zar").toStdString(), false);
+    loadCatalog(f, "COPY.zar");
     f.app->frame()->actions()->findDuplicates->trigger();
     FindDuplicatesDlg *dialog = openDialog<FindDuplicatesDlg>(f);
     QVERIFY(dialog);
     QAbstractItemModelTester tester(dialog->resultModel());
     QCOMPARE(dialog->unitLabel()->text(), QString("bytes"));
     QVERIFY(!dialog->maskEdit()->isEnabled());
-    dialog->findNow();
-    QCOMPARE(column(*dialog->resultModel(), 0), QStringList({"---", "a.txt", "a.txt"}));
-    QCOMPARE(column(*dialog->resultModel(), 3), QStringList({"", "BACKUP", "COPY"}));
+    QCOMPARE(found(dialog), QStringList({"---", "a.txt", "a.txt"}));
+    QCOMPARE(column(dialog, 3), QStringList({"", "BACKUP", "COPY"}));
     dialog->sizesBox()->setChecked(false);
     dialog->datesBox()->setChecked(false);
-    dialog->findNow();
-    QCOMPARE(column(*dialog->resultModel(), 0), QStringList({"---", "a.txt", "a.txt", "---", "ONLY.TXT", "only.txt"}));
+    QCOMPARE(found(dialog), QStringList({"---", "a.txt", "a.txt", "---", "ONLY.TXT", "only.txt"}));
     {
       BoxLog boxes;
       dialog->ignoreSmallerEdit()->setText("50");
@@ -162,19 +163,16 @@ private slots:
       QCOMPARE(boxes.boxes().size(), size_t(1));
       QCOMPARE(boxes.boxes()[0].text, QString("Please enter an integer."));
       QCOMPARE(dialog->ignoreSmallerEdit()->text(), QString("50"));
-      QCOMPARE(column(*dialog->resultModel(), 0), QStringList({"---", "a.txt", "a.txt"}));
+      QCOMPARE(column(dialog), QStringList({"---", "a.txt", "a.txt"}));
     }
     dialog->namedButton()->setChecked(true);
     QVERIFY(dialog->maskEdit()->isEnabled());
     dialog->maskEdit()->setText("o*");
     dialog->ignoreSmallerEdit()->setText("0");
-    dialog->findNow();
-    QCOMPARE(column(*dialog->resultModel(), 0), QStringList({"---", "ONLY.TXT", "only.txt"}));
+    QCOMPARE(found(dialog), QStringList({"---", "ONLY.TXT", "only.txt"}));
     QCOMPARE(dialog->maskEdit()->text(), QString("O*"));
     dialog->namesBox()->setChecked(false);
-    dialog->findNow();
-    QCOMPARE(column(*dialog->resultModel(), 0),
-             QStringList({"Error: All file comparison criteria disabled, please enable at least one."}));
+    QCOMPARE(found(dialog), QStringList({"Error: All file comparison criteria disabled, please enable at least one."}));
     // A set that loses a member to a reload goes as a whole.
     dialog->namesBox()->setChecked(true);
     dialog->findNow();
