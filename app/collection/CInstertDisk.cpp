@@ -5,10 +5,14 @@
 #include "collection/new_disk.h"
 
 #include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 CInstertDisk::CInstertDisk(const QString &text, QWidget *parent) : QDialog(parent) {
   setObjectName("insertDiskDialog");
@@ -50,5 +54,14 @@ bool CInstertDisk::prompt(const QString &text, QWidget *parent) {
 
 void CInstertDisk::showEvent(QShowEvent *event) {
   QDialog::showEvent(event);
-  move(QCursor::pos());
+  // At the pointer, but whole on its screen: a drag started near the bottom or the
+  // right edge would otherwise put the buttons out of reach.
+  QPoint at = QCursor::pos();
+  if (const QScreen *screen = QGuiApplication::screenAt(at)) {
+    const QRect room = screen->availableGeometry();
+    const QSize size = frameGeometry().size();
+    at.setX(std::max(room.left(), std::min(at.x(), room.x() + room.width() - size.width())));
+    at.setY(std::max(room.top(), std::min(at.y(), room.y() + room.height() - size.height())));
+  }
+  move(at);
 }
