@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  xvfb xauth
+  xvfb xauth xdotool
   zip unzip e2fsprogs dosfstools util-linux mount coreutils
   shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl time
   dpkg-dev file
