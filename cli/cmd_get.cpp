@@ -17,7 +17,6 @@
 #include "export/disk_locator.h"
 #include "export/file_actions.h"
 #include "loaded_catalogs.h"
-#include "platform/files.h"
 
 namespace {
 
@@ -76,11 +75,6 @@ bool askForDisk(const std::string &label, std::string &drive) {
   }
 }
 
-bool exists(const std::string &path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
 int runGet(const std::vector<std::string> &args) {
   const cli::ParsedArguments parsed =
       cli::parseArguments(args, {{"--catalogs", true}, {"--to", true}, {"--overwrite-older", false}});
@@ -126,7 +120,7 @@ int runGet(const std::vector<std::string> &args) {
                 disk.entries.size() == 1 ? "entry" : "entries");
   std::fflush(stdout);
 
-  platform::createFolderLevels(destination);
+  std::string zipPath;
   const bool terminal = ::isatty(STDIN_FILENO) == 1;
   TerminalUi ui;
   for (const DiskGroup &disk : disks) {
@@ -142,18 +136,18 @@ int runGet(const std::vector<std::string> &args) {
       continue;
     }
     for (const auto &[path, entry] : disk.entries) {
-      std::string zip;
-      const bool inZip = model.zipFilePath(*entry, zip);
-      const std::string target = destination + "/" + std::string(entry->name());
-      const bool existed = !inZip && exists(target);
-      int written = 0;
-      tavlor::copyEntry(model, *entry, destination, true, false, overwriteOlder, ui, &written);
-      // A folder inside a ZIP file is retrieved when any of its members was written.
-      if (written > 0) {
+      const tavlor::CopyResult result =
+          tavlor::copySource(tavlor::entrySource(model, *entry), destination, true, false, overwriteOlder, ui);
+      for (const tavlor::CopyFailure &failure : result.failures)
+        std::fprintf(stderr, "tavlor get: not written: %s: %s\n", failure.path.c_str(), failure.reason.c_str());
+      // A folder inside a ZIP file is retrieved when any of its members was written; a
+      // folder from a disk when nothing in it failed.
+      const bool folderCopy = !entry->isFile() && !entry->isZipFolder() && !model.zipFilePath(*entry, zipPath);
+      if (result.failures.empty() && !result.diskCancelled && (result.written > 0 || folderCopy)) {
         std::printf("%s\n", path.c_str());
       } else {
         std::fprintf(stderr, "tavlor get: %s not retrieved%s\n", path.c_str(),
-                     existed ? " (it exists in the destination)" : "");
+                     result.kept > 0 && result.failures.empty() ? " (it exists in the destination)" : "");
         complete = false;
       }
     }

@@ -152,6 +152,31 @@ int setModificationTime(int fd, time_t when) {
   return ENOTSUP;
 }
 
+int copyOpenFile(int from, const struct stat &st, int dirFd, const std::string &name, bool failIfExists,
+                 bool writable) {
+  if (!isPlainComponent(name)) return EINVAL;
+  struct stat wanted = st;
+  if (writable) wanted.st_mode |= S_IWUSR;
+  int err = 0;
+  if (failIfExists) {
+    const int to = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            wanted.st_mode & 0777);
+    if (to < 0) return errno;
+    err = copyContents(from, to);
+    if (!err) err = copyAttributes(to, wanted);
+    if (::close(to) != 0 && !err) err = errno;
+    // A half-written copy would pass for the whole file later.
+    if (err) ::unlinkat(dirFd, name.c_str(), 0);
+    return err;
+  }
+  ReplacementFile copy;
+  err = copy.create(dirFd, name, wanted.st_mode & 0777);
+  if (!err) err = copyContents(from, copy.fd());
+  if (!err) err = copyAttributes(copy.fd(), wanted);
+  if (!err) err = copy.commit();
+  return err;
+}
+
 int copyFile(const std::string &source, const std::string &target, bool failIfExists) {
   struct stat st;
   if (::stat(source.c_str(), &st) != 0) return errno;
@@ -174,27 +199,7 @@ int copyFile(const std::string &source, const std::string &target, bool failIfEx
     ::close(from);
     return err;
   }
-
-  int err = 0;
-  if (failIfExists) {
-    const int to =
-        ::openat(dirFd, where.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, st.st_mode & 0777);
-    if (to < 0) {
-      err = errno;
-    } else {
-      err = copyContents(from, to);
-      if (!err) err = copyAttributes(to, st);
-      if (::close(to) != 0 && !err) err = errno;
-      // A half-written copy would pass for the whole file later.
-      if (err) ::unlinkat(dirFd, where.name.c_str(), 0);
-    }
-  } else {
-    ReplacementFile copy;
-    err = copy.create(dirFd, where.name, st.st_mode & 0777);
-    if (!err) err = copyContents(from, copy.fd());
-    if (!err) err = copyAttributes(copy.fd(), st);
-    if (!err) err = copy.commit();
-  }
+  const int err = copyOpenFile(from, st, dirFd, where.name, failIfExists, false);
   ::close(dirFd);
   ::close(from);
   return err;

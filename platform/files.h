@@ -45,6 +45,12 @@ int setModificationTime(int fd, time_t when);
 // copy leaves the old target as it was; a read-only target is not replaced (EACCES).
 int copyFile(const std::string &source, const std::string &target, bool failIfExists);
 
+// The same for the open regular file from (st its fstat) into the folder dirFd under
+// name (one component; a link there is never written through). writable adds owner
+// write permission to the copy.
+int copyOpenFile(int from, const struct stat &st, int dirFd, const std::string &name, bool failIfExists,
+                 bool writable);
+
 // Adds owner write permission to the file at path ("make writable"); a symbolic link
 // is left alone (ELOOP).
 int makeWritable(const std::string &path);

@@ -12,6 +12,7 @@
 #include "Tavscan60.h"
 #include "catalog_date.h"
 #include "file_times.h"
+#include "platform/disk_copy.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -44,42 +45,6 @@ bool setFileDate(int fd, const CatalogDate &date) {
   return when && platform::setModificationTime(fd, *when) == 0;
 }
 
-namespace {
-
-bool sameFile(const struct stat &a, const struct stat &b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// dstRoot is the folder the whole copy goes to: when it lies inside the source, it is
-// not copied into itself again and again.
-void copyTree(const std::string &source, const std::string &destination, bool failIfExists,
-              const struct stat *dstRoot) {
-  platform::createFolderLevels(destination);
-  DIR *folder = ::opendir(source.c_str());
-  if (!folder) return;
-  while (const dirent *entry = ::readdir(folder)) {
-    const std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    const std::string from = source + "/" + name;
-    const std::string to = destination + "/" + name;
-    struct stat st;
-    if (::lstat(from.c_str(), &st) != 0) continue;
-    if (S_ISDIR(st.st_mode)) {
-      if (!dstRoot || !sameFile(st, *dstRoot)) copyTree(from, to, failIfExists, dstRoot);
-      continue;
-    }
-    // A link to a file is copied as that file; a link to a folder is not entered, so
-    // a link to an ancestor cannot make the copy endless. FIFOs and devices are skipped.
-    if (S_ISLNK(st.st_mode) && ::stat(from.c_str(), &st) != 0) continue;
-    if (!S_ISREG(st.st_mode)) continue;
-    // Only a copy that was made loses the read-only mark: an existing file that
-    // failIfExists protected keeps its permissions too.
-    if (platform::copyFile(from, to, failIfExists) == 0 && platform::isReadOnly(st)) platform::makeWritable(to);
-  }
-  ::closedir(folder);
-}
-
-} // namespace
 } // namespace tavscan
 
 void strdelete(char *&text) {
@@ -95,11 +60,16 @@ bool CompareFileDateTime(const char *path, int day, int month, int year, int hou
 
 bool CopyDirectory(const char *srcFolder, const char *dstFolder, bool failIfExists) {
   if (!srcFolder || !dstFolder || !*dstFolder) return true;
-  platform::createFolderLevels(dstFolder);
-  struct stat dstRoot;
-  const bool haveRoot = ::stat(dstFolder, &dstRoot) == 0;
-  tavscan::copyTree(srcFolder, dstFolder, failIfExists, haveRoot ? &dstRoot : nullptr);
-  return true;
+  std::string destination = dstFolder;
+  while (destination.size() > 1 && destination.back() == '/')
+    destination.pop_back();
+  const std::size_t slash = destination.rfind('/');
+  const std::string parent =
+      slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : destination.substr(0, slash);
+  const std::string name = slash == std::string::npos ? destination : destination.substr(slash + 1);
+  // Links inside the copied folder are followed only to files inside it.
+  const platform::DiskPath source = platform::resolveOnDisk(srcFolder, {});
+  return platform::copyFromDisk(srcFolder, source, parent, name, failIfExists, nullptr).failed == 0;
 }
 
 uint32_t GetLastError_Message(char *buffer, size_t bufferSize) {

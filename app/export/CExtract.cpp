@@ -126,18 +126,21 @@ void CExtract::step() {
 
 void CExtract::extract() {
   const tavlor::ExtractSettings settings = values();
+  std::vector<tavlor::CopyFailure> failures;
   {
     WaitCursor wait;
     if (extractAllMode()) {
       progress_->setRange(0, 100);
       stepSize_ = 5;
-      tavlor::extractZipFolder(model_, *zipFolder_, settings, ui_, this);
+      tavlor::extractZipFolder(model_, *zipFolder_, settings, ui_, this, &failures);
     } else {
       progress_->setRange(0, static_cast<int>(entries_.size()));
       stepSize_ = 1;
-      tavlor::copyEntries(model_, entries_, settings, ui_, this);
+      failures = tavlor::copyEntries(model_, entries_, settings, ui_, this);
     }
   }
+  // A copy that silently wrote nothing would pass for one that worked.
+  if (!failures.empty()) ui_.message("Extract/Copy", tavlor::failureText(failures), true);
   tavlor::storeSettingText(settings::kZipFileExtractName, settings.destination);
   accept();
 }

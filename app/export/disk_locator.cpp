@@ -23,6 +23,12 @@ std::string diskNotFoundText(const std::string &label) {
   return "Disk labeled " + label + " was not found.";
 }
 
+bool locateLabel(const std::string &label, std::string &drive, FileActionUi &ui) {
+  while (!findDriveByLabel(label, drive))
+    if (!ui.insertDisk(diskNotFoundText(label))) return false;
+  return true;
+}
+
 bool locateDisk(const std::string &catalogPath, std::string &label, std::string &drive, std::string &rest,
                 FileActionUi &ui) {
   label = labelOf(catalogPath);

@@ -18,6 +18,10 @@ bool findDriveByLabel(const std::string &label, std::string &drive);
 // there is none).
 std::string labelOf(const std::string &catalogPath);
 
+// Finds the disk labelled label, showing the insert-disk prompt until it is found or the
+// user cancels (false); drive receives its mount point.
+bool locateLabel(const std::string &label, std::string &drive, FileActionUi &ui);
+
 // Finds the disk of catalogPath, showing the insert-disk prompt until it is found or
 // the user cancels (false). rest is "/" + the path after its first "/".
 bool locateDisk(const std::string &catalogPath, std::string &label, std::string &drive, std::string &rest,

@@ -2,12 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 
 #include "Tavscan60.h"
 #include "export/disk_locator.h"
+#include "platform/disk_copy.h"
 #include "platform/files.h"
+#include "platform/temp_folder.h"
 
 namespace tavlor {
 namespace {
@@ -56,6 +59,39 @@ bool dateRuleAllowsCopy(const std::string &target, std::time_t entryDate, bool o
   return comparison == 0 || (comparison > 0 && overwriteNewer) || (comparison < 0 && overwriteOlder);
 }
 
+std::string joinComponents(const std::vector<std::string> &components, std::size_t from, std::size_t to) {
+  std::string text;
+  for (std::size_t i = from; i < to && i < components.size(); ++i) {
+    if (i > from) text.push_back('/');
+    text += components[i];
+  }
+  return text;
+}
+
+std::vector<std::string> splitCatalogPath(const std::string &path) {
+  std::vector<std::string> parts;
+  for (std::size_t start = 0;;) {
+    const std::size_t slash = path.find('/', start);
+    parts.push_back(path.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
+    if (slash == std::string::npos) return parts;
+    start = slash + 1;
+  }
+}
+
+// The file-system path of the cataloged path components on the disk mounted at drive.
+platform::DiskPath onDisk(const std::string &drive, const std::vector<std::string> &components, std::size_t count) {
+  const std::size_t end = std::min(count, components.size());
+  return platform::resolveOnDisk(drive, std::vector<std::string>(components.begin() + 1, components.begin() + end));
+}
+
+// Collects the members extraction did not write.
+void collectNotWritten(const char *member, const char *reason, void *context) {
+  auto &into = *static_cast<std::pair<std::vector<CopyFailure> *, std::string> *>(context);
+  std::string path = into.second;
+  if (member && *member) path += "/" + std::string(member);
+  into.first->push_back({path, reason ? reason : ""});
+}
+
 } // namespace
 
 const char *const kOverwriteWarningText = "You have enabled the option for writing over new files"
@@ -76,6 +112,55 @@ std::string temporaryFolder() {
     }
   }
   return "/tmp";
+}
+
+std::string privateTemporaryFolder() {
+  return platform::privateTemporaryRoot(temporaryFolder());
+}
+
+std::string EntrySource::zipPath() const {
+  return joinComponents(components, 0, zipDepth);
+}
+
+std::string EntrySource::member() const {
+  return joinComponents(components, zipDepth, components.size());
+}
+
+EntrySource entrySource(const CatalogModel &model, const FileData &entry) {
+  EntrySource source;
+  source.name = std::string(entry.name());
+  source.date = entry.date();
+  source.container = entry.isContainer();
+  source.zipFolder = entry.isZipFolder();
+  // The items above the entry, up to its disk; the outermost Zip Folder among them
+  // (never the disk) is its ZIP file.
+  std::vector<ItemId> chain;
+  for (ItemId id = entry.parentItem(); model.isValid(id) && model.parentOf(id) != kNoItem; id = model.parentOf(id))
+    chain.push_back(id);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    source.components.push_back(model.label(*it));
+    if (source.zipDepth == 0 && source.components.size() > 1 && model.icon(*it) == iconOf(NodeKind::ZipFolder))
+      source.zipDepth = source.components.size();
+  }
+  source.components.push_back(source.name);
+  source.catalogPath = joinComponents(source.components, 0, source.components.size());
+  for (const std::string &component : source.components) {
+    if (!platform::isSafeComponent(component)) {
+      source.refusal = "its path holds the name \"" + component.substr(0, component.find('\0')) +
+                       "\", which cannot name a file";
+      break;
+    }
+  }
+  return source;
+}
+
+std::string failureText(const std::vector<CopyFailure> &failures) {
+  const std::size_t shown = std::min<std::size_t>(failures.size(), 15);
+  std::string text = "Not written:";
+  for (std::size_t i = 0; i < shown; ++i)
+    text += "\n" + failures[i].path + ": " + failures[i].reason;
+  if (failures.size() > shown) text += "\n... and " + std::to_string(failures.size() - shown) + " more";
+  return text;
 }
 
 std::string launchErrorMessage(int code) {
@@ -123,7 +208,18 @@ bool launchPath(const std::string &path, const std::string &program, bool resolv
         ui.pause(2000);
         continue;
       }
-      full = resolvedPath(drive, separator == std::string::npos ? std::string() : path.substr(separator));
+      std::vector<std::string> components = splitCatalogPath(path);
+      if (separator == std::string::npos) components = {label};
+      const platform::DiskPath found = onDisk(drive, components, components.size());
+      if (found.error == ENOENT && platform::isSafeComponent(components.back())) {
+        // Something missing is for the launch-error table to name.
+        full = resolvedPath(drive, "/" + joinComponents(components, 1, components.size()));
+      } else if (found.error) {
+        ui.message("File launch failed", path + "\n" + found.why, true);
+        break;
+      } else {
+        full = found.path;
+      }
     }
     const int code = desktop.launch(program, full);
     if (code != kLaunchStarted) ui.message("File launch failed", full + "\n" + launchErrorMessage(code), true);
@@ -134,77 +230,126 @@ bool launchPath(const std::string &path, const std::string &program, bool resolv
 
 bool launchEntry(const CatalogModel &model, const FileData &entry, const std::string &program, FileActionUi &ui,
                  Desktop &desktop, ExtractedFiles &extracted) {
-  std::string zip;
-  if (!model.zipFilePath(entry, zip)) return launchPath(model.catalogPath(entry), program, true, ui, desktop);
-  const std::string member = memberPath(model, entry);
-  std::string label, drive, rest;
-  if (!locateDisk(zip, label, drive, rest, ui)) return false;
+  const EntrySource source = entrySource(model, entry);
+  if (!source.refusal.empty()) {
+    ui.message("File launch failed", source.catalogPath + "\n" + source.refusal, true);
+    return false;
+  }
+  if (!source.inZip()) return launchPath(source.catalogPath, program, true, ui, desktop);
+  std::string drive;
+  if (!locateLabel(source.label(), drive, ui)) return false;
+  const platform::DiskPath zip = onDisk(drive, source.components, source.zipDepth);
+  const std::string folder = privateTemporaryFolder();
+  if (zip.error || folder.empty()) {
+    ui.message("File launch failed",
+               source.catalogPath + "\n" + (zip.error ? zip.why : "no private temporary folder can be made"), true);
+    return false;
+  }
   // Opened again, the member replaces its earlier copy whatever the dates: the user
   // wants what the archive holds now.
   char written[kTavscanPathBufferSize] = {};
-  if (!extractFromZip(resolvedPath(drive, rest).c_str(), member.c_str(), temporaryFolder().c_str(), false, true, true,
-                      written, sizeof written))
+  if (!extractFromZip(zip.path.c_str(), source.member().c_str(), folder.c_str(), false, true, true, written,
+                      sizeof written))
     return false;
   extracted.record(written);
   return launchPath(written, program, false, ui, desktop);
 }
 
-bool copyEntry(const CatalogModel &model, const FileData &entry, const std::string &destination, bool useFolderNames,
-               bool overwriteNewer, bool overwriteOlder, FileActionUi &ui, int *written) {
-  if (written) *written = 0;
-  std::string label, drive, rest;
-  std::string zip;
-  if (model.zipFilePath(entry, zip)) {
-    const std::string member = memberPath(model, entry);
-    if (!locateDisk(zip, label, drive, rest, ui)) return false;
-    WaitWindow wait(ui, kCopyingText);
-    const int count = extractAllFromZip(resolvedPath(drive, rest).c_str(), member.c_str(), destination.c_str(),
-                                        useFolderNames, overwriteNewer, overwriteOlder, nullptr);
-    if (written) *written = count;
-    return count == 1;
+CopyResult copySource(const EntrySource &source, const std::string &destination, bool useFolderNames,
+                      bool overwriteNewer, bool overwriteOlder, FileActionUi &ui) {
+  CopyResult result;
+  if (!source.refusal.empty()) {
+    result.failures.push_back({source.catalogPath, source.refusal});
+    return result;
   }
-  if (!locateDisk(model.catalogPath(entry), label, drive, rest, ui)) return false;
+  std::string drive;
+  if (!locateLabel(source.label(), drive, ui)) {
+    result.diskCancelled = true;
+    return result;
+  }
+  if (source.inZip()) {
+    const platform::DiskPath zip = onDisk(drive, source.components, source.zipDepth);
+    if (zip.error) {
+      result.failures.push_back({source.zipPath(), zip.why});
+      return result;
+    }
+    WaitWindow wait(ui, kCopyingText);
+    std::pair<std::vector<CopyFailure> *, std::string> into{&result.failures, source.zipPath()};
+    result.written = extractAllFromZip(zip.path.c_str(), source.member().c_str(), destination.c_str(), useFolderNames,
+                                       overwriteNewer, overwriteOlder, nullptr, &collectNotWritten, &into);
+    return result;
+  }
+  const platform::DiskPath found = onDisk(drive, source.components, source.components.size());
+  if (found.error) {
+    result.failures.push_back({source.catalogPath, found.why});
+    return result;
+  }
   WaitWindow wait(ui, kCopyingText);
-  const std::string source = resolvedPath(drive, rest);
   std::string target = destination;
   if (target.empty() || target.back() != '/') target.push_back('/');
-  target.append(entry.name());
-  if (!dateRuleAllowsCopy(target, entry.date(), overwriteNewer, overwriteOlder)) return false;
-  // A typed destination that does not exist yet is made, as extraction makes it, rather
-  // than the copy failing without a word.
-  platform::createFolderLevels(destination);
-  if (entry.isContainer() && !entry.isZipFolder()) {
-    CopyDirectory(source.c_str(), target.c_str(), true);
-    if (written) *written = 1;
-    return true;
+  target.append(source.name);
+  if (!dateRuleAllowsCopy(target, source.date, overwriteNewer, overwriteOlder)) {
+    ++result.kept;
+    return result;
   }
-  if (platform::copyFile(source, target, true) != 0) return false;
-  // Files copied from a CD-ROM must not stay read-only where the user puts them; an
-  // existing target that refused the copy keeps its permissions.
-  struct stat st;
-  if (::stat(source.c_str(), &st) == 0 && platform::isReadOnly(st)) platform::makeWritable(target);
-  if (written) *written = 1;
-  return true;
+  // A typed destination that does not exist yet is made, as extraction makes it, rather
+  // than the copy failing without a word. A disk is copied as a folder of its label.
+  // Failures are named by their catalog paths, as the user knows them.
+  const platform::CopyCounts counts = platform::copyFromDisk(
+      drive, found, destination, source.name, true, [&](const std::string &path, const std::string &reason) {
+        std::string shown = source.catalogPath;
+        if (path.compare(0, found.path.size(), found.path) == 0) shown += path.substr(found.path.size());
+        result.failures.push_back({shown, reason});
+      });
+  result.written = counts.written;
+  result.kept = counts.kept;
+  return result;
+}
+
+bool copyEntry(const CatalogModel &model, const FileData &entry, const std::string &destination, bool useFolderNames,
+               bool overwriteNewer, bool overwriteOlder, FileActionUi &ui, int *written) {
+  const EntrySource source = entrySource(model, entry);
+  const CopyResult result = copySource(source, destination, useFolderNames, overwriteNewer, overwriteOlder, ui);
+  if (written) *written = result.written;
+  if (result.diskCancelled || !result.failures.empty()) return false;
+  // A folder copy keeps the files already in the destination and still succeeds.
+  if (!source.inZip() && source.container && !source.zipFolder) return true;
+  return result.written == 1;
 }
 
 int extractZipFolder(const CatalogModel &model, const FileData &zipFolder, const ExtractSettings &settings,
-                     FileActionUi &ui, ProgressSink *progress) {
-  std::string label, drive, rest;
-  if (!locateDisk(model.catalogPath(zipFolder), label, drive, rest, ui)) return -1;
+                     FileActionUi &ui, ProgressSink *progress, std::vector<CopyFailure> *failures) {
+  const EntrySource source = entrySource(model, zipFolder);
+  if (!source.refusal.empty()) {
+    if (failures) failures->push_back({source.catalogPath, source.refusal});
+    return -1;
+  }
+  std::string drive;
+  if (!locateLabel(source.label(), drive, ui)) return -1;
+  const platform::DiskPath zip = onDisk(drive, source.components, source.components.size());
+  if (zip.error) {
+    if (failures) failures->push_back({source.catalogPath, zip.why});
+    return -1;
+  }
   if (settings.overwriteNewer && !ui.askYesNo(kOverwriteWarningCaption, kOverwriteWarningText)) return -1;
   ScopedProgress scope(progress);
-  return extractAllFromZip(resolvedPath(drive, rest).c_str(), nullptr, settings.destination.c_str(),
-                           settings.useFolderNames, settings.overwriteNewer, settings.overwriteOlder,
-                           progress ? &stepCurrentProgress : nullptr);
+  std::vector<CopyFailure> ignored;
+  std::pair<std::vector<CopyFailure> *, std::string> into{failures ? failures : &ignored, source.catalogPath};
+  return extractAllFromZip(zip.path.c_str(), nullptr, settings.destination.c_str(), settings.useFolderNames,
+                           settings.overwriteNewer, settings.overwriteOlder,
+                           progress ? &stepCurrentProgress : nullptr, &collectNotWritten, &into);
 }
 
-void copyEntries(const CatalogModel &model, const std::vector<const FileData *> &entries,
-                 const ExtractSettings &settings, FileActionUi &ui, ProgressSink *progress) {
+std::vector<CopyFailure> copyEntries(const CatalogModel &model, const std::vector<const FileData *> &entries,
+                                     const ExtractSettings &settings, FileActionUi &ui, ProgressSink *progress) {
+  std::vector<CopyFailure> failures;
   for (const FileData *entry : entries) {
-    copyEntry(model, *entry, settings.destination, settings.useFolderNames, settings.overwriteNewer,
-              settings.overwriteOlder, ui);
+    CopyResult result = copySource(entrySource(model, *entry), settings.destination, settings.useFolderNames,
+                                   settings.overwriteNewer, settings.overwriteOlder, ui);
+    failures.insert(failures.end(), result.failures.begin(), result.failures.end());
     if (progress) progress->step();
   }
+  return failures;
 }
 
 ExtractPlan planExtract(const CatalogModel &model, const std::vector<const FileData *> &entries) {

@@ -8,6 +8,7 @@
 #ifndef APP_EXPORT_FILE_ACTIONS_H
 #define APP_EXPORT_FILE_ACTIONS_H
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,52 @@ inline constexpr const char *kTextEditorProgram = "notepad.exe";
 
 // The temporary folder: TEMP, else TMP, else TMPDIR, else "/tmp" (no trailing "/").
 std::string temporaryFolder();
+
+// The folder this user's temporary files go to: the temporary folder when nobody else
+// can write it, else a private folder below it (platform/temp_folder.h). Members of ZIP
+// files are extracted here to be opened. Empty when no private folder can be had.
+std::string privateTemporaryFolder();
+
+// A cataloged entry as plain values, taken from the model when an action starts, so an
+// action never depends on the catalog staying loaded. A catalog comes from outside: its
+// names are checked here, once, before any of them is joined to a folder.
+struct EntrySource {
+  std::vector<std::string> components; // the disk's label, the folders, the entry's name
+  std::string catalogPath;             // the components joined by "/", as messages show it
+  std::size_t zipDepth = 0;            // components of its ZIP file's catalog path; 0: on the disk
+  std::string name;
+  std::time_t date = 0;
+  bool container = false;
+  bool zipFolder = false;
+  std::string refusal; // why it cannot become a file (a name that cannot name one); empty when it can
+
+  const std::string &label() const { return components.front(); }
+  bool inZip() const { return zipDepth > 0; }
+  // The catalog path of the ZIP file that holds it.
+  std::string zipPath() const;
+  // Its path inside that ZIP file.
+  std::string member() const;
+};
+EntrySource entrySource(const CatalogModel &model, const FileData &entry);
+
+// An entry, file or folder that an action did not write, and why.
+struct CopyFailure {
+  std::string path;
+  std::string reason;
+};
+
+struct CopyResult {
+  int written = 0;           // files written
+  int kept = 0;              // existing files left in place by the copy rules
+  bool diskCancelled = false; // the user cancelled the insert-disk prompt
+  std::vector<CopyFailure> failures;
+  bool complete() const { return !diskCancelled && failures.empty() && written > 0; }
+};
+
+// copyEntry on an entry's plain values. Every file not written is named in failures,
+// except those the copy rules keep on purpose.
+CopyResult copySource(const EntrySource &source, const std::string &destination, bool useFolderNames,
+                      bool overwriteNewer, bool overwriteOlder, FileActionUi &ui);
 
 // The message of a launch-error code ("Could not launch the file" for unknown codes).
 std::string launchErrorMessage(int code);
@@ -69,12 +116,17 @@ extern const char *const kOverwriteWarningText;
 // Extract-all mode: finds the Zip Folder's disk, asks the overwrite warning when
 // overwriteNewer is on, and extracts the whole archive, stepping progress. Returns the
 // number of files written, -1 when the disk was cancelled or the warning declined.
+// failures, when given, receives every member not written.
 int extractZipFolder(const CatalogModel &model, const FileData &zipFolder, const ExtractSettings &settings,
-                     FileActionUi &ui, ProgressSink *progress);
+                     FileActionUi &ui, ProgressSink *progress, std::vector<CopyFailure> *failures = nullptr);
 
-// Copy mode: copyEntry for each entry in order, one progress step after each.
-void copyEntries(const CatalogModel &model, const std::vector<const FileData *> &entries,
-                 const ExtractSettings &settings, FileActionUi &ui, ProgressSink *progress);
+// Copy mode: copyEntry for each entry in order, one progress step after each. Returns
+// what was not written.
+std::vector<CopyFailure> copyEntries(const CatalogModel &model, const std::vector<const FileData *> &entries,
+                                     const ExtractSettings &settings, FileActionUi &ui, ProgressSink *progress);
+
+// The text of a box naming what an action did not write (at most a screenful of lines).
+std::string failureText(const std::vector<CopyFailure> &failures);
 
 // How "Extract/Copy ..." splits a selection: each Zip Folder that does not lie in a
 // ZIP file gets an extract-all dialog of its own, in order; everything else goes into

@@ -145,8 +145,11 @@ TAVSCAN_API bool CompareFileDateTime(const char *path, int day, int month, int y
                                      int second, int &comparison);
 
 // Copies the tree srcFolder into dstFolder (created as needed). With failIfExists an
-// existing destination file is never touched. Copies of read-only files are made
-// writable. Failures are not reported; the result is always true.
+// existing destination file is never touched (and still counts as success). Copies of
+// read-only files are made writable. Nothing is written through a link standing in the
+// destination; a link in the source is followed only to a file inside srcFolder. False
+// when anything could not be copied (a folder not made or read, a file not written, a
+// link not followed, a FIFO or device).
 TAVSCAN_API bool CopyDirectory(const char *srcFolder, const char *dstFolder, bool failIfExists);
 
 // Copies the text of the calling thread's last error (errno), cut at its first

@@ -5,7 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <cstring>
 
 #include "Tavscan60.h"
@@ -121,6 +124,51 @@ TEST_F(GetCommand, OnATerminalEachDiskIsAskedForOnce) {
   EXPECT_EQ(readFile(dest + "/a.txt"), "alpha");
   EXPECT_EQ(readFile(dest + "/readme.txt"), "read me");
   EXPECT_EQ(readFile(dest + "/x.txt"), "ex");
+}
+
+// Every entry that is not written is named with its reason and the status is 1: a link
+// planted in the destination, a file gone from the disk, and (as root, in a private
+// mount namespace) a read-only and a full destination.
+TEST_F(GetCommand, EveryFailureIsNamedAndNoPlantedLinkIsFollowed) {
+  offer({"DATA"});
+  const std::string elsewhere = dir.createDir("elsewhere");
+  ASSERT_EQ(::mkdir(dest.c_str(), 0755), 0);
+  ASSERT_EQ(::symlink(elsewhere.c_str(), (dest + "/docs").c_str()), 0);
+  auto result = get({"DATA/docs"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("not written: DATA/docs: a symbolic link or a file stands in the destination"),
+            std::string::npos)
+      << result.err;
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+
+  ASSERT_EQ(::unlink((dir / "media/DATA/docs/a.txt").c_str()), 0);
+  result = get({"DATA/docs/a.txt"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("not written: DATA/docs/a.txt: it cannot be found on the disk: No such file"),
+            std::string::npos)
+      << result.err;
+
+  if (::geteuid() != 0) GTEST_SKIP() << "read-only and full destinations need root (a private mount namespace)";
+  dir.createFile("media/DATA/big/large.bin", std::string(256 * 1024, 'x'));
+  catalogVolume((dir / "media/DATA").c_str(), "DATA", (dir / "catalogs/DATA.zar").c_str(), 1, 1, 2020, 0, 0, 0,
+                nullptr, nullptr);
+  const std::string mounted = dir.createDir("mnt");
+  struct Case {
+    const char *options, *path, *reason;
+  };
+  for (const Case &c : {Case{"ro", "DATA/big", "its folder cannot be made: Read-only file system"},
+                        Case{"size=64k", "DATA/big", "large.bin: it cannot be written: No space left on device"}}) {
+    SCOPED_TRACE(c.options);
+    std::vector<std::string> command = {TAVLOR_CLI_PATH, "get", "--catalogs", dir / "catalogs", "--to", mounted,
+                                        c.path};
+    std::string script = std::string("mount -t tmpfs -o ") + c.options + " tmpfs \"$0\" && exec \"$@\"";
+    std::vector<std::string> argv = {"/usr/bin/unshare", "-m", "--propagation", "private", "/bin/sh", "-c", script, mounted};
+    argv.insert(argv.end(), command.begin(), command.end());
+    result = runProgram(argv, {"TAVLOR_VOLUME_TABLE=" + table});
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+    EXPECT_EQ(result.out.find("\nDATA/big\n"), std::string::npos) << "reported as retrieved: " << result.out;
+  }
 }
 
 // A real ext4 volume labelled DATA, loop-mounted in a private mount namespace: found by

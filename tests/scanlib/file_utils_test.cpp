@@ -90,12 +90,13 @@ TEST(CopyDirectory, FailIfExistsLeavesExistingFilesAsTheyWere) {
   EXPECT_EQ(permissions(existingReadOnly), 0400u) << "a file that was not copied keeps its permissions";
   EXPECT_EQ(readFile(dir / "dst/other.txt"), "other");
 
-  EXPECT_TRUE(CopyDirectory((dir / "src").c_str(), (dir / "dst").c_str(), false));
+  EXPECT_FALSE(CopyDirectory((dir / "src").c_str(), (dir / "dst").c_str(), false))
+      << "the read-only target was not replaced";
   EXPECT_EQ(readFile(existing), "new");
   EXPECT_EQ(readFile(existingReadOnly), "old") << "a read-only target is never replaced";
 }
 
-TEST(CopyDirectory, NeitherFollowsFolderLinksNorCopiesIntoItself) {
+TEST(CopyDirectory, NeitherFollowsFolderLinksNorCopiesIntoItselfAndSaysSo) {
   TempDir dir;
   dir.createFile("src/a.txt", "a");
   dir.createFile("elsewhere/secret.txt", "s");
@@ -103,13 +104,14 @@ TEST(CopyDirectory, NeitherFollowsFolderLinksNorCopiesIntoItself) {
   ASSERT_EQ(::symlink((dir / "src").c_str(), (dir / "src/loop").c_str()), 0);
   ASSERT_EQ(::symlink((dir / "src/a.txt").c_str(), (dir / "src/filelink").c_str()), 0);
 
-  EXPECT_TRUE(CopyDirectory((dir / "src").c_str(), (dir / "src/backup").c_str(), false));
+  EXPECT_FALSE(CopyDirectory((dir / "src").c_str(), (dir / "src/backup").c_str(), false))
+      << "the links to folders were not copied";
   EXPECT_EQ(readFile(dir / "src/backup/a.txt"), "a");
   EXPECT_EQ(readFile(dir / "src/backup/filelink"), "a") << "a link to a file is copied as the file";
   EXPECT_FALSE(std::filesystem::exists(dir / "src/backup/backup"));
   EXPECT_FALSE(std::filesystem::exists(dir / "src/backup/folderlink"));
   EXPECT_FALSE(std::filesystem::exists(dir / "src/backup/loop"));
-  EXPECT_TRUE(CopyDirectory((dir / "missing").c_str(), (dir / "dst").c_str(), false));
+  EXPECT_FALSE(CopyDirectory((dir / "missing").c_str(), (dir / "dst").c_str(), false));
 }
 
 TEST(LastError, MessageIsTheErrnoTextBoundedToTheBuffer) {
