@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <set>
 
 #include "MessageBoxes.h"
 #include "Tavscan60.h"
@@ -35,7 +36,7 @@ public:
   explicit SilentUi(DragReport &report) : report_(report) {}
 
   bool insertDisk(const std::string &text) override {
-    addFailure(report_, text);
+    asked.insert(text);
     return false;
   }
   void message(const std::string &caption, const std::string &text, bool warning) override {
@@ -48,6 +49,8 @@ public:
   void beginWait(const std::string &) override {}
   void endWait() override {}
   void pause(int) override {}
+
+  std::set<std::string> asked; // the prompts' texts, one per disk that was not there
 
 private:
   DragReport &report_;
@@ -92,6 +95,11 @@ void DropHandler::prepare() const {
   {
     HeldLibraryBoxes held(*report_);
     drag_ = tavlor::prepareDrag(sources_, ui);
+  }
+  // Every entry of a disk that was asked for was left out.
+  for (const tavlor::EntrySource &source : sources_) {
+    const std::string text = tavlor::diskNotFoundText(source.label());
+    if (ui.asked.count(text)) addFailure(*report_, source.catalogPath + ": " + text);
   }
   for (const tavlor::CopyFailure &failure : drag_.failures)
     addFailure(*report_, failure.path + ": " + failure.reason);
