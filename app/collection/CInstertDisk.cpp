@@ -5,11 +5,11 @@
 #include "collection/new_disk.h"
 
 #include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>

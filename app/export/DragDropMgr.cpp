@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "MessageBoxes.h"
 #include "Tavscan60.h"
@@ -147,6 +148,14 @@ bool DragDropMgr::askForDisks(std::vector<tavlor::EntrySource> &sources) {
   return !sources.empty();
 }
 
+void DragDropMgr::showWhenNoDrag(const std::shared_ptr<DragReport> &report) {
+  // A box inside a later drag's loop would fight it for the pointer.
+  if (dragging_)
+    held_.push_back(report);
+  else
+    showReport(*report);
+}
+
 void DragDropMgr::showReport(DragReport &report) {
   if (!report.prepared || report.shown) return;
   report.shown = true;
@@ -173,7 +182,7 @@ Qt::DropAction DragDropMgr::drag(const std::vector<const tavlor::FileData *> &en
   auto whenLate = [self, report] {
     if (self)
       QMetaObject::invokeMethod(
-          self.data(), [self, report] { self->showReport(*report); }, Qt::QueuedConnection);
+          self.data(), [self, report] { self->showWhenNoDrag(report); }, Qt::QueuedConnection);
   };
   // The drag owns its data. Qt deletes a drag that ran exec itself, possibly long after
   // it returned: a target on another display connection fetches the data after the drop.
@@ -186,10 +195,14 @@ Qt::DropAction DragDropMgr::drag(const std::vector<const tavlor::FileData *> &en
     result = dragRunner()(*drag, moveOnly);
     drag->deleteLater();
   } else {
+    dragging_ = true;
     result = drag->exec(moveOnly, Qt::MoveAction);
+    dragging_ = false;
   }
   report->dragOver = true;
   if (source) source->activateWindow();
   showReport(*report);
+  for (const std::shared_ptr<DragReport> &late : std::exchange(held_, {}))
+    showReport(*late);
   return result;
 }

@@ -33,11 +33,12 @@ struct DragReport {
     std::string caption, text;
     bool warning = false;
   };
-  std::vector<Box> boxes; // the library's boxes, held back during the preparation
+  std::vector<Box> boxes;            // the library's boxes, held back during the preparation
   std::vector<std::string> failures; // one line per entry not prepared
 };
 
-// The data of one drag. It holds the dragged entries as values taken when the drag
+// The data of one drag. On X the target asks for it after the drop, usually once
+// QDrag::exec has already returned. It holds the dragged entries as values taken when the drag
 // started, never references into the catalogs, so a catalog closed or reloaded before
 // the target asks changes nothing. Preparation runs once, on the first request for the
 // list of files; later requests get the same list. A drag cancelled with Escape never
@@ -85,10 +86,13 @@ public:
 
 private:
   bool askForDisks(std::vector<tavlor::EntrySource> &sources);
+  void showWhenNoDrag(const std::shared_ptr<DragReport> &report);
   void showReport(DragReport &report);
 
   const tavlor::CatalogModel &model_;
   tavlor::FileActionUi &ui_;
+  bool dragging_ = false;                         // inside QDrag::exec
+  std::vector<std::shared_ptr<DragReport>> held_; // reports of earlier drags that came during it
 };
 
 #endif // APP_EXPORT_DRAGDROPMGR_H

@@ -20,9 +20,9 @@
 #include "CTavlor2App.h"
 #include "CatalogCommands.h"
 #include "DialogRunner.h"
+#include "EntryListModel.h"
 #include "FolderTreeModel.h"
 #include "ListPane.h"
-#include "EntryListModel.h"
 #include "Tavscan60.h"
 #include "TreePane.h"
 #include "zip_builder.h"
@@ -62,8 +62,9 @@ struct DragCase {
   QStringList rows;   // selected and dragged, the first pressed on
   bool diskIn;        // at the start of the drag
   const char *answer; // to the insert-disk prompt: "Retry" (after putting the disk in) or "Cancel"
-  enum { Nothing, CloseCatalog, TakeDiskOut } atDrop; // between the drop and the target's request
-  QString moved;      // the target's report; empty when no drop reaches it
+  // What happens between the drop and the target's request for the data.
+  enum { Nothing, CloseCatalog, TakeDiskOut } atDrop;
+  QString moved; // the target's report; empty when no drop reaches it
   QStringList received;
   QStringList boxes; // shown after the drag
 };
@@ -127,10 +128,11 @@ private slots:
       return dialog.exec();
     });
 
+    // clang-format off
     const DragCase cases[] = {
         {"disk missing, Cancel", "DATA/docs", {"a.txt"}, false, "Cancel", DragCase::Nothing, "", {}, {}},
-        {"disk missing, Retry with it in", "DATA/docs", {"a.txt"}, false, "Retry", DragCase::Nothing, "moved a.txt",
-         {"a.txt=alpha"}, {}},
+        {"disk missing, Retry with it in", "DATA/docs", {"a.txt"}, false, "Retry", DragCase::Nothing,
+         "moved a.txt", {"a.txt=alpha"}, {}},
         {"member of a ZIP file", "DATA/arch.zip/src", {"readme.txt"}, true, "", DragCase::Nothing,
          "moved readme.txt", {"readme.txt=read me"}, {}},
         {"disk taken out before the target asks", "DATA/docs", {"a.txt"}, true, "", DragCase::TakeDiskOut,
@@ -139,6 +141,7 @@ private slots:
         {"catalog closed before the target asks", "DATA/arch.zip", {"src", "top.txt"}, true, "",
          DragCase::CloseCatalog, "moved src top.txt", {"src/readme.txt=read me", "top.txt=top"}, {}},
     };
+    // clang-format on
     tavlor::CatalogModel &model = app.document()->model();
     for (const DragCase &c : cases) {
       qInfo("case: %s", c.name);
@@ -150,8 +153,8 @@ private slots:
       QDir().mkpath(out);
 
       TreePane &treePane = *frame.treePane();
-      treePane.view()->selectionModel()->setCurrentIndex(
-          treePane.treeModel()->indexOf(model.findItemByPath(c.folder)), QItemSelectionModel::ClearAndSelect);
+      treePane.view()->selectionModel()->setCurrentIndex(treePane.treeModel()->indexOf(model.findItemByPath(c.folder)),
+                                                         QItemSelectionModel::ClearAndSelect);
       ListPane &list = *frame.listPane();
       QTreeView *view = list.view();
       view->selectionModel()->clearSelection();
