@@ -140,6 +140,9 @@ bool CatalogFile::readAll(int fd) {
   capacity_ = static_cast<std::size_t>(fileSize_) + 1; // never 0 bytes to map
   void *pages = ::mmap(nullptr, capacity_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (pages == MAP_FAILED) return false;
+  // Read into huge pages where the kernel offers them: a large catalog is faulted in a
+  // few steps rather than one per 4 KiB.
+  ::madvise(pages, capacity_, MADV_HUGEPAGE);
   pages_ = pages;
   char *const bytes = static_cast<char *>(pages_);
   while (size_ < capacity_ - 1) {
@@ -576,6 +579,8 @@ LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporte
                                    " are loaded),\nso it is skipped.");
     return {LoadStatus::Rejected, kNoItem};
   }
+  // Real catalogs hold about one folder per 500 bytes and rarely more than twice that.
+  model.reserveItems(static_cast<std::size_t>(file.fileSize() / 256));
   CatalogLoader loader(model, file.text(), path, reporter);
   loader.releaseBehind([&file](std::size_t offset) { file.releaseBefore(offset); });
   return loader.run();
