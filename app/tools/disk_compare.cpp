@@ -133,7 +133,8 @@ std::time_t catalogTime(std::time_t when) {
     struct tm local;
     if (localtime_r(&when, &local)) {
       const int year = local.tm_year + 1900;
-      if (year >= 1970 && year <= 2038)
+      // The scanner writes dates up to 2038, but the loader keeps none after 2035.
+      if (year >= 1970 && year <= kLastCatalogYear)
         return localCalendarTime(local.tm_mday, local.tm_mon + 1, year, local.tm_hour, local.tm_min, local.tm_sec);
     }
   }
