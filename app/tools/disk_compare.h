@@ -74,7 +74,8 @@ public:
   ItemId findDisk(std::string_view label) const;
 
   // Replaces the rows with the compare of the disk folder root (the volume's root)
-  // against the loaded disk labelled label. drive is the root as rows show it (the
+  // against the loaded disk labelled label (a volume's label, taken as a catalog
+  // holds it: platform::catalogLabel). drive is the root as rows show it (the
   // In Folder of new items begins with it). False, with no rows, when no loaded disk
   // has the label. Folders below root are read once each; links are never followed
   // and no folder of another filesystem than root's is entered. A folder that cannot
