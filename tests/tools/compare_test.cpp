@@ -257,6 +257,15 @@ TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
   EXPECT_TRUE(contains(changed.out, " new             b.txt" + std::string(34, ' ') + "2 "));
   EXPECT_TRUE(contains(changed.out, "\r\n 1 Differences found.\r\n"));
 
+  // The sizes of the report follow --unit and --no-commas.
+  dir.createFile("disk/c.txt", std::string(1234, 'c'));
+  for (const auto &[options, size] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{}, " 1,234 "}, {{"--no-commas"}, " 1234 "}, {{"--unit", "KB"}, " 2KB "}}) {
+    std::vector<std::string> argv{TAVLOR_CLI_PATH, "compare", "--catalogs", catalogs, "--label", "DISK", disk};
+    argv.insert(argv.begin() + 2, options.begin(), options.end());
+    EXPECT_TRUE(contains(runProgram(argv, env).out, " c.txt" + std::string(36 - size.size(), ' ') + size)) << size;
+  }
+
   for (const auto &[args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--catalogs", catalogs, "--label", "OTHER", disk}, "Catalog for this disk is not loaded"},
            {{"--catalogs", catalogs, "--label", "DISK", dir / "missing"}, "cannot read the folder"},
