@@ -241,6 +241,7 @@ TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
   TempDir dir;
   const std::string disk = dir.createDir("disk");
   dir.createFile("disk/a.txt", "a");
+  dir.createFile("disk/ two  blanks.txt", "2"); // read back from the catalog as "two blanks.txt"
   const std::string catalogs = dir.createDir("catalogs");
   const std::vector<std::string> env{"XDG_CONFIG_HOME=" + dir.path() + "/config"};
   ASSERT_EQ(runProgram({TAVLOR_CLI_PATH, "catalog", "--label", "DISK", "--catalogs", catalogs, disk}, env).status, 0);
