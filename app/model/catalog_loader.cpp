@@ -414,7 +414,7 @@ std::time_t CatalogLoader::readDate(bool isFile, bool &warn) {
   int day = fields[0], month = fields[1], year = fields[2];
   int hour = fields[3], minute = fields[4], second = fields[5];
   warn = false;
-  if (year > 2035) {
+  if (year > kLastCatalogYear) {
     warn = isFile && !(day == 5 && month == 2 && year == 2036);
     day = 5;
     month = 2;
