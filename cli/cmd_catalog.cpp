@@ -20,6 +20,7 @@
 #include "arguments.h"
 #include "catalogs_folder.h"
 #include "command.h"
+#include "platform/catalog_label.h"
 #include "platform/volumes.h"
 
 namespace {
@@ -31,7 +32,8 @@ const char kUsage[] =
     "\n"
     "  --label LABEL     the disk name of the catalog (default: the label of the volume\n"
     "                    that holds PATH); it names the catalog file, so it may not hold\n"
-    "                    \"/\" or be made only of dots\n"
+    "                    \"/\", be made only of dots or be longer than 251 bytes; a\n"
+    "                    double quote or control character in it is written as \"?\"\n"
     "  --date \"D M Y h m s\"\n"
     "                    the time of cataloguing as day, month, year, hour, minute and\n"
     "                    second in local time (default: now), for reproducible catalogs\n"
@@ -53,7 +55,9 @@ struct Options {
   std::vector<std::string> operands;
 };
 
-int usageError(const std::string &why) { return cli::usageError("catalog", why, kUsage); }
+int usageError(const std::string &why) {
+  return cli::usageError("catalog", why, kUsage);
+}
 
 int failure(const std::string &why, int status = 1) {
   std::fprintf(stderr, "tavlor catalog: %s\n", why.c_str());
@@ -96,12 +100,6 @@ LocalDate now() {
   struct tm local {};
   localtime_r(&t, &local);
   return {local.tm_mday, local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec};
-}
-
-// A label names the catalog file and is the first component of every catalog path.
-bool labelCanNameFile(const std::string &label) {
-  if (label.empty() || label.find('/') != std::string::npos) return false;
-  return label.find_first_not_of('.') != std::string::npos;
 }
 
 bool progressShown = false;
@@ -162,8 +160,22 @@ int runCatalog(const std::vector<std::string> &args) {
       return failure("the volume holding " + given + " has no label; name the disk with --label", 2);
     label = *found;
   }
-  if (!labelCanNameFile(label))
+  // The catalog, its file and every later match with the volume use the label as the
+  // catalog holds it; one that cannot name the file is refused before the scan.
+  label = platform::catalogLabel(label);
+  switch (platform::catalogLabelFault(label)) {
+  case platform::CatalogLabelFault::None:
+    break;
+  case platform::CatalogLabelFault::Empty:
+    return failure("the label is empty; name the disk with --label", 2);
+  case platform::CatalogLabelFault::TooLong:
+    return failure("the label \"" + label + "\" is too long to name a catalog file (" + std::to_string(label.size()) +
+                       " bytes, at most " + std::to_string(platform::kMaxCatalogLabelBytes) +
+                       "); name the disk with --label",
+                   2);
+  case platform::CatalogLabelFault::OutsideFolder:
     return failure("the label \"" + label + "\" cannot name a catalog file (it holds \"/\" or only dots)", 2);
+  }
 
   LocalDate date = now();
   if (options.date) {

@@ -49,10 +49,12 @@ LabelProbe labelFromUdev(unsigned major, unsigned minor) {
   LabelProbe probe;
   const std::optional<std::string> entry = readUdevEntry(major, minor);
   if (!entry) return probe;
+  const std::optional<std::string> type = udevProperty(*entry, "ID_FS_TYPE");
+  if (type) probe.type = *type;
   if (const std::optional<std::string> label = udevProperty(*entry, "ID_FS_LABEL_ENC")) {
     probe.outcome = LabelProbe::Found;
     probe.label = decodeUdevEscapes(*label);
-  } else if (udevProperty(*entry, "ID_FS_TYPE")) {
+  } else if (type) {
     // udev probed the filesystem and found no label.
     probe.outcome = LabelProbe::Found;
   }
@@ -72,6 +74,9 @@ LabelProbe labelFromBlkid(const std::string &device) {
     size_t length = 0;
     if (blkid_probe_lookup_value(blkid, "LABEL", &label, &length) == 0 && label != nullptr)
       probe.label.assign(label, strnlen(label, length));
+    const char *type = nullptr;
+    if (blkid_probe_lookup_value(blkid, "TYPE", &type, &length) == 0 && type != nullptr)
+      probe.type.assign(type, strnlen(type, length));
   }
   blkid_free_probe(blkid);
   return probe;

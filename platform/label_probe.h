@@ -15,6 +15,7 @@ struct LabelProbe {
     Failed,      // the volume itself failed; error holds the errno
   } outcome = Unsupported;
   std::string label;
+  std::string type; // the filesystem type the probe found ("exfat", "ntfs" ...), "" when it tells none
   int error = 0;
 };
 
@@ -22,7 +23,8 @@ struct LabelProbe {
 // and needs no access to the device.
 LabelProbe labelFromIoctl(const std::string &mountPoint);
 
-// ID_FS_LABEL_ENC of the udev database entry of block device major:minor.
+// ID_FS_LABEL_ENC (and ID_FS_TYPE) of the udev database entry of block device
+// major:minor.
 LabelProbe labelFromUdev(unsigned major, unsigned minor);
 
 // A libblkid superblock probe of device (a device node or an image file), which

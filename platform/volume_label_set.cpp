@@ -1,16 +1,27 @@
 #include "platform/volume_label_set.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/label_probe.h"
+
+#ifndef FSLABEL_MAX
+#define FSLABEL_MAX 256
+#endif
+#ifndef FS_IOC_SETFSLABEL
+#define FS_IOC_SETFSLABEL _IOW(0x94, 50, char[FSLABEL_MAX])
+#endif
 
 extern char **environ;
 
@@ -56,13 +67,48 @@ std::optional<LabelSetResult> setWithUDisks(const std::string &device, const std
   return result;
 }
 
+// The filesystem on the volume's device. The mount type does not tell it for FUSE
+// volumes: NTFS and exFAT are both "fuseblk".
+std::string deviceFsType(const Volume &volume) {
+  LabelProbe probe = labelFromUdev(volume.devMajor, volume.devMinor);
+  if (probe.type.empty()) probe = labelFromBlkid(volume.source);
+  if (!probe.type.empty()) return probe.type;
+  return volume.fsType == "fuseblk" ? std::string() : volume.fsType;
+}
+
 // The label tool of a filesystem type; null when there is none.
 const char *labelTool(const std::string &fsType) {
   if (fsType == "ext2" || fsType == "ext3" || fsType == "ext4") return "e2label";
   if (fsType == "vfat" || fsType == "msdos" || fsType == "fat") return "fatlabel";
   if (fsType == "exfat") return "exfatlabel";
-  if (fsType == "ntfs" || fsType == "ntfs3" || fsType == "fuseblk") return "ntfslabel";
+  if (fsType == "ntfs" || fsType == "ntfs3") return "ntfslabel";
   return nullptr;
+}
+
+// btrfs and xfs take a new label while mounted, through the call their own tools
+// (btrfs filesystem label, xfs_io -c "label -s") make on the mounted folder; made
+// here, the label reaches the filesystem whole, where xfs_io would split it at its
+// blanks.
+LabelSetResult setOnMountedFolder(const std::string &mountPoint, const std::string &label) {
+  LabelSetResult result;
+  char buffer[FSLABEL_MAX] = {};
+  int error = 0;
+  if (label.size() >= sizeof buffer) {
+    error = EINVAL;
+  } else {
+    label.copy(buffer, label.size());
+    const int fd = ::open(mountPoint.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+      error = errno;
+    } else {
+      if (::ioctl(fd, FS_IOC_SETFSLABEL, buffer) != 0) error = errno;
+      ::close(fd);
+    }
+  }
+  result.ok = error == 0;
+  result.error = error;
+  if (!result.ok) result.message = errorText(error);
+  return result;
 }
 
 // Runs tool device label, its standard output and error gathered as the message.
@@ -120,14 +166,22 @@ LabelSetResult setVolumeLabel(const Volume &volume, const std::string &label) {
     return refused;
   }
   if (std::optional<LabelSetResult> done = setWithUDisks(volume.source, label)) return *done;
-  const char *tool = labelTool(volume.fsType);
+  const std::string fsType = deviceFsType(volume);
+  if (fsType == "btrfs" || fsType == "xfs") return setOnMountedFolder(volume.mountPoint, label);
+  const char *tool = labelTool(fsType);
   if (!tool) {
     LabelSetResult refused;
     refused.error = ENOTSUP;
     refused.message = errorText(ENOTSUP);
     return refused;
   }
-  return runTool(tool, volume.source, label);
+  LabelSetResult result = runTool(tool, volume.source, label);
+  // These tools (all but e2label) write the device itself and refuse while it is
+  // mounted.
+  if (!result.ok && result.error == 0 && std::string_view(tool) != "e2label")
+    result.message +=
+        "\nThe label can be set while the disk is not mounted: " + std::string(tool) + " " + volume.source + " LABEL";
+  return result;
 }
 
 } // namespace platform

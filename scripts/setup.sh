@@ -11,6 +11,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth xdotool
   zip unzip e2fsprogs dosfstools util-linux mount coreutils
+  ntfs-3g exfatprogs exfat-fuse btrfs-progs xfsprogs
   shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl time
   dpkg-dev file
   dbus-daemon

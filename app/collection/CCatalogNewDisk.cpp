@@ -100,6 +100,6 @@ void catalogNewDiskCommand(CTavlor2Doc &doc, CatalogCommands &commands, QWidget 
   }
   if (result.status != tavlor::NewDiskStatus::Cataloged) return;
   tavlor::CatalogModel &model = doc.model();
-  model.removeEntry(model.root(), label);
+  model.removeEntry(model.root(), result.label);
   commands.loadCatalog(result.catalogPath, true);
 }

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 
+#include "platform/catalog_label.h"
+
 namespace tavlor {
 
 namespace {
@@ -27,9 +29,7 @@ std::vector<std::string> listCatalogFiles(const std::string &folder) {
 }
 
 std::optional<std::string> catalogFilePath(const std::string &folder, std::string_view label) {
-  if (label.empty() || label.find('/') != std::string_view::npos || label.find('\0') != std::string_view::npos)
-    return std::nullopt;
-  if (label.find_first_not_of('.') == std::string_view::npos) return std::nullopt;
+  if (platform::catalogLabelFault(label) != platform::CatalogLabelFault::None) return std::nullopt;
   return folder + "/" + std::string(label) + ".zar";
 }
 

@@ -16,7 +16,8 @@ std::vector<std::string> listCatalogFiles(const std::string &folder);
 
 // The catalog file of a disk: folder + "/" + label + ".zar". Nothing for a label that
 // would name a file outside the folder (empty, holding "/", or only dots), so such a
-// label can never delete or replace another file.
+// label can never delete or replace another file, and nothing for one too long for a
+// file name, which no catalog could be written to.
 std::optional<std::string> catalogFilePath(const std::string &folder, std::string_view label);
 
 // The text with ASCII letters upper-cased (labels are bytes).

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "collection/catalog_files.h"
+#include "platform/catalog_label.h"
 #include "platform/errors.h"
 
 namespace tavlor {
@@ -48,9 +49,16 @@ DriveOffer offerDrives() {
 }
 
 std::string labelRefusal(const std::string &label) {
-  if (catalogFilePath("", label)) return {};
-  return "The label " + label +
-         " cannot name a catalog file.\nGive the disk a label that is not only dots and has no \"/\".";
+  switch (platform::catalogLabelFault(platform::catalogLabel(label))) {
+  case platform::CatalogLabelFault::None:
+    return {};
+  case platform::CatalogLabelFault::TooLong:
+    return "The label " + label + " is too long to name a catalog file (" + std::to_string(label.size()) +
+           " bytes, at most " + std::to_string(platform::kMaxCatalogLabelBytes) + ").\nGive the disk a shorter label.";
+  default:
+    return "The label " + label +
+           " cannot name a catalog file.\nGive the disk a label that is not only dots and has no \"/\".";
+  }
 }
 
 namespace {
@@ -64,7 +72,8 @@ bool forwardProgress(uint64_t entries, const char *folder, void *context) {
 NewDiskResult scanNewDisk(const std::string &folder, const platform::Volume &drive, const std::string &label,
                           const std::string &caption, NewDiskUi &ui) {
   NewDiskResult result;
-  std::optional<std::string> path = catalogFilePath(folder, label);
+  result.label = platform::catalogLabel(label);
+  std::optional<std::string> path = catalogFilePath(folder, result.label);
   if (!path) {
     result.status = NewDiskStatus::Refused;
     ui.box(caption, labelRefusal(label));
@@ -81,8 +90,9 @@ NewDiskResult scanNewDisk(const std::string &folder, const platform::Volume &dri
     return result;
   }
   errno = 0;
-  int written = catalogVolume(drive.mountPoint.c_str(), label.c_str(), path->c_str(), local.tm_mday, local.tm_mon + 1,
-                              local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec, forwardProgress, &ui);
+  int written =
+      catalogVolume(drive.mountPoint.c_str(), result.label.c_str(), path->c_str(), local.tm_mday, local.tm_mon + 1,
+                    local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec, forwardProgress, &ui);
   const int cause = errno; // the library leaves why the file could not be written here
   if (written == kTavscanCatalogCancelled) {
     result.status = NewDiskStatus::Cancelled;

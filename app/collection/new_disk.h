@@ -28,8 +28,9 @@ struct DriveOffer {
 // and the others with their error.
 DriveOffer offerDrives();
 
-// Why label cannot name a catalog file (empty, only dots, or holding "/"); "" when it
-// can. Checked before a label is written to a disk or a file is created for it.
+// Why label cannot name a catalog file (empty, only dots, holding "/", or too long for
+// a file name); "" when it can. Checked before a label is written to a disk or a disk
+// is scanned for it.
 std::string labelRefusal(const std::string &label);
 
 // Tells the user about the cataloguing and lets them stop the scan.
@@ -52,11 +53,14 @@ enum class NewDiskStatus {
 struct NewDiskResult {
   NewDiskStatus status = NewDiskStatus::Failed;
   std::string catalogPath;
+  std::string label; // the disk's label as the catalog holds it (platform::catalogLabel)
 };
 
 // Catalogs drive as label (not empty) into folder + "/" + label + ".zar", replacing
 // that file only when the scan completes; the folder is created (one level) when
-// missing. Refusals and failures are shown in boxes captioned caption. Nothing is
+// missing. The label is taken as the catalog holds it (platform::catalogLabel), so
+// the file is named as the loaded disk is, and a label that cannot name the file is
+// refused before anything is scanned. Refusals and failures are shown in boxes captioned caption. Nothing is
 // flushed: the caller decides what happens to the disk afterwards.
 NewDiskResult scanNewDisk(const std::string &folder, const platform::Volume &drive, const std::string &label,
                           const std::string &caption, NewDiskUi &ui);

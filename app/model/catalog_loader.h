@@ -53,6 +53,11 @@ LoadResult loadCatalogText(CatalogModel &model, std::string_view text, const std
 // one, the first ".ZIP") starts after its first character and ends the name.
 bool isZipFolderName(std::string_view name);
 
+// The last year whose dates a catalog keeps: the reader takes every date of a later
+// year as the default catalog date, 5 February 2036 00:00:00, so anything held
+// against a loaded catalog must take a file time of such a year the same way.
+inline constexpr int kLastCatalogYear = 2035;
+
 // The calendar time of a local date with daylight saving decided by the date, as
 // mktime does; the same for any number of calls, but fast for the many dates of a
 // catalog.

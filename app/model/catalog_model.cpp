@@ -366,6 +366,10 @@ void CatalogModel::attachDisk(ItemId disk, FileData *entry) {
 
 // ---- entries ----
 
+void CatalogModel::reserveItems(std::size_t count) {
+  items_.reserve(items_.size() + count);
+}
+
 CatalogModel::NameArena &CatalogModel::arenaFor(ItemId parent) {
   ItemId at = parent;
   for (;;) {

@@ -83,6 +83,9 @@ public:
   void closeChildFolder(ItemId parent, std::string_view label);
   // Removes every disk with everything it holds; the root stays.
   void clear();
+  // Makes room for count more folder items at once, so a large catalog's folders are
+  // not moved again and again while it loads.
+  void reserveItems(std::size_t count);
 
   // ---- entry store ----
   // Creates an entry and appends it to the entries of parent (a valid item); returns

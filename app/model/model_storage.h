@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/catalog_model.h"
+#include "model/model_blocks.h"
 #include "model/names.h"
 
 namespace tavlor {
@@ -29,26 +30,29 @@ class CatalogModel::NameArena {
 public:
   const char *store(std::string_view name) {
     if (name.empty()) return "";
-    if (name.size() > kBlock / 4) {
-      large_.push_back(std::make_unique<char[]>(name.size()));
+    if (name.size() > kFirstBlock / 4) {
+      large_.push_back(std::make_unique_for_overwrite<char[]>(name.size()));
       std::memcpy(large_.back().get(), name.data(), name.size());
       return large_.back().get();
     }
-    if (blocks_.empty() || used_ + name.size() > kBlock) {
-      blocks_.push_back(std::make_unique<char[]>(kBlock));
+    if (blocks_.empty() || used_ + name.size() > blockSize_) {
+      blockSize_ = nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock);
+      blocks_.push_back(allocateBlock(blockSize_));
       used_ = 0;
     }
-    char *at = blocks_.back().get() + used_;
+    char *at = static_cast<char *>(blocks_.back().get()) + used_;
     std::memcpy(at, name.data(), name.size());
     used_ += name.size();
     return at;
   }
 
 private:
-  static constexpr std::size_t kBlock = 256 * 1024;
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  static constexpr std::size_t kFirstBlock = 64 * 1024;
+  static constexpr std::size_t kLargestBlock = 8 * 1024 * 1024;
+  std::vector<Block> blocks_;
   std::vector<std::unique_ptr<char[]>> large_;
   std::size_t used_ = 0;
+  std::size_t blockSize_ = 0;
 };
 
 // FileData records in blocks of fixed size; a destroyed record's slot is reused, and
@@ -63,11 +67,13 @@ public:
       free_.pop_back();
       return slot;
     }
-    if (blocks_.empty() || used_ == kBlock) {
-      blocks_.push_back(std::make_unique<Slot[]>(kBlock));
+    if (blocks_.empty() || used_ == blockSlots_) {
+      const std::size_t bytes = nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock);
+      blocks_.push_back(allocateBlock(bytes));
+      blockSlots_ = bytes / sizeof(Slot);
       used_ = 0;
     }
-    return &blocks_.back()[used_++];
+    return static_cast<Slot *>(blocks_.back().get()) + used_++;
   }
   void release(FileData *entry) {
     entry->~FileData();
@@ -80,10 +86,12 @@ private:
   };
   // A million entries of a real disk: every word of a record counts.
   static_assert(sizeof(FileData) <= 56, "FileData grew");
-  static constexpr std::size_t kBlock = 4096;
-  std::vector<std::unique_ptr<Slot[]>> blocks_;
+  static constexpr std::size_t kFirstBlock = 64 * 1024;
+  static constexpr std::size_t kLargestBlock = 8 * 1024 * 1024;
+  std::vector<Block> blocks_;
   std::vector<void *> free_;
   std::size_t used_ = 0;
+  std::size_t blockSlots_ = 0;
 };
 
 struct CatalogModel::Item {

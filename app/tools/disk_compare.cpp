@@ -13,6 +13,7 @@
 
 #include "model/catalog_loader.h"
 #include "model/names.h"
+#include "platform/catalog_label.h"
 #include "platform/files.h"
 
 namespace tavlor {
@@ -120,12 +121,7 @@ int statusIcon(CompareStatus status) {
 }
 
 std::string catalogName(std::string_view diskName) {
-  std::string name(diskName);
-  for (char &c : name) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    if (b == '"' || b < 0x20 || b == 0x7F) c = '?';
-  }
-  return name;
+  return platform::catalogLabel(diskName);
 }
 
 std::time_t catalogTime(std::time_t when) {
@@ -133,7 +129,8 @@ std::time_t catalogTime(std::time_t when) {
     struct tm local;
     if (localtime_r(&when, &local)) {
       const int year = local.tm_year + 1900;
-      if (year >= 1970 && year <= 2038)
+      // The scanner writes dates up to 2038, but the loader keeps none after 2035.
+      if (year >= 1970 && year <= kLastCatalogYear)
         return localCalendarTime(local.tm_mday, local.tm_mon + 1, year, local.tm_hour, local.tm_min, local.tm_sec);
     }
   }
@@ -195,7 +192,7 @@ void DiskCompare::clear() {
 
 bool DiskCompare::run(const std::string &root, std::string_view label) {
   clear();
-  const ItemId disk = findDisk(label);
+  const ItemId disk = findDisk(platform::catalogLabel(label));
   if (disk == kNoItem) return false;
   runFrom(root, disk);
   return true;

@@ -50,13 +50,15 @@ struct CompareRow {
   bool hasCatalogSide() const { return entry != nullptr || kept >= 0; }
 };
 
-// The name a catalog holds for a disk name: every double quote, control byte and
-// DEL replaced by "?", as the catalog writer does.
+// The name a loaded catalog holds for a disk name: every double quote, control byte
+// and DEL replaced by "?", as the catalog writer does, and blanks as the reader
+// gives them back (platform::catalogLabel).
 std::string catalogName(std::string_view diskName);
 
-// The file time a catalog holds for a disk time: the same second read back through
-// the local date, and the default catalog date (5 February 2036) for a time a
-// catalog cannot date (0, before 1970, after 2038 or past 32 bits).
+// The file time a loaded catalog holds for a disk time: the same second read back
+// through the local date, and the default catalog date (5 February 2036) for a time
+// a catalog cannot date (0, before 1970, past 32 bits) or whose year the loader does
+// not keep (after kLastCatalogYear).
 std::time_t catalogTime(std::time_t diskTime);
 
 // The walk and its rows. Registers itself as an observer of the model for its whole
@@ -72,7 +74,8 @@ public:
   ItemId findDisk(std::string_view label) const;
 
   // Replaces the rows with the compare of the disk folder root (the volume's root)
-  // against the loaded disk labelled label. drive is the root as rows show it (the
+  // against the loaded disk labelled label (a volume's label, taken as a catalog
+  // holds it: platform::catalogLabel). drive is the root as rows show it (the
   // In Folder of new items begins with it). False, with no rows, when no loaded disk
   // has the label. Folders below root are read once each; links are never followed
   // and no folder of another filesystem than root's is entered. A folder that cannot

@@ -56,10 +56,19 @@ TEST_F(CatalogCommand, MissingEmptyOrUnsafeLabelsAreRefused) {
   const auto unlabelled = run({"--out", dir_ / "x.zar", dir_ / "disk"}, {volumeTable("")});
   EXPECT_EQ(unlabelled.status, 2);
   EXPECT_NE(unlabelled.err.find("--label"), std::string::npos) << unlabelled.err;
-  for (const std::string label : {"", "a/b", "..", "."}) {
+  for (const std::string &label : std::vector<std::string>{"", "a/b", "..", ".", "   ", std::string(252, 'L')}) {
     const auto result = run({"--label", label, "--catalogs", dir_ / "cats", dir_ / "disk"});
     EXPECT_EQ(result.status, 2) << label;
     EXPECT_FALSE(result.err.empty());
+  }
+  // The longest label that still names LABEL.zar; a double quote becomes "?" in the
+  // catalog and in its file name alike.
+  for (const auto &[label, cataloged] : std::vector<std::pair<std::string, std::string>>{
+           {std::string(251, 'L'), std::string(251, 'L')}, {"Tom  \"Backup\"", "Tom ?Backup?"}}) {
+    const auto result = run({"--label", label, "--catalogs", dir_ / "cats", dir_ / "disk"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, dir_ / ("cats/" + cataloged + ".zar\n"));
+    EXPECT_NE(readFile(dir_ / ("cats/" + cataloged + ".zar")).find(" + \"" + cataloged + "\" "), std::string::npos);
   }
   struct stat st;
   EXPECT_NE(::stat((dir_ / "a").c_str(), &st), 0);

@@ -67,6 +67,11 @@ TEST_F(ExtractCommand, WholeArchiveOrFolderPrintsTheCount) {
   EXPECT_EQ(result.out, "0\n");
   result = tavlorExtract({"--folder", "top", "--overwrite-newer", zip, dest});
   EXPECT_EQ(result.out, "1\n");
+  testing_support::setModificationTime(dest + "/top.txt", testing_support::localTime(1, 1, 2010, 0, 0, 0));
+  result = tavlorExtract({"--folder", "top", "--overwrite-newer", zip, dest});
+  EXPECT_EQ(result.out, "0\n") << "an older file is kept without --overwrite-older";
+  result = tavlorExtract({"--folder", "top", "--overwrite-older", zip, dest});
+  EXPECT_EQ(result.out, "1\n");
 }
 
 TEST_F(ExtractCommand, MembersNotWrittenAreNamedAndFail) {

@@ -76,6 +76,16 @@ TEST_F(GetCommand, WithoutATerminalThePresentDisksAreUsedAndTheOthersNamed) {
       << result.err;
   EXPECT_EQ(readFile(dest + "/x.txt"), "ex");
 
+  // A member of a ZIP file replaces an older file only with --overwrite-older.
+  testing_support::writeFile(dest + "/readme.txt", "old");
+  testing_support::setModificationTime(dest + "/readme.txt", testing_support::localTime(1, 1, 1990, 0, 0, 0));
+  EXPECT_EQ(get({"DATA/arch.zip/src/readme.txt"}).status, 1);
+  EXPECT_EQ(readFile(dest + "/readme.txt"), "old");
+  std::vector<std::string> older = argv({"DATA/arch.zip/src/readme.txt"});
+  older.insert(older.begin() + 2, "--overwrite-older");
+  EXPECT_EQ(runProgram(older, {"TAVLOR_VOLUME_TABLE=" + table}).status, 0);
+  EXPECT_EQ(readFile(dest + "/readme.txt"), "read me");
+
   EXPECT_EQ(get({}).status, 2);
   EXPECT_EQ(get({"NOWHERE/a"}).status, 1);
 }

@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -148,16 +150,30 @@ protected:
                                            "<allow own=\"*\"/><allow user=\"*\"/>"
                                            "</policy></busconfig>");
     std::string configArgument = "--config-file=" + config;
+    // The daemon prints its address once it takes connections: the test waits for
+    // that, however long a loaded machine makes it.
     char *argv[] = {const_cast<char *>("/usr/bin/dbus-daemon"), const_cast<char *>("--nofork"), configArgument.data(),
-                    nullptr};
+                    const_cast<char *>("--print-address=3"), nullptr};
+    int ready[2];
+    ASSERT_EQ(::pipe2(ready, O_CLOEXEC), 0);
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&quiet, ready[1], 3);
     const int spawned = posix_spawn(&daemon_, argv[0], &quiet, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&quiet);
+    ::close(ready[1]);
+    std::string printed;
+    char c;
+    while (spawned == 0 && printed.find('\n') == std::string::npos) {
+      const ssize_t got = ::read(ready[0], &c, 1);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break; // the daemon ended without listening
+      printed.push_back(c);
+    }
+    ::close(ready[0]);
     ASSERT_EQ(spawned, 0);
-    for (int i = 0; i < 200 && ::access(socket.c_str(), F_OK) != 0; ++i)
-      usleep(10000);
+    ASSERT_NE(printed.find('\n'), std::string::npos) << "dbus-daemon did not start";
     address_ = "unix:path=" + socket;
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address_.c_str(), 1);
 
@@ -182,15 +198,20 @@ protected:
     gLog = nullptr;
   }
 
-  // Starts serving the objects; returns once the daemon's name is taken.
+  // Starts serving the objects; returns once the daemon's name is taken (or the
+  // service could not start, which fails the test).
   void serve() {
-    std::atomic<bool> ready = false;
-    service_ = std::thread([this, &ready] {
+    std::promise<bool> started;
+    std::future<bool> ready = started.get_future();
+    service_ = std::thread([this, &started] {
       sd_bus *bus = nullptr;
-      if (sd_bus_new(&bus) < 0) return;
+      if (sd_bus_new(&bus) < 0) return started.set_value(false);
       sd_bus_set_address(bus, address_.c_str());
       sd_bus_set_bus_client(bus, 1);
-      if (sd_bus_start(bus) < 0) return;
+      if (sd_bus_start(bus) < 0) {
+        sd_bus_unref(bus);
+        return started.set_value(false);
+      }
       sd_bus_add_object_manager(bus, nullptr, kBase);
       for (FakeFilesystem *fs : {&sdb1_, &sdb2_, &sda1_, &loop0_}) {
         sd_bus_add_object_vtable(bus, nullptr, fs->path.c_str(), "org.freedesktop.UDisks2.Block", kBlockVtable, fs);
@@ -199,16 +220,14 @@ protected:
       }
       for (FakeDrive *drive : {&stick_, &fixed_})
         sd_bus_add_object_vtable(bus, nullptr, drive->path, "org.freedesktop.UDisks2.Drive", kDriveVtable, drive);
-      sd_bus_request_name(bus, "org.freedesktop.UDisks2", 0);
-      ready = true;
+      started.set_value(sd_bus_request_name(bus, "org.freedesktop.UDisks2", 0) >= 0);
       while (!stop_) {
         if (sd_bus_process(bus, nullptr) > 0) continue;
         sd_bus_wait(bus, 20000);
       }
       sd_bus_flush_close_unref(bus);
     });
-    while (!ready && service_.joinable())
-      usleep(1000);
+    ASSERT_TRUE(ready.get()) << "the stand-in daemon could not take its name";
   }
 
   static platform::Volume volumeOn(unsigned major, unsigned minor) {

@@ -81,3 +81,42 @@ TEST_F(ToolCommands, BadArgumentsMissingCatalogsAndUnknownRootsExitWithTwo) {
     EXPECT_TRUE(result.out.empty()) << args.back();
   }
 }
+
+// Each option shown by what it changes in the report: the rows come in pairs or
+// groups that differ by one option, so an option that is read but ignored shows.
+TEST_F(ToolCommands, EachOptionChangesTheReportAsItSays) {
+  const std::string cats = catalogs_.path();
+  const struct {
+    std::vector<std::string> args;
+    std::string text;
+    bool present;
+  } rows[] = {
+      {{"properties", "--catalogs", cats, "DATA/letters/report.doc"}, "Size: 12,000\n", true},
+      {{"properties", "--catalogs", cats, "--unit", "MB", "DATA/letters/report.doc"}, "Size: 1MB\n", true},
+      {{"properties", "--catalogs", cats, "--no-commas", "DATA/letters/report.doc"}, "Size: 12000\n", true},
+      {{"find", "--catalogs", cats, "--no-commas", "*.doc", "DATA"}, "     12000 report.doc", true},
+      // All three criteria by default; each alone drops the others.
+      {{"dupes", "--catalogs", cats, "--unit", "KB"}, "a.zar", false},
+      {{"dupes", "--catalogs", cats, "--unit", "KB"}, "REPORT.DOC", false},
+      {{"dupes", "--catalogs", cats, "--unit", "KB", "--sizes"}, "   1KB a.zar ", true},
+      {{"dupes", "--catalogs", cats, "--sizes"}, " 0 Duplicate sets found.", true},
+      {{"dupes", "--catalogs", cats, "--dates"}, "     1 a.zar ", true},
+      {{"dupes", "--catalogs", cats, "--names"}, "     7 REPORT.DOC ", true},
+      {{"dupes", "--catalogs", cats, "--unit", "KB", "--sizes", "--named", "*.doc"}, "a.zar", false},
+      {{"dupes", "--catalogs", cats, "--unit", "KB", "--sizes", "--named", "*.doc"}, "12KB report.doc", true},
+      {{"dupes", "--catalogs", cats, "--names", "--csv"},
+       "\r\n 04/03/99 10:15:00, 12,000, report.doc, DATA/letters\r\n",
+       true},
+      {{"dupes", "--catalogs", cats, "--names"}, " 12,000 report.doc", true},
+      {{"dupes", "--catalogs", cats, "--names", "--no-commas"}, "  12000 report.doc", true},
+      // A set is kept while one member reaches the threshold, to the byte.
+      {{"dupes", "--catalogs", cats, "--names", "--min", "12200"}, "12,200 Report.doc", true},
+      {{"dupes", "--catalogs", cats, "--names", "--min", "12201"}, " 0 Duplicate sets found.", true},
+  };
+  for (const auto &row : rows) {
+    const auto result = run(row.args);
+    EXPECT_EQ(static_cast<bool>(contains(result.out, row.text)), row.present)
+        << testing::PrintToString(row.args) << " " << row.text << "\n"
+        << result.out << result.err;
+  }
+}

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <set>
 #include <tuple>
@@ -240,6 +241,7 @@ TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
   TempDir dir;
   const std::string disk = dir.createDir("disk");
   dir.createFile("disk/a.txt", "a");
+  dir.createFile("disk/ two  blanks.txt", "2"); // read back from the catalog as "two blanks.txt"
   const std::string catalogs = dir.createDir("catalogs");
   const std::vector<std::string> env{"XDG_CONFIG_HOME=" + dir.path() + "/config"};
   ASSERT_EQ(runProgram({TAVLOR_CLI_PATH, "catalog", "--label", "DISK", "--catalogs", catalogs, disk}, env).status, 0);
@@ -256,6 +258,15 @@ TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
   EXPECT_TRUE(contains(changed.out, " new             b.txt" + std::string(34, ' ') + "2 "));
   EXPECT_TRUE(contains(changed.out, "\r\n 1 Differences found.\r\n"));
 
+  // The sizes of the report follow --unit and --no-commas.
+  dir.createFile("disk/c.txt", std::string(1234, 'c'));
+  for (const auto &[options, size] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{}, " 1,234 "}, {{"--no-commas"}, " 1234 "}, {{"--unit", "KB"}, " 2KB "}}) {
+    std::vector<std::string> argv{TAVLOR_CLI_PATH, "compare", "--catalogs", catalogs, "--label", "DISK", disk};
+    argv.insert(argv.begin() + 2, options.begin(), options.end());
+    EXPECT_TRUE(contains(runProgram(argv, env).out, " c.txt" + std::string(36 - size.size(), ' ') + size)) << size;
+  }
+
   for (const auto &[args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--catalogs", catalogs, "--label", "OTHER", disk}, "Catalog for this disk is not loaded"},
            {{"--catalogs", catalogs, "--label", "DISK", dir / "missing"}, "cannot read the folder"},
@@ -269,6 +280,39 @@ TEST(CompareCommand, ExitStatusTellsWhetherSomethingChanged) {
     EXPECT_TRUE(contains(run.err, message));
     EXPECT_TRUE(run.out.empty());
   }
+}
+
+// Dates around the catalog's last kept year: what the scanner writes, the loader
+// reads, and the compare holds against the disk, so an unchanged disk is identical.
+TEST(CompareCommand, DatesFrom2035To2039AreTakenAlikeByCatalogLoadAndCompare) {
+  TempDir dir;
+  const std::string disk = dir.createDir("disk");
+  const std::vector<std::string> env{"XDG_CONFIG_HOME=" + dir.path() + "/config", "TZ=UTC", "LC_ALL=C"};
+  setenv("TZ", "UTC", 1);
+  tzset();
+  const std::string kDefault = "02/05/36 00:00:00";
+  const std::vector<std::pair<time_t, std::string>> files{
+      {testing_support::localTime(31, 12, 2035, 23, 59, 59), "12/31/35 23:59:59"}, // the last date kept
+      {testing_support::localTime(1, 1, 2036, 0, 0, 0), kDefault},
+      {testing_support::localTime(15, 6, 2037, 12, 0, 0), kDefault},
+      {INT32_MAX, kDefault},       // 19 January 2038 03:14:07, the last 32-bit second
+      {INT32_MAX + 1ll, kDefault}, // undatable
+      {testing_support::localTime(1, 3, 2039, 0, 0, 0), kDefault},
+  };
+  for (std::size_t i = 0; i < files.size(); ++i)
+    testing_support::setModificationTime(dir.createFile("disk/f" + std::to_string(i), "x"), files[i].first);
+  unsetenv("TZ");
+  tzset();
+  const std::string catalogs = dir.createDir("catalogs");
+  ASSERT_EQ(runProgram({TAVLOR_CLI_PATH, "catalog", "--label", "DATES", "--catalogs", catalogs, disk}, env).status, 0);
+
+  const testing_support::RunResult listed = runProgram({TAVLOR_CLI_PATH, "ls", "--catalogs", catalogs, "DATES"}, env);
+  for (std::size_t i = 0; i < files.size(); ++i)
+    EXPECT_TRUE(contains(listed.out, "f" + std::to_string(i) + "\t1\t" + files[i].second + "\n")) << i << listed.out;
+  const testing_support::RunResult compared =
+      runProgram({TAVLOR_CLI_PATH, "compare", "--catalogs", catalogs, "--label", "DATES", disk}, env);
+  EXPECT_EQ(compared.status, 0) << compared.out << compared.err;
+  EXPECT_TRUE(contains(compared.out, " Identical       All files")) << compared.out;
 }
 
 // As root: a loop-mounted ext4 volume, its label taken from the real mount table.

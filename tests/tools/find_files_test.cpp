@@ -25,7 +25,10 @@ TEST(MatchMask, CommitsToTheLastOccurrenceWithoutBacktracking) {
       {"*A*B", "XAYBAZ", false},  {"*A*B", "XAYB", true},         {"*?", "AB", false},
       {"**", "AB", false},        {"**", "**", true},             {"?", "", false},
       {"A?C", "ABC", true},       {"A?C", "ABCD", false},         {"*.*", "README", false},
-      {"*.*", "A.B", true},       {"abc", "ABC", false},          {"*B*", "ABBA", true}};
+      {"*.*", "A.B", true},       {"abc", "ABC", false},          {"*B*", "ABBA", true},
+      // The whole name is the mask's last run, or one character short of it.
+      {"*.TXT", ".TXT", true},    {"*.TXT", "TXT", false},        {"A*BC", "ABC", true},
+      {"A*BC", "AC", false},      {"?*.TXT", ".TXT", false}};
   // clang-format on
   for (const Case &c : cases)
     EXPECT_EQ(matchMask(c.mask, c.name), c.match) << c.mask << " vs " << c.name;
