@@ -7,6 +7,8 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDrag>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -179,18 +181,36 @@ private slots:
       });
       const std::size_t boxesBefore = boxes.boxes().size();
 
-      // Press, move past the drag distance, hold while a prompt is answered, move onto
-      // the target and release.
+      // Press and move past the drag distance; once the drag runs (or, when none starts,
+      // a while after any prompt), move onto the target and release. The second half is
+      // started from a timer, which also runs inside the prompt's and the drag's loops.
       auto at = [](QPoint p) { return QStringList{"mousemove", QString::number(p.x()), QString::number(p.y())}; };
-      QStringList steps = at(from) + QStringList{"sleep", "0.2", "mousedown", "1", "sleep", "0.2"} +
-                          at(from + QPoint(15, 0)) + QStringList{"sleep", "0.1"} + at(from + QPoint(40, 0)) +
-                          QStringList{"sleep", "1.2"} + at(kTarget - QPoint(20, 20)) + QStringList{"sleep", "0.3"} +
-                          at(kTarget) + QStringList{"sleep", "0.4", "mouseup", "1"};
-      QProcess pointer;
-      pointer.start("xdotool", steps);
-      QTRY_VERIFY_WITH_TIMEOUT(pointer.state() == QProcess::NotRunning, 20000);
+      QProcess press, release;
+      press.start("xdotool", at(from) + QStringList{"sleep", "0.2", "mousedown", "1", "sleep", "0.2"} +
+                                 at(from + QPoint(15, 0)) + QStringList{"sleep", "0.1"} + at(from + QPoint(40, 0)));
+      QElapsedTimer idle;
+      QTimer watch;
+      connect(&watch, &QTimer::timeout, this, [&] {
+        const bool promptUp = QApplication::activeModalWidget() != nullptr;
+        if (press.state() != QProcess::NotRunning || promptUp)
+          idle.invalidate();
+        else if (!idle.isValid())
+          idle.start();
+        bool dragging = false;
+        for (QDrag *drag : view->findChildren<QDrag *>())
+          if (drag->objectName().isEmpty()) {
+            drag->setObjectName("seen");
+            dragging = true;
+          }
+        if (!dragging && !(idle.isValid() && idle.elapsed() > 1500)) return;
+        watch.stop();
+        release.start("xdotool", at(kTarget - QPoint(20, 20)) + QStringList{"sleep", "0.3"} + at(kTarget) +
+                                     QStringList{"sleep", "0.4", "mouseup", "1"});
+      });
+      watch.start(50);
+      QTRY_VERIFY_WITH_TIMEOUT(!watch.isActive() && release.state() == QProcess::NotRunning, 30000);
       if (c.moved.isEmpty())
-        QTest::qWait(1500);
+        QTest::qWait(1000);
       else
         QTRY_VERIFY_WITH_TIMEOUT(said.size() >= 2, 10000);
       disconnect(atDrop);
