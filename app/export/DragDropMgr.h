@@ -38,11 +38,11 @@ struct DragReport {
 };
 
 // The data of one drag. On X the target asks for it after the drop, usually once
-// QDrag::exec has already returned. It holds the dragged entries as values taken when the drag
-// started, never references into the catalogs, so a catalog closed or reloaded before
-// the target asks changes nothing. Preparation runs once, on the first request for the
-// list of files; later requests get the same list. A drag cancelled with Escape never
-// asks, so nothing is copied.
+// QDrag::exec has already returned. It holds the dragged entries as values taken when
+// the drag started, never references into the catalogs, so a catalog closed or reloaded
+// before the target asks changes nothing. Preparation runs once, on the first request
+// for the list of files; later requests get the same list. A drag cancelled with Escape
+// never asks, so nothing is copied.
 class DropHandler : public QMimeData {
   Q_OBJECT
 public:
