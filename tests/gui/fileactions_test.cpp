@@ -139,6 +139,8 @@ struct DiskFixture {
   }
 
   void offer(bool present) {
+    // The old table goes first: its end unsets the variable the new one sets.
+    table.reset();
     table = std::make_unique<VolumeTable>(present ? QStringList{disk + "\tDATA\tremovable"} : QStringList{});
   }
   tavlor::CatalogModel &model() { return app->document()->model(); }
