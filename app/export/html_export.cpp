@@ -67,7 +67,8 @@ struct HtmlExport::Page {
   std::string finished() const {
     if (charsetAt == std::string::npos || isAsciiText(text)) return text;
     std::string out = text;
-    out.insert(charsetAt, std::string("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">") + kCrLf);
+    out.insert(charsetAt,
+               std::string("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">") + kCrLf);
     return out;
   }
 };

@@ -142,11 +142,10 @@ TEST(Descriptions, StrayBackupNumbersAndFifosCannotStallTheStart) {
     EXPECT_EQ(d.getDescription("A"), "kept");
   }
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
-  EXPECT_EQ(folderNames(dir), (std::vector<std::string>{"descr_disks.txt", "descr_disks.txt;1000000000",
-                                                        "descr_disks.txt;1000000001", "descr_disks.txt;2",
-                                                        "descr_disks.txt;3", "descr_disks.txt;999999999",
-                                                        "descr_disks.txt;99999999999999999999999",
-                                                        "descr_disks.txt;x"}));
+  EXPECT_EQ(folderNames(dir),
+            (std::vector<std::string>{"descr_disks.txt", "descr_disks.txt;1000000000", "descr_disks.txt;1000000001",
+                                      "descr_disks.txt;2", "descr_disks.txt;3", "descr_disks.txt;999999999",
+                                      "descr_disks.txt;99999999999999999999999", "descr_disks.txt;x"}));
 
   TempDir shared;
   ASSERT_EQ(::mkfifo((shared / "descr_disks.txt").c_str(), 0666), 0);
@@ -164,8 +163,9 @@ TEST(Descriptions, StrayBackupNumbersAndFifosCannotStallTheStart) {
   EXPECT_EQ(folderNames(shared), std::vector<std::string>{"descr_disks.txt"});
 
   shared.createFile("D.zar", "zar_version_1_1\n< \n> \n + \"D\" 0 0 1 1 2000 0 0 0\n < \n > \n");
-  const auto ls = testing_support::runProgram({"/usr/bin/timeout", "20", TAVLOR_CLI_PATH, "ls", "--catalogs", shared.path()},
-                                              {"XDG_CONFIG_HOME=" + shared.path() + "/config"});
+  const auto ls =
+      testing_support::runProgram({"/usr/bin/timeout", "20", TAVLOR_CLI_PATH, "ls", "--catalogs", shared.path()},
+                                  {"XDG_CONFIG_HOME=" + shared.path() + "/config"});
   EXPECT_EQ(ls.status, 0) << ls.err;
   EXPECT_NE(ls.err.find("is not a regular file"), std::string::npos) << ls.err;
 }
