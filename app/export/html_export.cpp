@@ -50,6 +50,13 @@ int replaceable(int folderFd, const std::string &name) {
   return 0;
 }
 
+// A new version of a file takes over the permissions of the one it replaces.
+platform::ReplacementFile::Options replacing() {
+  platform::ReplacementFile::Options options;
+  options.keepMode = true;
+  return options;
+}
+
 } // namespace
 
 // A page is built in memory and written whole, so its character set can be declared
@@ -201,7 +208,7 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   // is written either.
   platform::ReplacementFile output;
   int err = replaceable(folderFd_, outputName_);
-  if (!err) err = output.create(folderFd_, outputName_);
+  if (!err) err = output.create(folderFd_, outputName_, replacing());
   if (err) {
     result.unwritten.push_back({options_.outputPath, err});
     return result;
@@ -334,7 +341,7 @@ int HtmlExport::save(const Page &page, const std::string &name) const {
   const std::string bytes = page.finished();
   platform::ReplacementFile file;
   int err = replaceable(folderFd_, name);
-  if (!err) err = file.create(folderFd_, name);
+  if (!err) err = file.create(folderFd_, name, replacing());
   if (!err) err = file.write(bytes.data(), bytes.size());
   if (!err) err = file.commit();
   return err;
