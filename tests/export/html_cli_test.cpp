@@ -41,11 +41,16 @@ TEST_F(HtmlCommand, WritesTheWebSiteOrTheSingleFileOfAFolder) {
     EXPECT_TRUE(exists(std::string("site/") + icon)) << icon;
 
   // One file, the start folder only, the default description; the catalog named alone.
+  // A link planted under the output's name is replaced, its target left alone.
+  const std::string victim = dir_.createFile("victim.txt", "precious");
+  std::filesystem::create_symlink(victim, dir_ / "one.htm");
   const auto single = run({dir_ / "cats/DATA.zar", "--single", "--no-recurse", dir_ / "one.htm", "DATA/docs"});
   ASSERT_EQ(single.status, 0) << single.err;
   expectContains(readFile(dir_ / "one.htm"),
                  {"<br>Web site updated ", "<a name=\"folder1\"><b>DATA/docs</b>", "<a href=\"\">old.zip</a>"});
   EXPECT_FALSE(exists("Tavlor_folder1.htm"));
+  EXPECT_EQ(readFile(victim), "precious");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir_ / "one.htm"));
 }
 
 TEST_F(HtmlCommand, BadArgumentsAndUnknownFolders) {
