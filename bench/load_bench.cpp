@@ -5,9 +5,11 @@
 //   shapes follow a real catalog of a Debian system's "/" (the tables below were
 //   measured on one);
 // - a real catalog, when given (scripts/bench.sh makes one of "/").
-//   load_bench [--entries N] [--keep] [REAL.zar]
-//   load_bench [--entries N] --write FILE   (only writes the generated catalog, disk
-//                                           BENCHDISK, to FILE)
+//   load_bench [--entries N] [--spread] [--keep] [REAL.zar]
+//   load_bench [--entries N] [--spread] --write FILE   (only writes the generated
+//                                           catalog, disk BENCHDISK, to FILE)
+// --spread: dates spread evenly over 1990-2030 and file names with the extensions of
+// a user's disks (about one in six ".JPG"), as on a shelf of external disks.
 // Each load runs in a child process of its own (load_bench --load FILE), so that its
 // peak resident memory is its own.
 #include <malloc.h>
@@ -116,8 +118,19 @@ public:
     std::string s(n, 'x');
     for (char &c : s)
       c = kNameChars[random_() % (sizeof kNameChars - 1)];
+    if (spread && !folder) {
+      // A shelf of photos, documents and sources: about one file in six a camera's.
+      static const char *const kExtensions[] = {".JPG", ".jpg", ".txt", ".pdf", ".png", ".c", ".h",
+                                                ".mp3", ".doc", ".html", ".zip.txt", ".log"};
+      static const int kWeights[] = {17, 9, 12, 8, 10, 10, 8, 8, 6, 6, 1, 5};
+      std::discrete_distribution<int> extension(std::begin(kWeights), std::end(kWeights));
+      s = s.substr(0, std::max<std::size_t>(1, s.size() > 4 ? s.size() - 4 : s.size())) + kExtensions[extension(random_)];
+    }
     return s;
   }
+  // Dates spread evenly over 1990-2030 and names with the extensions of a user's disks,
+  // instead of the shape of a freshly installed system.
+  bool spread = false;
   std::uint64_t size() { return fromBits(sizeBits_(random_)); }
   std::size_t subfolders() { return static_cast<std::size_t>(fromBits(subfolderBits_(random_))); }
   std::size_t files() { return static_cast<std::size_t>(fromBits(fileCountBits_(random_))); }
@@ -128,7 +141,9 @@ public:
   std::string date() {
     const int pick = day_(random_);
     long day;
-    if (pick < static_cast<int>(std::size(kTopDays))) {
+    if (spread) {
+      day = 7305 + static_cast<long>(random_() % (40 * 365)); // 1 January 1990 onwards
+    } else if (pick < static_cast<int>(std::size(kTopDays))) {
       day = kTopDays[pick][0];
     } else {
       const int year = kOtherYears[year_(random_)][0];
@@ -162,8 +177,9 @@ private:
 // their number of subfolders and files from the real distribution, breadth first;
 // when a tree runs out of folders before the budget, another starts below the disk,
 // as "/" holds usr, var, lib ... Returns false when the file cannot be written.
-bool generate(const std::string &path, std::size_t entries) {
+bool generate(const std::string &path, std::size_t entries, bool spread) {
   Shape shape(42);
+  shape.spread = spread;
   struct Folder {
     std::vector<std::size_t> children;
     std::size_t files = 0;
@@ -380,12 +396,15 @@ int main(int argc, char **argv) {
     return loadOnce(argv[2], std::strcmp(argv[1], "--load-all") == 0);
   std::size_t entries = 1000000;
   bool keep = false;
+  bool spread = false;
   std::string real, write;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--entries") == 0 && i + 1 < argc) {
       entries = std::strtoull(argv[++i], nullptr, 10);
     } else if (std::strcmp(argv[i], "--write") == 0 && i + 1 < argc) {
       write = argv[++i];
+    } else if (std::strcmp(argv[i], "--spread") == 0) {
+      spread = true;
     } else if (std::strcmp(argv[i], "--keep") == 0) {
       keep = true;
     } else {
@@ -393,13 +412,13 @@ int main(int argc, char **argv) {
     }
   }
   if (!write.empty()) {
-    if (generate(write, entries)) return 0;
+    if (generate(write, entries, spread)) return 0;
     std::fprintf(stderr, "cannot write %s\n", write.c_str());
     return 1;
   }
   const char *tmp = std::getenv("TMPDIR");
   const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/tavlor_load_bench.zar";
-  if (!generate(path, entries)) {
+  if (!generate(path, entries, spread)) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
     return 1;
   }

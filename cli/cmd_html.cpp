@@ -9,6 +9,7 @@
 #include "command.h"
 #include "export/html_export.h"
 #include "loaded_catalogs.h"
+#include "platform/errors.h"
 #include "settings/settings_values.h"
 
 namespace {
@@ -20,7 +21,10 @@ const char *kUsage =
     "folder PATH (a catalog path such as DATA/docs; all disks when omitted) as HTML:\n"
     "a web site of OUT.htm and one page per folder (Tavlor_folderN.htm) beside it, or\n"
     "with --single one file with a section per folder. The four row icons are written\n"
-    "beside OUT.htm. --no-recurse writes PATH only, not the folders below it.\n"
+    "beside OUT.htm, whose folder is created when it is missing. Every file replaces\n"
+    "the one of its name whole (a symbolic link there is replaced, never followed).\n"
+    "--no-recurse writes PATH only, not the folders below it. Exits 1 naming each file\n"
+    "that could not be written.\n"
     "Sizes follow the FileSizeUnit and UseSizeComma settings.\n";
 
 bool isCatalogFile(const std::string &a) {
@@ -56,14 +60,10 @@ int runHtml(const std::vector<std::string> &args) {
   html.recurse = !parsed.has("--no-recurse");
   tavlor::HtmlExport exporter(model, start, html, tavlor::htmlTotals(model, start));
   const tavlor::HtmlExportResult result = exporter.run();
-  bool ok = loaded;
-  if (!result.outputWritten) {
-    std::fprintf(stderr, "tavlor html: cannot write %s\n", html.outputPath.c_str());
-    ok = false;
-  }
-  for (const std::string &path : result.unwritten) {
-    std::fprintf(stderr, "tavlor html: cannot write %s\n", path.c_str());
-    ok = false;
+  bool ok = loaded && result.outputWritten && result.unwritten.empty();
+  for (const tavlor::HtmlUnwritten &file : result.unwritten) {
+    std::fprintf(stderr, "tavlor html: cannot %s %s: %s\n", file.folder ? "write into the folder" : "write",
+                 file.path.c_str(), platform::errorText(file.error).c_str());
   }
   if (result.outputWritten) std::printf("%s\n", html.outputPath.c_str());
   return ok ? 0 : 1;

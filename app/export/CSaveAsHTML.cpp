@@ -5,6 +5,7 @@
 #include "MessageBoxes.h"
 #include "TextCodec.h"
 #include "WaitCursor.h"
+#include "platform/errors.h"
 #include "settings/settings_values.h"
 
 #include <QCheckBox>
@@ -114,17 +115,27 @@ void CSaveAsHTML::save() {
     tavlor::storeSettingText(settings::kHtmlFileName, options.outputPath);
     return;
   }
+  tavlor::HtmlExportResult result;
   {
     WaitCursor wait;
     progress_->setValue(0);
     tavlor::HtmlExport exporter(model_, start_, options, totals_);
-    // Failures are silent here: pages that cannot be written are simply missing.
-    exporter.run([this] {
+    result = exporter.run([this] {
       // The start folder takes a step of its own, so the bar may be full early.
       progress_->setValue(std::min(progress_->value() + 1, progress_->maximum()));
       progress_->repaint();
     });
   }
+  if (!result.unwritten.empty()) {
+    QString text = result.outputWritten ? tr("Some files of the export could not be written:")
+                                        : tr("The export could not be written:");
+    for (const tavlor::HtmlUnwritten &file : result.unwritten)
+      text += "\n" + displayText(file.path) + ": " + displayText(platform::errorText(file.error));
+    showBox(this, tr("Save As HTML File(s)"), text, BoxKind::Warning);
+  }
+  // An export that wrote nothing leaves the dialog open for another path, and the
+  // path that failed is not offered again next time.
+  if (!result.outputWritten) return;
   tavlor::storeSettingText(settings::kHtmlFileName, options.outputPath);
   accept();
 }

@@ -27,7 +27,9 @@ public:
   // "Browse ...": the save-file dialog for the output path.
   void browse();
   // "Save": the export; the dialog closes unless the user declines the large-set
-  // question, which leaves it open with nothing written.
+  // question, which leaves it open with nothing written. Files that could not be
+  // written are named with the reason; when the output itself was not written the
+  // dialog stays open and the path is not stored.
   void save();
 
 private:

@@ -1,5 +1,6 @@
 #include "export/disk_locator.h"
 
+#include "platform/catalog_label.h"
 #include "platform/volumes.h"
 
 namespace tavlor {
@@ -7,7 +8,7 @@ namespace tavlor {
 bool findDriveByLabel(const std::string &label, std::string &drive) {
   for (const platform::Volume &volume : platform::offeredVolumes()) {
     const platform::LabelResult read = platform::volumeLabel(volume);
-    if (read.ok && read.label == label) {
+    if (read.ok && (read.label == label || platform::labelNamesDisk(read.label, label))) {
       drive = volume.mountPoint;
       return true;
     }

@@ -10,7 +10,8 @@
 namespace tavlor {
 
 // Looks through the offered volumes, in mount-table order, for the first whose label
-// equals label exactly (bytes, case-sensitive); drive receives its mount point.
+// names the cataloged disk label: equal exactly (bytes, case-sensitive) once the
+// volume's label is written as a catalog holds it; drive receives its mount point.
 // Volumes whose label cannot be read are passed over.
 bool findDriveByLabel(const std::string &label, std::string &drive);
 

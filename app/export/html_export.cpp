@@ -1,9 +1,15 @@
 #include "export/html_export.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <utility>
 
 #include "export/html_icons.h"
+#include "model/name_text.h"
+#include "platform/files.h"
 
 namespace tavlor {
 
@@ -12,46 +18,49 @@ namespace {
 constexpr const char *kCrLf = "\r\n";
 constexpr const char *kTableLine = "<table border=\"0\" cellspacing=\"1\" cellpadding=\"0\">";
 
-bool isContinuation(unsigned char c) {
-  return (c & 0xc0) == 0x80;
+// A link to a file of the output folder: its bytes beyond ASCII percent-encoded, so
+// the link finds the file whatever the name's encoding, and the page stays text.
+std::string htmlHref(std::string_view name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : name) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.push_back('%');
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 0xF]);
+    }
+  }
+  return htmlEscape(out);
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    std::size_t n;
-    std::uint32_t cp;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xc2 && c <= 0xdf) {
-      n = 1, cp = c & 0x1f;
-    } else if (c >= 0xe0 && c <= 0xef) {
-      n = 2, cp = c & 0x0f;
-    } else if (c >= 0xf0 && c <= 0xf4) {
-      n = 3, cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + n >= s.size()) return false;
-    for (std::size_t k = 1; k <= n; ++k) {
-      const unsigned char d = static_cast<unsigned char>(s[i + k]);
-      if (!isContinuation(d)) return false;
-      cp = (cp << 6) | (d & 0x3f);
-    }
-    if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
-      return false;
-    i += n + 1;
-  }
-  return true;
+int openFolder(const std::string &folder) {
+  return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Why the file name in the folder cannot take a new version, or 0: a folder is never
+// replaced, and a read-only file keeps its protection whoever writes.
+int replaceable(int folderFd, const std::string &name) {
+  if (name.empty()) return EISDIR;
+  struct stat st;
+  if (::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return 0;
+  if (S_ISDIR(st.st_mode)) return EISDIR;
+  if (S_ISREG(st.st_mode) && platform::isReadOnly(st)) return EACCES;
+  return 0;
+}
+
+// A new version of a file takes over the permissions of the one it replaces.
+platform::ReplacementFile::Options replacing() {
+  platform::ReplacementFile::Options options;
+  options.keepMode = true;
+  return options;
 }
 
 } // namespace
 
 // A page is built in memory and written whole, so its character set can be declared
-// in its head once every name on it is known.
+// in its head once every text on it is known.
 struct HtmlExport::Page {
   std::string text;
   std::size_t charsetAt = std::string::npos;
@@ -61,11 +70,12 @@ struct HtmlExport::Page {
     text.append(s);
     text.append(kCrLf);
   }
+  // Every text on a page is UTF-8 by then; an all-ASCII page needs no declaration.
   std::string finished() const {
-    if (charsetAt == std::string::npos) return text;
+    if (charsetAt == std::string::npos || isAsciiText(text)) return text;
     std::string out = text;
-    out.insert(charsetAt, std::string("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=") +
-                              htmlCharset(text) + "\">" + kCrLf);
+    out.insert(charsetAt,
+               std::string("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">") + kCrLf);
     return out;
   }
 };
@@ -114,8 +124,8 @@ std::string htmlEscape(std::string_view text) {
   return out;
 }
 
-const char *htmlCharset(std::string_view page) {
-  return isValidUtf8(page) ? "utf-8" : "windows-1252";
+std::string htmlText(std::string_view bytes) {
+  return htmlEscape(displayUtf8(bytes));
 }
 
 HtmlExport::HtmlExport(CatalogModel &model, ItemId start, HtmlExportOptions options, const HtmlTotals &totals)
@@ -166,16 +176,43 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   const std::vector<ItemId> items = exportedItems();
   assignPageNames(items);
 
+  // A folder the user names that is not there yet is made, as a copy makes its
+  // destination; from here on everything is written relative to it.
+  const std::string folder = folderPrefix_.empty() ? "." : folderPrefix_;
+  int fd = openFolder(folder);
+  if (fd < 0 && errno == ENOENT) {
+    platform::createFolderLevels(folderPrefix_.substr(0, folderPrefix_.size() - 1));
+    fd = openFolder(folder);
+  }
+  if (fd < 0) {
+    const std::string shown = folderPrefix_.size() > 1 ? folderPrefix_.substr(0, folderPrefix_.size() - 1) : folder;
+    result.unwritten.push_back({shown, errno, true});
+    return result;
+  }
+  folderFd_ = fd;
+  struct Close {
+    int &fd;
+    ~Close() {
+      ::close(fd);
+      fd = -1;
+    }
+  } close{folderFd_};
+
   for (const HtmlIcon &icon : htmlIcons()) {
     Page gif;
     gif.text = icon.bytes;
-    if (!save(gif, folderPrefix_ + icon.fileName)) result.unwritten.push_back(folderPrefix_ + icon.fileName);
+    if (const int err = save(gif, icon.fileName)) result.unwritten.push_back({folderPrefix_ + icon.fileName, err});
   }
 
-  // The output is opened (and truncated) before any page is written; when it cannot
-  // be, no page is written either.
-  std::FILE *output = std::fopen(options_.outputPath.c_str(), "wb");
-  if (!output) return result;
+  // The output is made ready before any page is written; when it cannot be, no page
+  // is written either.
+  platform::ReplacementFile output;
+  int err = replaceable(folderFd_, outputName_);
+  if (!err) err = output.create(folderFd_, outputName_, replacing());
+  if (err) {
+    result.unwritten.push_back({options_.outputPath, err});
+    return result;
+  }
   Page main;
   writeHead(main);
   writeSummary(main);
@@ -185,7 +222,14 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   }
   main.line("</body>");
   main.line("</html>");
-  result.outputWritten = write(main, output);
+  const std::string bytes = main.finished();
+  err = output.write(bytes.data(), bytes.size());
+  if (!err) err = output.commit();
+  if (err) {
+    result.unwritten.insert(result.unwritten.begin(), {options_.outputPath, err});
+  } else {
+    result.outputWritten = true;
+  }
   return result;
 }
 
@@ -199,7 +243,7 @@ void HtmlExport::writeHead(Page &page) const {
   page.line("<BODY BGCOLOR=\"#FFFFFF\" ALINK=\"#FF0000\" VLINK=\"#630000\">");
   page.line("<font size=\"-1\">");
   page.line("Web site generated using Tavlor");
-  page.line("<br>" + htmlEscape(options_.description));
+  page.line("<br>" + htmlText(options_.description));
   page.line("</font>");
 }
 
@@ -207,7 +251,7 @@ void HtmlExport::writeSummary(Page &page) const {
   page.line("<h4>Tavlor web catalog</h4> ");
   if (!options_.singleFile) {
     page.line("<p>");
-    page.line("<a href=\"Tavlor_folder1.htm\">" + htmlEscape(model_.isValid(start_) ? model_.label(start_) : "") +
+    page.line("<a href=\"Tavlor_folder1.htm\">" + htmlText(model_.isValid(start_) ? model_.label(start_) : "") +
               "</a> (click link at left to browse catalog)");
   }
   page.line("<p> Summary information: ");
@@ -246,7 +290,7 @@ void HtmlExport::writeFolder(ItemId item, Page &main, HtmlExportResult &result) 
     const std::string &folder = model_.folderPath(*entry);
     heading = folder + (!folder.empty() && !entry->name().empty() ? "/" : "") + std::string(entry->name());
   }
-  page.line("<b>" + htmlEscape(heading) + "</b>");
+  page.line("<b>" + htmlEscape(displayUtf8Path(heading)) + "</b>");
   page.line(kTableLine);
   page.line("<td width=\"220\" bgcolor=\"#cccccc\" >Filename</td>");
   page.line("<td bgcolor=\"#cccccc\" align=\"right\">Size</td>");
@@ -256,11 +300,11 @@ void HtmlExport::writeFolder(ItemId item, Page &main, HtmlExportResult &result) 
   bool hasUp = true;
   if (parentEntry) {
     const auto found = pageNames_.find(parentEntry);
-    up = found != pageNames_.end() ? found->second : htmlEscape(outputName_);
+    up = found != pageNames_.end() ? found->second : htmlHref(outputName_);
   } else if (options_.singleFile) {
     hasUp = false;
   } else {
-    up = entry ? "Tavlor_folder1.htm" : htmlEscape(outputName_);
+    up = entry ? "Tavlor_folder1.htm" : htmlHref(outputName_);
   }
   if (hasUp) page.line("<tr><td><a href=\"" + up + "\"> <img SRC=\"upicon.gif\"> <b> ..  </b> </a>");
 
@@ -270,8 +314,7 @@ void HtmlExport::writeFolder(ItemId item, Page &main, HtmlExportResult &result) 
   if (!options_.singleFile) {
     page.line("</body>");
     page.line("</html>");
-    const std::string path = folderPrefix_ + pageName;
-    if (!save(page, path)) result.unwritten.push_back(path);
+    if (const int err = save(page, pageName)) result.unwritten.push_back({folderPrefix_ + pageName, err});
   }
 }
 
@@ -286,23 +329,22 @@ void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {
   } else {
     page.put("<img SRC=\"fileicon.gif\"> ");
   }
-  page.put(htmlEscape(entry.name()));
+  page.put(htmlText(entry.name()));
   page.put(close);
-  page.put("<td align=\"right\">" + htmlEscape(model_.sizeText(entry)) + "</td>");
-  page.put("<td align=\"right\">" + htmlEscape(model_.dateText(entry)) + "</td>");
+  page.put("<td align=\"right\">" + htmlText(model_.sizeText(entry)) + "</td>");
+  page.put("<td align=\"right\">" + htmlText(model_.dateText(entry)) + "</td>");
   page.line("</tr>");
 }
 
-bool HtmlExport::save(const Page &page, const std::string &path) const {
-  // Binary mode: the line ends are already CR LF, and icons must not be translated.
-  std::FILE *file = std::fopen(path.c_str(), "wb");
-  return file && write(page, file);
-}
-
-bool HtmlExport::write(const Page &page, std::FILE *file) const {
+int HtmlExport::save(const Page &page, const std::string &name) const {
+  // The line ends are already CR LF, and icons are written as their bytes stand.
   const std::string bytes = page.finished();
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && written;
+  platform::ReplacementFile file;
+  int err = replaceable(folderFd_, name);
+  if (!err) err = file.create(folderFd_, name, replacing());
+  if (!err) err = file.write(bytes.data(), bytes.size());
+  if (!err) err = file.commit();
+  return err;
 }
 
 } // namespace tavlor

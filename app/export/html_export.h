@@ -4,7 +4,6 @@
 #define APP_EXPORT_HTML_EXPORT_H
 
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <map>
@@ -47,13 +46,22 @@ std::string defaultHtmlDescription(std::time_t now);
 // never read as markup, in element content and in quoted attribute values alike.
 std::string htmlEscape(std::string_view text);
 
-// The character set a page of these bytes is declared in: "utf-8" when they are valid
-// UTF-8, else "windows-1252" (names cataloged on Windows in their ANSI code page).
-const char *htmlCharset(std::string_view page);
+// A name, description or other text as it stands on a page: converted to UTF-8 as
+// the display converts it (a name that is not UTF-8 byte by byte as Windows-1252),
+// then escaped. A page holding anything but ASCII declares itself UTF-8.
+std::string htmlText(std::string_view bytes);
+
+// A page or icon that could not be written, and why (an errno value). folder: the
+// output's folder itself could neither be opened nor created, so nothing was written.
+struct HtmlUnwritten {
+  std::string path;
+  int error = 0;
+  bool folder = false;
+};
 
 struct HtmlExportResult {
   bool outputWritten = false;
-  std::vector<std::string> unwritten; // pages and icons that could not be written
+  std::vector<HtmlUnwritten> unwritten; // the output first when it was not written
 };
 
 // One export from a folder item. Pages are written in pre-order of the folder tree
@@ -63,8 +71,12 @@ public:
   HtmlExport(CatalogModel &model, ItemId start, HtmlExportOptions options, const HtmlTotals &totals);
 
   // Writes the icons, the output file and (web site) a page per folder, replacing
-  // files of the same names; when the output cannot be opened, only the icons.
-  // folderWritten is called after each folder.
+  // files of the same names; when the output cannot be written, only the icons. A
+  // missing output folder is created first. Every file is written under a new name in
+  // the folder and renamed over its own name when complete, so a link planted under
+  // that name (by anyone who can write the folder) is replaced, never written through,
+  // and a failed write leaves the earlier file. folderWritten is called after each
+  // folder.
   HtmlExportResult run(const std::function<void()> &folderWritten = {});
 
   // The link target of every exported folder, by its entry (null for the root): for a
@@ -81,9 +93,8 @@ private:
   void writeSummary(Page &page) const;
   void writeFolder(ItemId item, Page &main, HtmlExportResult &result);
   void writeEntryRow(Page &page, const FileData &entry);
-  bool save(const Page &page, const std::string &path) const;
-  // Writes the page to file and closes it.
-  bool write(const Page &page, std::FILE *file) const;
+  // Writes the page into the output folder under name; 0 or an errno value.
+  int save(const Page &page, const std::string &name) const;
 
   CatalogModel &model_;
   ItemId start_;
@@ -91,6 +102,7 @@ private:
   HtmlTotals totals_;
   std::string folderPrefix_; // the output's folder with its trailing "/", or empty
   std::string outputName_;   // the output's own file name
+  int folderFd_ = -1;        // the output's folder while run() writes
   std::map<const FileData *, std::string> pageNames_;
   int pageCounter_ = 0;
 };

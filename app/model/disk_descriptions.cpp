@@ -5,26 +5,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
 #include "model/file_data.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
 
 namespace tavlor {
 
 namespace {
 
-constexpr int kBackupsKept = 5;
+constexpr std::size_t kBackupsKept = 5;
 constexpr int kBackupAttempts = 20;
-
-bool fileExists(const std::string &path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
-}
+// Far beyond any count of backups, and far from overflow.
+constexpr unsigned long long kHighestBackupNumber = 1000000000000000000ULL;
 
 bool writeAll(int fd, const std::string &data) {
   std::size_t done = 0;
@@ -37,18 +34,68 @@ bool writeAll(int fd, const std::string &data) {
   return true;
 }
 
-bool readAll(const std::string &path, std::string &out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+enum class FileState { Read, Missing, Unreadable, NotRegular };
+
+// Reads the whole file, when it is a regular file. Opened without blocking and
+// checked on the descriptor: a FIFO or device put under the name must neither hang
+// the start nor be read.
+FileState readRegularFile(const std::string &path, std::string &out) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? FileState::Missing : FileState::Unreadable;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return FileState::NotRegular;
+  }
+  out.clear();
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return FileState::Unreadable;
+    }
+    if (n == 0) break;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return FileState::Read;
 }
 
-// Copies from to a new file to; fails when to exists (it is never touched then).
-bool copyExclusive(const std::string &from, const std::string &to) {
-  std::string data;
-  if (!readAll(from, data)) return false;
-  const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+struct Backup {
+  unsigned long long number;
+  std::string name;
+};
+
+// The backups "name;N" in folder, N all digits, from one listing of the folder:
+// how many there are never depends on the numbers their names hold.
+std::vector<Backup> listBackups(const std::string &folder, const std::string &name) {
+  std::vector<Backup> backups;
+  DIR *dir = ::opendir(folder.c_str());
+  if (!dir) return backups;
+  const std::string prefix = name + ";";
+  while (const dirent *d = ::readdir(dir)) {
+    const std::string_view entry = d->d_name;
+    if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0) continue;
+    unsigned long long number = 0;
+    bool digits = true;
+    for (char c : entry.substr(prefix.size())) {
+      if (c < '0' || c > '9' || number > kHighestBackupNumber) {
+        digits = false;
+        break;
+      }
+      number = number * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (digits && number > 0 && number <= kHighestBackupNumber) backups.push_back({number, std::string(entry)});
+  }
+  ::closedir(dir);
+  return backups;
+}
+
+// A new file to, holding data; fails when to exists (it is never touched then).
+bool writeExclusive(const std::string &to, const std::string &data) {
+  const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   const bool ok = writeAll(fd, data);
   if (::close(fd) != 0 || !ok) {
@@ -56,28 +103,6 @@ bool copyExclusive(const std::string &from, const std::string &to) {
     return false;
   }
   return true;
-}
-
-// The highest number N of the backups "name;N" in folder; 0 when there is none.
-long highestBackup(const std::string &folder, const std::string &name) {
-  long highest = 0;
-  DIR *dir = ::opendir(folder.c_str());
-  if (!dir) return 0;
-  const std::string prefix = name + ";";
-  while (const dirent *d = ::readdir(dir)) {
-    const std::string entry = d->d_name;
-    if (entry.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::size_t semicolon = entry.rfind(';');
-    if (semicolon == 0 || semicolon == std::string::npos) continue;
-    long number = 0;
-    for (std::size_t i = semicolon + 1; i < entry.size() && entry[i] >= '0' && entry[i] <= '9'; ++i) {
-      if (number > 100000000) break; // far beyond any count of backups
-      number = number * 10 + (entry[i] - '0');
-    }
-    if (number > highest) highest = number;
-  }
-  ::closedir(dir);
-  return highest;
 }
 
 // The words between the next open marker and its close marker, joined by single
@@ -102,20 +127,22 @@ std::string DiskDescriptions::path() const {
   return options_.catalogsFolder + "/" + options_.fileName;
 }
 
-void DiskDescriptions::makeBackup() {
+void DiskDescriptions::makeBackup(const std::string &contents) {
+  std::vector<Backup> backups = listBackups(options_.catalogsFolder, options_.fileName);
+  unsigned long long n = 0;
+  for (const Backup &b : backups)
+    n = std::max(n, b.number);
   const std::string file = path();
-  const long highest = highestBackup(options_.catalogsFolder, options_.fileName);
-  if (!fileExists(file)) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd >= 0) ::close(fd);
-    return;
-  }
-  long n = highest > 0 ? highest : 0;
   for (int attempt = 0; attempt < kBackupAttempts; ++attempt) {
     ++n;
-    if (!copyExclusive(file, file + ";" + std::to_string(n))) continue;
-    for (long k = n - kBackupsKept; k >= 1; --k)
-      ::unlink((file + ";" + std::to_string(k)).c_str());
+    const std::string name = options_.fileName + ";" + std::to_string(n);
+    if (!writeExclusive(options_.catalogsFolder + "/" + name, contents)) continue;
+    // The newest five by number stay, whatever numbers a stray file brought in; only
+    // names found in the listing are removed.
+    backups.push_back({n, name});
+    std::sort(backups.begin(), backups.end(), [](const Backup &a, const Backup &b) { return a.number > b.number; });
+    for (std::size_t i = kBackupsKept; i < backups.size(); ++i)
+      ::unlink((options_.catalogsFolder + "/" + backups[i].name).c_str());
     return;
   }
   // No number could be used: every existing copy is kept.
@@ -124,9 +151,34 @@ void DiskDescriptions::makeBackup() {
 void DiskDescriptions::readDescriptions(bool backup) {
   if (!options_.showDescription) return;
   map_.clear();
-  if (backup && options_.autoBackup) makeBackup();
-  std::ifstream in(path(), std::ios::binary);
-  if (!in) return;
+  const std::string file = path();
+  std::string contents;
+  FileState state = readRegularFile(file, contents);
+  if (state == FileState::NotRegular) {
+    if (!reported_) {
+      reported_ = true;
+      platform::showMessageBox("Tavlor",
+                               file + " is not a regular file: the disk descriptions are neither read nor written.",
+                               platform::BoxIcon::Warning);
+    }
+    return;
+  }
+  if (backup && options_.autoBackup) {
+    if (const int dirFd = ::open(options_.catalogsFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+      // Temporary files of saves that were killed half-way.
+      platform::ReplacementFile::removeStale(dirFd, options_.fileName);
+      ::close(dirFd);
+    }
+    if (state == FileState::Missing) {
+      const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+      if (fd >= 0) ::close(fd);
+      state = readRegularFile(file, contents);
+    } else if (state == FileState::Read) {
+      makeBackup(contents);
+    }
+  }
+  if (state != FileState::Read) return;
+  std::istringstream in(contents);
   for (;;) {
     std::string key = extract(in, "<disk>", "</disk>");
     if (key.empty()) break;
@@ -142,20 +194,21 @@ bool DiskDescriptions::writeDescriptions() {
   for (const auto &[key, value] : map_) {
     text += " <disk> " + key + " </disk> " + " <description> " + value + " </description> \r\n";
   }
-  // A temporary file beside the real one, renamed over it once complete: a crash or a
-  // full disk never leaves a half-written descriptions file.
-  const std::string file = path();
-  std::string temporary = file + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  struct stat old {};
-  const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-  (void)::fchmod(fd, mode); // mkstemp's 0600 would hide the file from the user's other tools
-  bool ok = writeAll(fd, text) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::rename(temporary.c_str(), file.c_str()) == 0;
-  if (!ok) ::unlink(temporary.c_str());
-  return ok;
+  // A new file beside the real one, renamed over it once complete and on the disk: a
+  // crash, a kill or a full disk never leaves a half-written descriptions file.
+  const int dirFd = ::open(options_.catalogsFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return false;
+  platform::ReplacementFile::Options how;
+  how.mode = 0644;
+  how.keepMode = true;
+  how.durable = true;
+  how.replaceReadOnly = true;
+  platform::ReplacementFile replacement;
+  int err = replacement.create(dirFd, options_.fileName, how);
+  if (!err) err = replacement.write(text.data(), text.size());
+  if (!err) err = replacement.commit();
+  ::close(dirFd);
+  return err == 0;
 }
 
 std::string DiskDescriptions::getDescription(std::string_view label) {

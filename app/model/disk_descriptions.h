@@ -30,12 +30,15 @@ public:
 
   // Empties the map and reads the file; with backup (and auto-backup on) first copies
   // the file to the next backup number (creating an empty file when there is none)
-  // and prunes older copies. Does nothing when ShowDescription is off. A file that
-  // cannot be opened leaves the map empty and the loaded flag as it was.
+  // and prunes older copies, found by listing the folder once. Does nothing when
+  // ShowDescription is off. A file that cannot be opened leaves the map empty and the
+  // loaded flag as it was. Only a regular file is read: anything else under the name
+  // (a FIFO, a device, a folder) is left alone and reported once, as a warning box.
   void readDescriptions(bool backup);
   // Rewrites the file from the map when the file was loaded and the map is not empty.
-  // The file is replaced atomically (a temporary file in the same folder, then a
-  // rename), so a failed write keeps the previous file. Returns whether it was written.
+  // The file is replaced atomically (a new file in the same folder, flushed to the
+  // disk, then renamed over the old one), so a failed or killed write keeps the
+  // previous file. Returns whether it was written.
   bool writeDescriptions();
   // The description of a disk; reads the file (with backup) first when it was never
   // loaded and ShowDescription is on. Empty when there is none.
@@ -52,11 +55,12 @@ public:
   void setOptions(Options options) { options_ = std::move(options); }
 
 private:
-  void makeBackup();
+  void makeBackup(const std::string &contents);
 
   Options options_;
   std::map<std::string, std::string, std::less<>> map_;
   bool loaded_ = false;
+  bool reported_ = false;
 };
 
 } // namespace tavlor

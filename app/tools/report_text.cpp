@@ -2,14 +2,18 @@
 
 #include <cstdio>
 
+#include "model/name_text.h"
 #include "model/names.h"
 
 namespace tavlor {
 
 namespace {
 
+// Widths are display columns, so a UTF-8 name lines up with ASCII ones; for ASCII and
+// for names that are not UTF-8 a byte is a column.
 void appendPadded(std::string &out, std::string_view text, std::size_t width, bool right) {
-  const std::size_t pad = text.size() < width ? width - text.size() : 0;
+  const std::size_t columns = displayColumns(text);
+  const std::size_t pad = columns < width ? width - columns : 0;
   if (right) out.append(pad, ' ');
   out.append(text);
   if (!right) out.append(pad, ' ');

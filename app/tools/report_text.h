@@ -30,6 +30,8 @@ std::string reportColumnLine(bool csv);
 // One entry's line with its line end: the date text right-aligned in 20 characters,
 // the size text in 10, a blank, the name padded to 30 (never cut), a blank and the
 // folder path; as CSV a blank and the four texts joined by ", " (nothing quoted).
+// Characters are counted as the display shows them (displayColumns): a UTF-8 name
+// of 18 characters takes 18 columns however many bytes it holds.
 void appendReportEntry(std::string &out, CatalogModel &model, const FileData &entry, bool csv);
 
 // The closing lines of a report: a blank line, the dashes, and " COUNT WHAT." (as

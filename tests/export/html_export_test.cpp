@@ -5,6 +5,7 @@
 #include "export/html_export.h"
 #include "export/html_icons.h"
 #include "export_fixture.h"
+#include "model/name_text.h"
 
 using namespace testing_support;
 using export_tests::expectContains;
@@ -65,7 +66,6 @@ std::vector<std::string> withHead(std::vector<std::string> body) {
                                          "<head>",
                                          "<title>Tavlor web catalog</title>",
                                          "<META NAME=\"Generator\" CONTENT=\"Tavlor\">",
-                                         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">",
                                          "</head>",
                                          "<BODY BGCOLOR=\"#FFFFFF\" ALINK=\"#FF0000\" VLINK=\"#630000\">",
                                          "<font size=\"-1\">",
@@ -191,26 +191,75 @@ TEST_F(HtmlExportTest, NamesDescriptionsAndPathsCannotBecomeMarkup) {
   EXPECT_EQ(tavlor::htmlEscape("a\"b'c"), "a&quot;b'c");
 }
 
-// Names are bytes: a page is declared as UTF-8 only when it is; a name cataloged on
-// Windows (Latin-1 bytes) makes its pages Windows-1252, byte for byte as cataloged.
-TEST_F(HtmlExportTest, CharacterSetFollowsThePageBytes) {
-  load(dataCatalog("caf\xe9.txt"));
-  exportFrom(item("DATA"), false, true);
-  expectContains(page("Tavlor_folder2.htm"), {"charset=windows-1252\">\r\n", "caf\xe9.txt"});
-  expectContains(page("Tavlor_folder1.htm"), {"charset=utf-8\">\r\n"});
-  const std::pair<const char *, const char *> cases[] = {{"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "utf-8"},
-                                                         {"\xc3", "windows-1252"},
-                                                         {"\xc0\xaf", "windows-1252"},
-                                                         {"\xed\xa0\x80", "windows-1252"},
-                                                         {"\xf4\x90\x80\x80", "windows-1252"}};
-  for (const auto &[bytes, charset] : cases)
-    EXPECT_STREQ(tavlor::htmlCharset(bytes), charset) << bytes;
+// A page with a name beyond ASCII is UTF-8 throughout and says so; a name cataloged
+// on Windows (not UTF-8) reads as the display shows it, without spoiling the UTF-8
+// names beside it. Pages of ASCII names alone carry no declaration.
+TEST_F(HtmlExportTest, PagesBeyondAsciiAreUtf8Throughout) {
+  load("zar_version_1_1\n< \n   %drivetype fixed\n> \n + \"DATA\" 1000 500 1 1 2000 0 0 0\n < \n"
+       " + \"caf\xc3\xa9\" 0 0 1 1 2000 0 0 0\n < \n \"na\xefve.txt\" 1 2 1 2000 10 0 0\n"
+       " \"Grüße.txt\" 2 2 1 2000 10 0 0\n > \n > \n");
+  exportFrom(item("DATA"), false, true, "\xe9t\xe9.htm");
+  const std::string cafe = page("Tavlor_folder2.htm");
+  expectContains(cafe, {"<META NAME=\"Generator\" CONTENT=\"Tavlor\">\r\n"
+                        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n</head>",
+                        "<b>DATA/caf\xc3\xa9</b>", "> na\xc3\xafve.txt </td>", "> Grüße.txt </td>"});
+  EXPECT_TRUE(tavlor::isValidUtf8(cafe));
+  // The disk's page names only ASCII, but its folder row does not.
+  expectContains(page("Tavlor_folder1.htm"), {"charset=utf-8", ">caf\xc3\xa9</a>"});
+  // The index links back by the file's own bytes.
+  expectContains(page("\xe9t\xe9.htm"), {"<a href=\"Tavlor_folder1.htm\">DATA</a>"});
+  exportFrom(item("DATA/caf\xc3\xa9"), false, false, "\xe9t\xe9.htm");
+  expectContains(page("Tavlor_folder1.htm"), {"<a href=\"%E9t%E9.htm\"> <img SRC=\"upicon.gif\">"});
+
+  const std::pair<const char *, const char *> cases[] = {
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"}, // UTF-8 stays
+      {"\xc3", "\xc3\x83"},                             // a cut sequence: Windows-1252
+      {"\xc0\xaf", "\xc3\x80\xc2\xaf"},                 // overlong
+      {"\xed\xa0\x80", "\xc3\xad\xc2\xa0\xe2\x82\xac"}, // a surrogate; 0x80 is the euro sign
+      {"\x81\xe9", "\xc2\x81\xc3\xa9"},                 // an unassigned byte keeps its code point
+  };
+  for (const auto &[bytes, text] : cases)
+    EXPECT_EQ(tavlor::htmlText(bytes), text) << bytes;
+}
+
+// Another user who can write the output folder plants links under the names the
+// export writes; each is replaced by the export's own file and its target is untouched.
+// A missing folder is made; one that cannot be is named with the reason.
+TEST_F(HtmlExportTest, WritesNewFilesOverPlantedLinksAndMakesItsFolder) {
+  load(dataCatalog());
+  const std::string victim = dir_.createFile("elsewhere/victim.txt", "precious");
+  dir_.createDir("shared");
+  for (const char *name : {"index.htm", "Tavlor_folder1.htm", "Tavlor_folder2.htm", "fileicon.gif", "upicon.gif"})
+    std::filesystem::create_symlink(victim, dir_ / (std::string("shared/") + name));
+  EXPECT_TRUE(exportFrom(item("DATA"), false, true, "shared/index.htm").outputWritten);
+  EXPECT_EQ(page("elsewhere/victim.txt"), "precious");
+  for (const char *name : {"index.htm", "Tavlor_folder1.htm", "Tavlor_folder2.htm", "fileicon.gif", "upicon.gif"})
+    EXPECT_TRUE(
+        std::filesystem::is_regular_file(std::filesystem::symlink_status(dir_ / (std::string("shared/") + name))))
+        << name;
+  expectContains(page("shared/Tavlor_folder2.htm"), {"<b>DATA/docs</b>"});
+
+  const auto made = exportFrom(item("DATA"), true, true, "new/deeper/all.htm");
+  EXPECT_TRUE(made.outputWritten);
+  EXPECT_TRUE(made.unwritten.empty());
+  EXPECT_EQ(page("new/deeper/zipicon.gif").size(), 900u);
+
+  const auto refused = exportFrom(item("DATA"), false, true, "elsewhere/victim.txt/site/index.htm");
+  EXPECT_FALSE(refused.outputWritten);
+  ASSERT_EQ(refused.unwritten.size(), 1u);
+  EXPECT_TRUE(refused.unwritten[0].folder);
+  EXPECT_EQ(refused.unwritten[0].path, dir_ / "elsewhere/victim.txt/site");
+  EXPECT_EQ(refused.unwritten[0].error, ENOTDIR);
 }
 
 TEST_F(HtmlExportTest, UnwritableOutputStillWritesTheIconsButNoPages) {
   load(dataCatalog());
   dir_.createDir("taken.htm"); // a folder where the index should go
-  EXPECT_FALSE(exportFrom(item("DATA"), false, true, "taken.htm").outputWritten);
+  const auto result = exportFrom(item("DATA"), false, true, "taken.htm");
+  EXPECT_FALSE(result.outputWritten);
+  ASSERT_FALSE(result.unwritten.empty());
+  EXPECT_EQ(result.unwritten[0].path, dir_ / "taken.htm");
+  EXPECT_EQ(result.unwritten[0].error, EISDIR);
   EXPECT_EQ(page("upicon.gif").size(), 863u);
   EXPECT_FALSE(written("Tavlor_folder1.htm"));
 }

@@ -111,6 +111,29 @@ private slots:
     }
   }
 
+  // A missing folder is made; a path that cannot be written is shown with the reason,
+  // the dialog stays open and the path is not remembered.
+  void missingFolderIsMadeAndFailureIsShown() {
+    PaneFixture f;
+    CSaveAsHTML dialog(f.model(), f.disk("BACKUP"), nullptr);
+    const QString made = freshFolder("made") + "/deeper/index.htm";
+    child<QLineEdit>(dialog, "pathEdit")->setText(made);
+    dialog.save();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(QFile::exists(made));
+
+    CSaveAsHTML again(f.model(), f.disk("BACKUP"), nullptr);
+    const QString blocked = made + "/site/index.htm"; // below a file
+    child<QLineEdit>(again, "pathEdit")->setText(blocked);
+    BoxLog boxes(false);
+    again.save();
+    QCOMPARE(int(boxes.boxes().size()), 1);
+    QCOMPARE(boxes.boxes()[0].kind, BoxKind::Warning);
+    QVERIFY(boxes.boxes()[0].text.contains(made + "/site: Not a directory"));
+    QCOMPARE(again.result(), int(QDialog::Rejected));
+    QCOMPARE(storedSetting("HtmlFile").toString(), made);
+  }
+
   void treeMenuExportsTheItemItWasOpenedOn() {
     PaneFixture f;
     auto menu = f.tree().contextMenu(f.folder("BACKUP", "docs"));

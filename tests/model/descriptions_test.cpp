@@ -2,6 +2,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
 #include <filesystem>
 
 #include "model/disk_descriptions.h"
@@ -120,4 +124,80 @@ TEST(Descriptions, FailedWriteKeepsThePreviousFile) {
   d.setDescription("A", "lost");
   chmod(dir.path().c_str(), 0755);
   EXPECT_EQ(readFile(dir / "descr_disks.txt"), " <disk> A </disk>  <description> kept </description> \r\n");
+}
+
+// Files other users can drop in a shared catalogs folder: a backup number near a
+// billion costs one listing, not a billion unlinks, and keeps the newest copies; a
+// FIFO under the file's name neither hangs the start (nor tavlor ls) nor is written.
+TEST(Descriptions, StrayBackupNumbersAndFifosCannotStallTheStart) {
+  TempDir dir;
+  writeFile(dir / "descr_disks.txt", " <disk> A </disk>  <description> kept </description> \r\n");
+  for (const char *stray : {"descr_disks.txt;999999999", "descr_disks.txt;2", "descr_disks.txt;3",
+                            "descr_disks.txt;99999999999999999999999", "descr_disks.txt;x"})
+    writeFile(dir / stray, "stray");
+  const auto started = std::chrono::steady_clock::now();
+  for (int run = 0; run < 2; ++run) {
+    DiskDescriptions d(in(dir));
+    d.readDescriptions(true);
+    EXPECT_EQ(d.getDescription("A"), "kept");
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+  EXPECT_EQ(folderNames(dir),
+            (std::vector<std::string>{"descr_disks.txt", "descr_disks.txt;1000000000", "descr_disks.txt;1000000001",
+                                      "descr_disks.txt;2", "descr_disks.txt;3", "descr_disks.txt;999999999",
+                                      "descr_disks.txt;99999999999999999999999", "descr_disks.txt;x"}));
+
+  TempDir shared;
+  ASSERT_EQ(::mkfifo((shared / "descr_disks.txt").c_str(), 0666), 0);
+  testing_support::BoxRecorder boxes;
+  DiskDescriptions d(in(shared));
+  d.readDescriptions(true);
+  EXPECT_EQ(d.getDescription("A"), ""); // tries again, quietly
+  d.setDescription("A", "text");
+  EXPECT_FALSE(d.loaded());
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_NE(boxes.boxes()[0].text.find("descr_disks.txt is not a regular file"), std::string::npos);
+  struct stat st;
+  ASSERT_EQ(::lstat((shared / "descr_disks.txt").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(folderNames(shared), std::vector<std::string>{"descr_disks.txt"});
+
+  shared.createFile("D.zar", "zar_version_1_1\n< \n> \n + \"D\" 0 0 1 1 2000 0 0 0\n < \n > \n");
+  const auto ls =
+      testing_support::runProgram({"/usr/bin/timeout", "20", TAVLOR_CLI_PATH, "ls", "--catalogs", shared.path()},
+                                  {"XDG_CONFIG_HOME=" + shared.path() + "/config"});
+  EXPECT_EQ(ls.status, 0) << ls.err;
+  EXPECT_NE(ls.err.find("is not a regular file"), std::string::npos) << ls.err;
+}
+
+// A save killed at any moment leaves the old file or the new one, never a part; the
+// next start makes its backup and keeps the earlier ones.
+TEST(Descriptions, SaveKilledHalfWayLeavesTheOldOrTheNewFile) {
+  TempDir dir;
+  std::string old, renewed;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string record = " <disk> " + std::to_string(i) + " </disk>  <description> ";
+    old += record + "old " + std::to_string(i) + " </description> \r\n";
+    renewed += record + (i ? "old " : "new ") + std::to_string(i) + " </description> \r\n";
+  }
+  writeFile(dir / "descr_disks.txt", old);
+  for (int delayUs : {0, 300, 1000, 3000, 10000}) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      DiskDescriptions d(in(dir));
+      d.readDescriptions(false);
+      for (int round = 0;; ++round)
+        d.setDescription("0", round % 2 ? "old 0" : "new 0");
+    }
+    ::usleep(static_cast<useconds_t>(delayUs));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string now = readFile(dir / "descr_disks.txt");
+    EXPECT_TRUE(now == old || now == renewed) << delayUs << ": " << now.size() << " bytes";
+  }
+  DiskDescriptions next(in(dir));
+  next.readDescriptions(true);
+  EXPECT_EQ(next.map().size(), 20000u);
+  EXPECT_EQ(folderNames(dir), (std::vector<std::string>{"descr_disks.txt", "descr_disks.txt;1"}));
 }

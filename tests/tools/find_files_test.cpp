@@ -175,6 +175,29 @@ TEST_F(FindFiles, ReportAsTextAndCsv) {
   EXPECT_TRUE(findFilesReport(model, header, {}, false).ends_with(" 0 Files found.\r\n"));
 }
 
+// The name column is padded by the columns a name takes on screen, so the path column
+// lines up for UTF-8 names; a name that is not UTF-8 shows one character per byte.
+TEST_F(FindFiles, ReportPadsNamesByDisplayColumns) {
+  const struct {
+    const char *name;
+    std::size_t pad;
+  } cases[] = {
+      {"Grüße aus Köln.txt", 12},           // 18 characters in 21 bytes
+      {"\xe6\x97\xa5\xe6\x9c\xac.txt", 22}, // two wide characters
+      {"e\xcc\x81t\xc3\xa9.txt", 23},       // a combining accent takes no column
+      {"caf\xe9.txt", 22},                  // Windows-1252: a byte is a character
+  };
+  CatalogModel names;
+  std::string body;
+  for (const auto &c : cases)
+    body += file(c.name, 1);
+  load(names, "U", body);
+  const ItemId u = names.findItemByPath("U");
+  const std::string report = findFilesReport(names, {"U", "", false}, findFiles(names, {&u, 1}, "", false), false);
+  for (const auto &c : cases)
+    EXPECT_TRUE(contains(report, " " + std::string(c.name) + std::string(c.pad, ' ') + " U\r\n")) << c.name;
+}
+
 TEST(ReportFiles, CsvOnlyByTheExtensionAndUnwritablePathsFailQuietly) {
   for (const char *path : {"/tmp/found.csv", "found.CsV"})
     EXPECT_TRUE(isCsvReportPath(path)) << path;
