@@ -19,7 +19,7 @@ echo "$CATALOG: $entries entries, $bytes bytes"
 # One run: "CPU_SECONDS PEAK_KB" of the command.
 measure() {
   /usr/bin/time -f "%U %S %M" -o "$OUT/time" "$@" > "$OUT/stdout" 2> /dev/null || true
-  awk '{ printf "%.3f %d\n", $1 + $2, $3 }' "$OUT/time"
+  tail -n 1 "$OUT/time" | awk '{ printf "%.3f %d\n", $1 + $2, $3 }'
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
