@@ -64,9 +64,8 @@ int runDupes(const std::vector<std::string> &args) {
   query.roots = *roots;
 
   const tavlor::DuplicatesResult result = tavlor::findDuplicates(model, query);
-  const std::string report =
-      tavlor::duplicatesReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"));
-  std::fwrite(report.data(), 1, report.size(), stdout);
+  tavlor::writeDuplicatesReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"),
+                                tavlor::fileReportWriter(stdout));
   return result.outcome == tavlor::DuplicatesOutcome::Found ? 0 : 1;
 }
 

@@ -41,8 +41,7 @@ int runFind(const std::vector<std::string> &args) {
   header.subfolders = !parsed.has("--no-subfolders");
   std::vector<tavlor::ResultRow> rows = tavlor::findFiles(model, *roots, header.mask, header.subfolders);
   tavlor::sortByName(rows);
-  const std::string report = tavlor::findFilesReport(model, header, rows, parsed.has("--csv"));
-  std::fwrite(report.data(), 1, report.size(), stdout);
+  tavlor::writeFindFilesReport(model, header, rows, parsed.has("--csv"), tavlor::fileReportWriter(stdout));
   return rows.empty() ? 1 : 0;
 }
 

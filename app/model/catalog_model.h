@@ -126,6 +126,9 @@ public:
   // The local date and time in the user's locale (short date, then time); midnight is
   // shown as 00:00:00.
   const std::string &dateText(const FileData &entry);
+  // The same texts without keeping them: for reports that pass over every entry once.
+  std::string sizeTextOnce(const FileData &entry);
+  std::string dateTextOnce(const FileData &entry) const;
   // The text dateText gives for a time.
   static std::string formatDate(std::time_t when);
   // The catalog path of the folder the entry lies in (DATA/docs/old; empty for a disk).

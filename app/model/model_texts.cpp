@@ -60,12 +60,90 @@ const std::string &CatalogModel::dateText(const FileData &entry) {
   return *t.date;
 }
 
+std::string CatalogModel::sizeTextOnce(const FileData &entry) {
+  if (entry.texts_ && entry.texts_->size) return *entry.texts_->size;
+  if (entry.isContainer() && entry.size_ == 0) {
+    std::int64_t size = 0, files = 0, folders = 0, zips = 0;
+    accumulate(findOwnItem(entry), size, files, folders, zips);
+    entry.size_ = size;
+  }
+  return formatSize(entry.size_);
+}
+
+std::string CatalogModel::dateTextOnce(const FileData &entry) const {
+  if (entry.texts_ && entry.texts_->date) return *entry.texts_->date;
+  return formatDate(entry.date_);
+}
+
+namespace {
+
+// The local time of the last hour asked for: the dates of a catalog cluster, and
+// within an hour whose UTC offset does not change, a date's local time is its UTC time
+// moved by that offset, so most dates need no time-zone look-up. The zone in force is
+// part of the key, so a program that changes TZ and calls tzset is answered anew.
+struct HourCache {
+  std::time_t start = 0;
+  bool valid = false;
+  long zoneOffset = 0;
+  const char *zoneNames[2] = {};
+  struct tm local {};
+
+  bool localTime(std::time_t when, struct tm &out) {
+    const std::time_t hour = when - ((when % 3600) + 3600) % 3600;
+    if (!valid || hour != start || zoneOffset != ::timezone || zoneNames[0] != ::tzname[0] ||
+        zoneNames[1] != ::tzname[1]) {
+      valid = false;
+      struct tm end {};
+      const std::time_t last = hour + 3599;
+      if (!localtime_r(&hour, &local) || !localtime_r(&last, &end) || local.tm_gmtoff != end.tm_gmtoff)
+        return localtime_r(&when, &out) != nullptr;
+      start = hour;
+      zoneOffset = ::timezone;
+      zoneNames[0] = ::tzname[0];
+      zoneNames[1] = ::tzname[1];
+      valid = true;
+    }
+    // Days to a civil date, as proleptic Gregorian arithmetic does it.
+    const std::int64_t shifted = static_cast<std::int64_t>(when) + local.tm_gmtoff;
+    std::int64_t days = shifted / 86400;
+    std::int64_t seconds = shifted % 86400;
+    if (seconds < 0) {
+      seconds += 86400;
+      --days;
+    }
+    out = local;
+    out.tm_hour = static_cast<int>(seconds / 3600);
+    out.tm_min = static_cast<int>(seconds / 60 % 60);
+    out.tm_sec = static_cast<int>(seconds % 60);
+    out.tm_wday = static_cast<int>(((days % 7) + 11) % 7); // 1 January 1970 was a Thursday
+    const std::int64_t z = days + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t dayOfEra = z - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    out.tm_mday = day;
+    out.tm_mon = month - 1;
+    out.tm_year = static_cast<int>(year - 1900);
+    static const int kDaysBefore[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    out.tm_yday = kDaysBefore[month - 1] + day - 1 + (leap && month > 2 ? 1 : 0);
+    return true;
+  }
+};
+
+thread_local HourCache hourCache;
+
+} // namespace
+
 std::string CatalogModel::formatDate(std::time_t when) {
   // The locale's own short date and time; its time format always shows the time,
   // midnight included, as 00:00:00.
   struct tm local {};
-  const time_t t = when;
-  if (!localtime_r(&t, &local)) return {};
+  if (!hourCache.localTime(when, local)) return {};
   char buffer[128];
   const std::size_t n = std::strftime(buffer, sizeof buffer, "%x %X", &local);
   return std::string(buffer, n);

@@ -150,11 +150,11 @@ std::string unitLabel(std::int64_t sizeUnit) {
   }
 }
 
-std::string duplicatesReport(CatalogModel &model, const std::string &lookIn, std::span<const ResultRow> rows,
-                             bool csv) {
+void writeDuplicatesReport(CatalogModel &model, const std::string &lookIn, std::span<const ResultRow> rows, bool csv,
+                           const ReportWriter &write) {
   const std::string end = kReportLineEnd;
-  std::string out;
-  out.reserve(200 + rows.size() * 100);
+  ReportPieces pieces(write);
+  std::string &out = pieces.text();
   out += " Tavlor, Duplicate Files report" + end;
   out += " ------------------------------------" + end;
   out += " Search root        : " + lookIn + end;
@@ -169,9 +169,16 @@ std::string duplicatesReport(CatalogModel &model, const std::string &lookIn, std
       out += end;
       ++sets;
     }
+    pieces.lineDone();
   }
   appendReportCount(out, sets, "Duplicate sets found");
-  return out;
+}
+
+std::string duplicatesReport(CatalogModel &model, const std::string &lookIn, std::span<const ResultRow> rows,
+                             bool csv) {
+  std::string report;
+  writeDuplicatesReport(model, lookIn, rows, csv, [&report](std::string_view piece) { report += piece; });
+  return report;
 }
 
 } // namespace tavlor

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/catalog_model.h"
+#include "tools/report_text.h"
 #include "tools/result_list.h"
 
 namespace tavlor {
@@ -52,6 +53,9 @@ std::string unitLabel(std::int64_t sizeUnit);
 
 // The report of the rows in their order, CR LF line ends; separators count the sets.
 std::string duplicatesReport(CatalogModel &model, const std::string &lookIn, std::span<const ResultRow> rows, bool csv);
+// The same report handed to write in pieces as it is formatted.
+void writeDuplicatesReport(CatalogModel &model, const std::string &lookIn, std::span<const ResultRow> rows, bool csv,
+                           const ReportWriter &write);
 
 } // namespace tavlor
 

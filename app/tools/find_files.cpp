@@ -133,11 +133,11 @@ std::string foundTitle(const FoundCounts &counts) {
   return text;
 }
 
-std::string findFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
-                            bool csv) {
+void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
+                          bool csv, const ReportWriter &write) {
   const std::string end = kReportLineEnd;
-  std::string out;
-  out.reserve(200 + rows.size() * 100);
+  ReportPieces pieces(write);
+  std::string &out = pieces.text();
   out += " Tavlor, Find Files report" + end;
   out += " -------------------------------" + end;
   out += end;
@@ -151,10 +151,17 @@ std::string findFilesReport(CatalogModel &model, const FindFilesHeader &header, 
   for (const ResultRow &r : rows) {
     if (!r.entry) continue;
     appendReportEntry(out, model, *r.entry, csv);
+    pieces.lineDone();
     ++count;
   }
   appendReportCount(out, count, "Files found");
-  return out;
+}
+
+std::string findFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
+                            bool csv) {
+  std::string report;
+  writeFindFilesReport(model, header, rows, csv, [&report](std::string_view piece) { report += piece; });
+  return report;
 }
 
 } // namespace tavlor

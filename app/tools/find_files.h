@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/catalog_model.h"
+#include "tools/report_text.h"
 #include "tools/result_list.h"
 
 namespace tavlor {
@@ -71,6 +72,9 @@ struct FindFilesHeader {
 // rows that hold an entry.
 std::string findFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
                             bool csv);
+// The same report handed to write in pieces as it is formatted.
+void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
+                          bool csv, const ReportWriter &write);
 
 } // namespace tavlor
 

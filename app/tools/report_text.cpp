@@ -54,8 +54,10 @@ void appendReportCount(std::string &out, std::size_t count, const char *what) {
 }
 
 void appendReportEntry(std::string &out, CatalogModel &model, const FileData &entry, bool csv) {
-  const std::string &date = model.dateText(entry);
-  const std::string &size = model.sizeText(entry);
+  // Texts made for the line only: a report of a million hits must not leave a million
+  // cached texts behind in the model.
+  const std::string date = model.dateTextOnce(entry);
+  const std::string size = model.sizeTextOnce(entry);
   if (csv) {
     out += ' ';
     out += date;
@@ -73,6 +75,12 @@ void appendReportEntry(std::string &out, CatalogModel &model, const FileData &en
   }
   out += model.folderPath(entry);
   out += kReportLineEnd;
+}
+
+ReportWriter fileReportWriter(std::FILE *file, bool *failed) {
+  return [file, failed](std::string_view piece) {
+    if (std::fwrite(piece.data(), 1, piece.size(), file) != piece.size() && failed) *failed = true;
+  };
 }
 
 bool writeReportFile(const std::string &path, const std::string &text) {

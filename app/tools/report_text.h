@@ -5,6 +5,8 @@
 #ifndef APP_TOOLS_REPORT_TEXT_H
 #define APP_TOOLS_REPORT_TEXT_H
 
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +39,36 @@ void appendReportEntry(std::string &out, CatalogModel &model, const FileData &en
 // The closing lines of a report: a blank line, the dashes, and " COUNT WHAT." (as
 // "Files found" or "Duplicate sets found"), each with its line end.
 void appendReportCount(std::string &out, std::size_t count, const char *what);
+
+// Receives a report piece by piece as it is formatted (each piece at most about 64 KiB),
+// so a report of millions of lines is never held whole.
+using ReportWriter = std::function<void(std::string_view piece)>;
+
+// Collects the lines of a report and hands them to a writer in pieces.
+class ReportPieces {
+public:
+  explicit ReportPieces(const ReportWriter &write) : write_(write) { text_.reserve(kPiece + 4096); }
+  ~ReportPieces() { flush(); }
+  ReportPieces(const ReportPieces &) = delete;
+  ReportPieces &operator=(const ReportPieces &) = delete;
+  std::string &text() { return text_; }
+  // Hands the collected text on once it is a piece's worth.
+  void lineDone() {
+    if (text_.size() >= kPiece) flush();
+  }
+  void flush() {
+    if (!text_.empty()) write_(text_);
+    text_.clear();
+  }
+
+private:
+  static constexpr std::size_t kPiece = 64 * 1024;
+  const ReportWriter &write_;
+  std::string text_;
+};
+
+// A writer to a stdio stream; failed, when given, is set when a piece is not written.
+ReportWriter fileReportWriter(std::FILE *file, bool *failed = nullptr);
 
 // Writes text to path, replacing the file; false when it cannot be written.
 bool writeReportFile(const std::string &path, const std::string &text);

@@ -1,0 +1,47 @@
+// Date texts come from a cache of the local time of one hour; they must read exactly as
+// the C library's local time gives them, across every change of offset.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "model/catalog_model.h"
+
+namespace {
+
+std::string libraryText(std::time_t when) {
+  struct tm local {};
+  if (!localtime_r(&when, &local)) return {};
+  char buffer[128];
+  return std::string(buffer, std::strftime(buffer, sizeof buffer, "%x %X", &local));
+}
+
+TEST(DateText, ReadsAsTheLibraryAcrossOffsetChangesInEveryZone) {
+  const char *const previous = std::getenv("TZ");
+  const std::string saved = previous ? previous : "";
+  // Whole-hour, half-hour and 45-minute offsets; changes of one hour and of half an hour.
+  for (const char *zone : {"UTC", "Europe/Berlin", "America/St_Johns", "Asia/Kolkata", "Asia/Kathmandu",
+                           "Australia/Lord_Howe", "America/Sao_Paulo"}) {
+    SCOPED_TRACE(zone);
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+    int differences = 0;
+    // Three years in steps that visit every hour and minute, the years around the
+    // epoch's sign, and the catalogs' default date.
+    for (std::time_t t = 1546300800; t < 1640995200 && differences < 5; t += 1301)
+      differences += tavlor::CatalogModel::formatDate(t) != libraryText(t);
+    for (std::time_t t = -90000; t < 90000 && differences < 5; t += 599)
+      differences += tavlor::CatalogModel::formatDate(t) != libraryText(t);
+    const std::time_t fallback = 2085696000; // 5 February 2036, UTC
+    differences += tavlor::CatalogModel::formatDate(fallback) != libraryText(fallback);
+    EXPECT_EQ(differences, 0);
+  }
+  if (previous)
+    ::setenv("TZ", saved.c_str(), 1);
+  else
+    ::unsetenv("TZ");
+  ::tzset();
+}
+
+} // namespace
