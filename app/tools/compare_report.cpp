@@ -1,17 +1,21 @@
 // The text report of a disk/catalog compare.
+#include "model/name_text.h"
 #include "tools/disk_compare.h"
 
 namespace tavlor {
 
 namespace {
 
+// Widths are display columns, as in the other reports: a UTF-8 name lines up.
 void padTo(std::string &out, std::string_view text, std::size_t width) {
+  const std::size_t columns = displayColumns(text);
   out.append(text);
-  if (text.size() < width) out.append(width - text.size(), ' ');
+  if (columns < width) out.append(width - columns, ' ');
 }
 
 void rightIn(std::string &out, std::string_view text, std::size_t width) {
-  if (text.size() < width) out.append(width - text.size(), ' ');
+  const std::size_t columns = displayColumns(text);
+  if (columns < width) out.append(width - columns, ' ');
   out.append(text);
 }
 
