@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
+#include <optional>
 #include <utility>
 
 #include "export/html_icons.h"
@@ -60,24 +62,39 @@ platform::ReplacementFile::Options replacing() {
 } // namespace
 
 // A page is built in memory and written whole, so its character set can be declared
-// in its head once every text on it is known.
+// in its head once every text on it is known; a single file of a large disk is written
+// out as it grows instead, its character set decided before it starts.
 struct HtmlExport::Page {
   std::string text;
   std::size_t charsetAt = std::string::npos;
+  std::optional<bool> utf8;                  // decided in advance for a page written as it grows
+  std::function<int(std::string_view)> out; // where such a page goes
+  int error = 0;
 
   void put(std::string_view s) { text.append(s); }
   void line(std::string_view s) {
     text.append(s);
     text.append(kCrLf);
+    if (out && text.size() >= kPiece) spill();
   }
   // Every text on a page is UTF-8 by then; an all-ASCII page needs no declaration.
   std::string finished() const {
-    if (charsetAt == std::string::npos || isAsciiText(text)) return text;
-    std::string out = text;
-    out.insert(charsetAt,
-               std::string("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">") + kCrLf);
-    return out;
+    if (charsetAt == std::string::npos || !(utf8 ? *utf8 : !isAsciiText(text))) return text;
+    std::string done = text;
+    done.insert(charsetAt, kCharsetLine);
+    return done;
   }
+  // Hands what there is to out.
+  void spill() {
+    std::string piece = finished();
+    charsetAt = std::string::npos;
+    text.clear();
+    if (!error) error = out(piece);
+  }
+
+  static constexpr std::size_t kPiece = 256 * 1024;
+  static constexpr const char *kCharsetLine =
+      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">\r\n";
 };
 
 const char *const kLargeHtmlFileSetQuestion =
@@ -171,6 +188,24 @@ void HtmlExport::assignPageNames(const std::vector<ItemId> &items) {
   }
 }
 
+bool HtmlExport::pageIsAscii(const std::vector<ItemId> &items) const {
+  if (!isAsciiText(options_.description)) return false;
+  if (model_.isValid(start_) && !isAsciiText(model_.itemPath(start_))) return false;
+  for (ItemId item : items) {
+    if (!isAsciiText(model_.label(item))) return false;
+    for (const FileData *e : model_.entriesOf(item))
+      if (!isAsciiText(e->name())) return false;
+  }
+  // Sizes are digits; dates follow the locale, whose short formats show no month or
+  // day names in most languages: one date of each month and either half of the day
+  // tells.
+  for (int month = 0; month < 12; ++month)
+    for (int hour : {1, 13})
+      if (!isAsciiText(CatalogModel::formatDate(static_cast<std::time_t>(946684800 + month * 2678400 + hour * 3600))))
+        return false;
+  return true;
+}
+
 HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   HtmlExportResult result;
   const std::vector<ItemId> items = exportedItems();
@@ -214,6 +249,10 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
     return result;
   }
   Page main;
+  if (options_.singleFile) {
+    main.utf8 = !pageIsAscii(items);
+    main.out = [&output](std::string_view piece) { return output.write(piece.data(), piece.size()); };
+  }
   writeHead(main);
   writeSummary(main);
   for (ItemId item : items) {
@@ -222,8 +261,13 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   }
   main.line("</body>");
   main.line("</html>");
-  const std::string bytes = main.finished();
-  err = output.write(bytes.data(), bytes.size());
+  if (main.out) {
+    main.spill();
+    err = main.error;
+  } else {
+    const std::string bytes = main.finished();
+    err = output.write(bytes.data(), bytes.size());
+  }
   if (!err) err = output.commit();
   if (err) {
     result.unwritten.insert(result.unwritten.begin(), {options_.outputPath, err});
@@ -331,8 +375,9 @@ void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {
   }
   page.put(htmlText(entry.name()));
   page.put(close);
-  page.put("<td align=\"right\">" + htmlText(model_.sizeText(entry)) + "</td>");
-  page.put("<td align=\"right\">" + htmlText(model_.dateText(entry)) + "</td>");
+  // Texts made for the row only: a disk of a million entries keeps no text per entry.
+  page.put("<td align=\"right\">" + htmlText(model_.sizeTextOnce(entry)) + "</td>");
+  page.put("<td align=\"right\">" + htmlText(model_.dateTextOnce(entry)) + "</td>");
   page.line("</tr>");
 }
 

@@ -89,6 +89,8 @@ private:
   FileData *entryOf(ItemId item) const;
   std::vector<ItemId> exportedItems() const;
   void assignPageNames(const std::vector<ItemId> &items);
+  // Whether a single file of these folders holds nothing but ASCII.
+  bool pageIsAscii(const std::vector<ItemId> &items) const;
   void writeHead(Page &page) const;
   void writeSummary(Page &page) const;
   void writeFolder(ItemId item, Page &main, HtmlExportResult &result);
