@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <memory>
 
 #include "model/names.h"
 #include "tools/find_files.h"
@@ -32,10 +33,15 @@ std::vector<ItemId> separateRoots(const CatalogModel &model, const std::vector<I
 }
 
 // The size text of a file as the model writes it, without a string per file.
-void appendSizeText(std::string &out, const CatalogModel &model, std::int64_t value) {
+// The size as the size column shows it, without the comma grouping's effect on
+// equality lost: at points to room for kSizeTextRoom bytes; returns the end.
+constexpr std::size_t kSizeTextRoom = 48;
+char *writeSizeText(char *at, const CatalogModel &model, std::int64_t value) {
   if (value < 0) {
-    out += model.formatSize(value);
-    return;
+    const std::string text = model.formatSize(value);
+    const std::size_t n = std::min(text.size(), kSizeTextRoom);
+    std::memcpy(at, text.data(), n);
+    return at + n;
   }
   const std::int64_t unit = model.sizeUnit();
   const std::int64_t count = value / unit + (value % unit != 0 ? 1 : 0);
@@ -43,11 +49,14 @@ void appendSizeText(std::string &out, const CatalogModel &model, std::int64_t va
   const auto end = std::to_chars(digits, digits + sizeof digits, count).ptr;
   const std::size_t n = static_cast<std::size_t>(end - digits);
   for (std::size_t i = 0; i < n; ++i) {
-    if (model.sizeComma() && i > 0 && (n - i) % 3 == 0) out.push_back(',');
-    out.push_back(digits[i]);
+    if (model.sizeComma() && i > 0 && (n - i) % 3 == 0) *at++ = ',';
+    *at++ = digits[i];
   }
-  if (unit == 1024) out += "KB";
-  if (unit == 1048576) out += "MB";
+  if (unit == 1024 || unit == 1048576) {
+    *at++ = unit == 1024 ? 'K' : 'M';
+    *at++ = 'B';
+  }
+  return at;
 }
 
 struct Key {
@@ -83,30 +92,33 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   // Every key in one buffer, sorted through a compact array: a map of a million key
   // strings would cost a million allocations.
   const std::string mask = upperCased(query.mask);
-  std::string buffer;
-  buffer.reserve(candidates.size() * 32);
+  // The keys are written through a cursor into room counted beforehand: a key per
+  // character pushed would cost more than the search.
+  std::size_t room = 0;
+  for (const FileData *entry : candidates)
+    room += entry->name().size() + 1 + kSizeTextRoom + 1 + 24;
+  const auto storage = std::make_unique_for_overwrite<char[]>(room + 1);
+  char *const base = storage.get();
+  char *at = base;
   std::vector<Key> keys;
   keys.reserve(candidates.size());
-  char number[24];
   for (std::uint32_t c = 0; c < candidates.size(); ++c) {
     const FileData &entry = *candidates[c];
     if (query.named && !matchMaskFolded(mask, entry.name())) continue;
-    const std::size_t offset = buffer.size();
+    char *const start = at;
     if (query.names) {
       for (char ch : entry.name())
-        buffer.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(ch))));
-      buffer.push_back('~');
+        *at++ = static_cast<char>(foldCase(static_cast<unsigned char>(ch)));
+      *at++ = '~';
     }
     if (query.sizes) {
-      appendSizeText(buffer, model, entry.size());
-      buffer.push_back('~');
+      at = writeSizeText(at, model, entry.size());
+      *at++ = '~';
     }
-    if (query.dates) {
-      const auto end = std::to_chars(number, number + sizeof number, static_cast<std::int64_t>(entry.date())).ptr;
-      buffer.append(number, end);
-    }
-    keys.push_back({0, offset, static_cast<std::uint32_t>(buffer.size() - offset), c});
+    if (query.dates) at = std::to_chars(at, at + 24, static_cast<std::int64_t>(entry.date())).ptr;
+    keys.push_back({0, static_cast<std::size_t>(start - base), static_cast<std::uint32_t>(at - start), c});
   }
+  const std::string_view buffer(base, static_cast<std::size_t>(at - base));
   for (Key &k : keys)
     k.prefix = prefixOf(buffer.data() + k.offset, k.length);
   auto keyText = [&](const Key &k) { return std::string_view(buffer.data() + k.offset, k.length); };
