@@ -288,6 +288,9 @@ void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &file
       return;
     }
     Totals &up = stack.back().totals;
+    // A folder's size is what a walk from its own item would sum: kept, as its size
+    // text keeps it, so the folders of a large disk are not walked once per level.
+    if (!done.entry->isZipFolder() && done.entry->size_ == 0) done.entry->size_ = done.totals.size;
     if (done.entry->isZipFolder()) {
       up.size = addSize(up.size, done.entry->size());
       up.zips += done.totals.zips + 1;
