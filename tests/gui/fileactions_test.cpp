@@ -263,6 +263,22 @@ private slots:
                                   "Extract/Copy - selected file(s)"}));
     verifyContents({{out + "/src/readme.txt", "read me"}, {out + "/x.txt", "ex"}, {out + "/docs/a.txt", "alpha"}});
     QCOMPARE(storedSetting("ZipFileExtract").toString(), out);
+
+    // A file gone from the disk since it was cataloged is named when the copy is done.
+    QFile::remove(f.disk + "/docs/top.txt");
+    const QString again = freshFolder("again");
+    answerExtracts(titles, [&](CExtract &extract) {
+      extract.findChild<QComboBox *>("destination")->setEditText(again);
+      return true;
+    });
+    BoxLog boxes;
+    f.selectRows("DATA/docs", {"a.txt", "top.txt"});
+    f.actions().extractCopy(f.list().selectedEntries());
+    verifyContents({{again + "/a.txt", "alpha"}});
+    QCOMPARE(boxes.boxes().size(), std::size_t(1));
+    QCOMPARE(boxes.boxes()[0].caption, QString("Extract/Copy"));
+    QVERIFY2(boxes.boxes()[0].text.startsWith("Not written:\nDATA/docs/top.txt: it cannot be found on the disk"),
+             qPrintable(boxes.boxes()[0].text));
   }
 
   void aDragFromTheListPreparesExactlyTheDraggedFilesAtTheDrop() {
