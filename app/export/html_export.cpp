@@ -117,11 +117,16 @@ std::string defaultHtmlDescription(std::time_t now) {
   return "Web site updated " + CatalogModel::formatDate(now);
 }
 
-std::string htmlEscape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
+namespace {
+
+// Appends text with the four characters of markup as references; runs without them
+// go in whole.
+void appendEscaped(std::string &out, std::string_view text) {
+  std::size_t from = 0;
+  for (std::size_t at = text.find_first_of("&<>\"", from); at != std::string_view::npos;
+       at = text.find_first_of("&<>\"", from)) {
+    out.append(text, from, at - from);
+    switch (text[at]) {
     case '&':
       out += "&amp;";
       break;
@@ -131,13 +136,28 @@ std::string htmlEscape(std::string_view text) {
     case '>':
       out += "&gt;";
       break;
-    case '"':
-      out += "&quot;";
-      break;
     default:
-      out.push_back(c);
+      out += "&quot;";
     }
+    from = at + 1;
   }
+  out.append(text, from, std::string_view::npos);
+}
+
+// htmlText appended to out, without a copy where the bytes are UTF-8 already.
+void appendHtmlText(std::string &out, std::string_view bytes) {
+  if (isAsciiText(bytes) || isValidUtf8(bytes))
+    appendEscaped(out, bytes);
+  else
+    appendEscaped(out, displayUtf8(bytes));
+}
+
+} // namespace
+
+std::string htmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  appendEscaped(out, text);
   return out;
 }
 
@@ -373,11 +393,14 @@ void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {
   } else {
     page.put("<img SRC=\"fileicon.gif\"> ");
   }
-  page.put(htmlText(entry.name()));
+  appendHtmlText(page.text, entry.name());
   page.put(close);
   // Texts made for the row only: a disk of a million entries keeps no text per entry.
-  page.put("<td align=\"right\">" + htmlText(model_.sizeTextOnce(entry)) + "</td>");
-  page.put("<td align=\"right\">" + htmlText(model_.dateTextOnce(entry)) + "</td>");
+  page.put("<td align=\"right\">");
+  appendHtmlText(page.text, model_.sizeTextOnce(entry));
+  page.put("</td><td align=\"right\">");
+  appendHtmlText(page.text, model_.dateTextOnce(entry));
+  page.put("</td>");
   page.line("</tr>");
 }
 
