@@ -21,7 +21,7 @@ const std::string kEmpty;
 
 // Orders item ids by their labels ignoring case, as the tree keeps children.
 struct CatalogModel::LabelOrder {
-  const std::vector<Item> &items;
+  const std::vector<Item, BlockAllocator<Item>> &items;
   const std::string &of(ItemId id) const { return items[id & kSlotMask].label; }
   bool operator()(ItemId a, ItemId b) const { return compareIgnoringCase(of(a), of(b)) < 0; }
   bool operator()(ItemId a, std::string_view b) const { return compareIgnoringCase(of(a), b) < 0; }

@@ -13,6 +13,7 @@
 
 #include "model/file_data.h"
 #include "model/item_id.h"
+#include "model/model_blocks.h"
 #include "model/model_observer.h"
 #include "model/node_kind.h"
 
@@ -194,7 +195,7 @@ private:
   void attachDisk(ItemId disk, FileData *entry);
   template <typename F> void notify(F &&call);
 
-  std::vector<Item> items_;
+  std::vector<Item, BlockAllocator<Item>> items_; // large arrays on huge pages
   std::vector<std::uint32_t> freeSlots_;
   std::unique_ptr<EntryPool> pool_;
   std::unique_ptr<NameArena> rootNames_;

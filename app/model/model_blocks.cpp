@@ -13,6 +13,10 @@ constexpr std::size_t kHugePage = std::size_t(2) << 20;
 
 } // namespace
 
+std::size_t blockLength(std::size_t size) {
+  return size < kHugePage ? size : (size + kHugePage - 1) / kHugePage * kHugePage;
+}
+
 void BlockRelease::operator()(void *block) const {
   if (size >= kHugePage)
     ::munmap(block, size);
@@ -27,7 +31,7 @@ Block allocateBlock(std::size_t size) {
     return Block(block, BlockRelease{size});
   }
   // Mapped with room to spare, then trimmed to a huge-page boundary on both sides.
-  const std::size_t length = (size + kHugePage - 1) / kHugePage * kHugePage;
+  const std::size_t length = blockLength(size);
   void *mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) throw std::bad_alloc();
   const auto start = reinterpret_cast<std::uintptr_t>(mapped);

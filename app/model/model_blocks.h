@@ -12,6 +12,9 @@
 
 namespace tavlor {
 
+// The length a block of size bytes takes: size itself below 2 MiB, whole huge pages above.
+std::size_t blockLength(std::size_t size);
+
 struct BlockRelease {
   std::size_t size = 0;
   void operator()(void *block) const;
@@ -20,6 +23,21 @@ using Block = std::unique_ptr<void, BlockRelease>;
 
 // size bytes, uninitialised; throws std::bad_alloc when none are to be had.
 Block allocateBlock(std::size_t size);
+
+// Gives back what allocateBlock(size) gave.
+inline void releaseBlock(void *block, std::size_t size) {
+  BlockRelease{blockLength(size)}(block);
+}
+
+// An allocator over the same blocks, for a large array such as the model's folder items.
+template <typename T> struct BlockAllocator {
+  using value_type = T;
+  BlockAllocator() = default;
+  template <typename U> BlockAllocator(const BlockAllocator<U> &) {}
+  T *allocate(std::size_t n) { return static_cast<T *>(allocateBlock(n * sizeof(T)).release()); }
+  void deallocate(T *p, std::size_t n) { releaseBlock(p, n * sizeof(T)); }
+  template <typename U> bool operator==(const BlockAllocator<U> &) const { return true; }
+};
 
 // The size of the next block of a store that holds count blocks now: first bytes,
 // doubling up to largest.
