@@ -228,11 +228,6 @@ struct Copy {
 
 } // namespace
 
-bool isSafeComponent(const std::string &name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
-}
-
 DiskPath resolveOnDisk(const std::string &root, const std::vector<std::string> &components) {
   for (const std::string &component : components)
     if (!isSafeComponent(component)) return failure(EINVAL, "its path holds a name that cannot name a file");

@@ -14,11 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+#include "files.h"
 
-// True for a name that can stand for one entry of a folder: not empty, not "." or "..",
-// without "/" or a NUL byte.
-bool isSafeComponent(const std::string &name);
+namespace platform {
 
 // The result of resolving an entry's path on a disk.
 struct DiskPath {

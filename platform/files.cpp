@@ -29,10 +29,6 @@ void closeQuietly(int fd) {
   ::close(fd);
 }
 
-bool isPlainComponent(const std::string &name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-}
-
 int writeAll(int fd, const char *data, size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
@@ -112,6 +108,11 @@ pid_t ownerOf(const std::string &entry, const std::string &prefix) {
 
 } // namespace
 
+bool isSafeComponent(const std::string &name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
 int openWritableExisting(int dirFd, const std::string &name, bool followLinks) {
   struct stat st;
   if (::fstatat(dirFd, name.c_str(), &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0) return -1;
@@ -154,7 +155,7 @@ int setModificationTime(int fd, time_t when) {
 
 int copyOpenFile(int from, const struct stat &st, int dirFd, const std::string &name, bool failIfExists,
                  bool writable) {
-  if (!isPlainComponent(name)) return EINVAL;
+  if (!isSafeComponent(name)) return EINVAL;
   struct stat wanted = st;
   if (writable) wanted.st_mode |= S_IWUSR;
   int err = 0;
@@ -189,7 +190,7 @@ int copyFile(const std::string &source, const std::string &target, bool failIfEx
   }
 
   const SplitPath where = splitPath(target);
-  if (!isPlainComponent(where.name)) {
+  if (!isSafeComponent(where.name)) {
     ::close(from);
     return EINVAL;
   }
@@ -224,7 +225,7 @@ int openFolderBelow(int baseFd, const std::vector<std::string> &components, bool
   int current = ::fcntl(baseFd, F_DUPFD_CLOEXEC, 0);
   for (const auto &component : components) {
     if (current < 0) return -1;
-    if (!isPlainComponent(component)) {
+    if (!isSafeComponent(component)) {
       closeQuietly(current);
       errno = EINVAL;
       return -1;
@@ -255,7 +256,7 @@ int ReplacementFile::create(int dirFd, const std::string &name, mode_t mode) {
 
 int ReplacementFile::create(int dirFd, const std::string &name, const Options &options) {
   discard();
-  if (!isPlainComponent(name)) return EINVAL;
+  if (!isSafeComponent(name)) return EINVAL;
   bool keep = false;
   mode_t kept = 0;
   if (options.keepMode) {

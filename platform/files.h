@@ -15,6 +15,10 @@
 
 namespace platform {
 
+// True for a name that can stand for one entry of a folder: not empty, not "." or "..",
+// without "/" or a NUL byte. Every name joined to a folder passes this first.
+bool isSafeComponent(const std::string &name);
+
 // True when st describes a file without owner write permission.
 inline bool isReadOnly(const struct stat &st) {
   return (st.st_mode & S_IWUSR) == 0;
