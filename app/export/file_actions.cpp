@@ -188,13 +188,6 @@ std::string launchErrorMessage(int code) {
   }
 }
 
-std::string memberPath(const CatalogModel &model, const FileData &entry) {
-  std::string zip;
-  if (!model.zipFilePath(entry, zip)) return {};
-  const std::string path = model.catalogPath(entry);
-  return path.size() > zip.size() + 1 ? path.substr(zip.size() + 1) : std::string();
-}
-
 bool launchPath(const std::string &path, const std::string &program, bool resolveLabel, FileActionUi &ui,
                 Desktop &desktop) {
   const std::size_t separator = path.find('/');

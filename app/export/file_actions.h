@@ -73,10 +73,6 @@ CopyResult copySource(const EntrySource &source, const std::string &destination,
 // The message of a launch-error code ("Could not launch the file" for unknown codes).
 std::string launchErrorMessage(int code);
 
-// The path of an entry inside its ZIP file (the catalog path after the ZIP file's
-// path and its "/"); empty when the entry does not lie in a ZIP file.
-std::string memberPath(const CatalogModel &model, const FileData &entry);
-
 // Opens path with the desktop: with resolveLabel its first component is a volume
 // label, replaced by the mount point of that disk (the insert-disk prompt until it is
 // found, with a pause before each new look, or cancelled). A launch error is shown in
