@@ -7,7 +7,7 @@ std::string catalogLabel(std::string_view volumeLabel) {
   label.reserve(volumeLabel.size());
   for (const char c : volumeLabel) {
     const unsigned char b = static_cast<unsigned char>(c);
-    if (b == '"' || b < 0x20 || b == 0x7F) {
+    if (catalogCannotHold(b)) {
       label.push_back('?');
     } else if (b != ' ' || (!label.empty() && label.back() != ' ')) {
       label.push_back(c);

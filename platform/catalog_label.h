@@ -11,6 +11,12 @@
 
 namespace platform {
 
+// True for a byte the catalog format cannot hold in a name (a double quote, a control
+// byte, DEL): the writer puts "?" in its place.
+inline bool catalogCannotHold(unsigned char byte) {
+  return byte == '"' || byte < 0x20 || byte == 0x7F;
+}
+
 // The longest label that still names a catalog file: the file name, label + ".zar",
 // must fit in one name component (NAME_MAX bytes).
 inline constexpr std::size_t kMaxCatalogLabelBytes = 255 - 4;

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/catalog_label.h"
+
 namespace tavscan {
 namespace {
 
@@ -22,8 +24,7 @@ void appendQuoted(std::string &to, std::string_view name) {
   const size_t start = to.size();
   to.append(name);
   for (size_t i = start; i < to.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(to[i]);
-    if (c == '"' || c < 0x20 || c == 0x7F) to[i] = '?';
+    if (platform::catalogCannotHold(static_cast<unsigned char>(to[i]))) to[i] = '?';
   }
   to.push_back('"');
 }
