@@ -93,6 +93,12 @@ protected:
     const std::string catalog = dir_ / "DATA.zar";
     ASSERT_EQ(catalogVolume(root_.c_str(), "DATA", catalog.c_str(), 1, 1, 2020, 0, 0, 0, nullptr, nullptr),
               kTavscanCatalogOk);
+    loadAndOffer(catalog);
+  }
+
+  // Loads the catalog and offers media/DATA as the disk DATA, with a temporary folder
+  // of the test's own.
+  void loadAndOffer(const std::string &catalog) {
     NoReports reports;
     ASSERT_EQ(tavlor::loadCatalog(model_, catalog, reports).status, tavlor::LoadStatus::Loaded);
     offer({{"media/DATA", "DATA"}});
