@@ -15,6 +15,7 @@ PACKAGES=(
   shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl time
   dpkg-dev file
   dbus-daemon
+  libfuse3-dev fuse3 nlohmann-json3-dev libxxhash-dev jq bash-completion ccache
 )
 
 missing=()
