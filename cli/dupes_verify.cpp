@@ -31,11 +31,12 @@ public:
 
   void update(std::uint64_t done, std::uint64_t total) {
     if (!shown_) return;
+    const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
     const auto now = std::chrono::steady_clock::now();
-    if (drawn_ && now - last_ < std::chrono::milliseconds(200) && done < total) return;
+    if (drawn_ && (percent == percent_ || (now - last_ < std::chrono::milliseconds(200) && done < total))) return;
     last_ = now;
     drawn_ = true;
-    const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+    percent_ = percent;
     std::fprintf(stderr, "\rtavlor dupes: verifying %3d%% (%s of %s)\033[K", percent, megabytes(done).c_str(),
                  megabytes(total).c_str());
     std::fflush(stderr);
@@ -49,6 +50,7 @@ public:
 private:
   bool shown_;
   bool drawn_ = false;
+  int percent_ = -1;
   std::chrono::steady_clock::time_point last_{};
 };
 

@@ -32,7 +32,7 @@ constexpr std::size_t kOpenAtOnce = 64;
 struct Member {
   const FileData *entry = nullptr;
   std::unique_ptr<platform::DiskFile> file;
-  std::string extractedFile;   // the scratch copy of a ZIP member, removed when done
+  std::string extractedFile; // the scratch copy of a ZIP member, removed when done
   std::string extractedFolder;
   std::vector<char> chunk;
 };
@@ -68,8 +68,8 @@ public:
       UnverifiedSet missing;
       for (const FileData *entry : set) {
         const std::string label = labelOf(model_.catalogPath(*entry));
-        if (!drive(label) && std::find(missing.missingDisks.begin(), missing.missingDisks.end(), label) ==
-                                 missing.missingDisks.end())
+        if (!drive(label) &&
+            std::find(missing.missingDisks.begin(), missing.missingDisks.end(), label) == missing.missingDisks.end())
           missing.missingDisks.push_back(label);
       }
       if (!missing.missingDisks.empty()) {
@@ -146,8 +146,8 @@ private:
         return false;
       }
       char written[kTavscanPathBufferSize] = "";
-      const bool extracted = extractFromZip(zip.path.c_str(), source.member().c_str(), m.extractedFolder.c_str(),
-                                            false, true, true, written, sizeof written);
+      const bool extracted = extractFromZip(zip.path.c_str(), source.member().c_str(), m.extractedFolder.c_str(), false,
+                                            true, true, written, sizeof written);
       m.extractedFile = written;
       if (!extracted && size != 0) {
         leaveOut(m, "it cannot be extracted from its ZIP file", size);
@@ -155,11 +155,11 @@ private:
       }
       fileRoot = m.extractedFolder;
       const std::size_t slash = m.extractedFile.rfind('/');
-      found = platform::resolveOnDisk(
-          fileRoot, {slash == std::string::npos ? source.name : m.extractedFile.substr(slash + 1)});
+      found = platform::resolveOnDisk(fileRoot,
+                                      {slash == std::string::npos ? source.name : m.extractedFile.substr(slash + 1)});
     } else {
-      found = platform::resolveOnDisk(
-          root, std::vector<std::string>(source.components.begin() + 1, source.components.end()));
+      found = platform::resolveOnDisk(root,
+                                      std::vector<std::string>(source.components.begin() + 1, source.components.end()));
     }
     if (found.error) {
       leaveOut(m, found.why, size);
@@ -175,8 +175,7 @@ private:
       return false;
     }
     if (m.file->size() != size) {
-      leaveOut(m, "its size changed (" + bytesText(size) + " cataloged, " + bytesText(m.file->size()) + " now)",
-               size);
+      leaveOut(m, "its size changed (" + bytesText(size) + " cataloged, " + bytesText(m.file->size()) + " now)", size);
       return false;
     }
     return true;
@@ -201,8 +200,8 @@ private:
       if (added) pending.push_back({});
       pending[at->second].members.push_back(i);
     }
-    const std::size_t chunk = std::clamp(kChunkBudget / std::max<std::size_t>(set.size(), 1), kSmallestChunk,
-                                         kLargestChunk);
+    const std::size_t chunk =
+        std::clamp(kChunkBudget / std::max<std::size_t>(set.size(), 1), kSmallestChunk, kLargestChunk);
     const bool parkAfterRead = set.size() > kOpenAtOnce;
     std::vector<Group> agreed;
     while (!pending.empty()) {

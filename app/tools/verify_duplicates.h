@@ -34,9 +34,9 @@ struct VerifyResult {
   // sets: a separator row, then the members in their order in the set.
   std::vector<ResultRow> rows;
   std::vector<UnverifiedSet> unverified;
-  std::size_t setsChecked = 0;    // sets whose disks were all mounted
-  std::size_t verifiedSets = 0;   // groups in rows
-  std::size_t unreadable = 0;     // files left out because they could not be read
+  std::size_t setsChecked = 0;  // sets whose disks were all mounted
+  std::size_t verifiedSets = 0; // groups in rows
+  std::size_t unreadable = 0;   // files left out because they could not be read
   std::uint64_t bytesRead = 0;
 };
 
@@ -57,8 +57,7 @@ struct VerifyOptions {
 
 // Verifies the sets of rows (separator rows between sets, as findDuplicates gives
 // them). The entries must stay alive during the call.
-VerifyResult verifyDuplicates(const CatalogModel &model, std::span<const ResultRow> rows,
-                              const VerifyOptions &options);
+VerifyResult verifyDuplicates(const CatalogModel &model, std::span<const ResultRow> rows, const VerifyOptions &options);
 
 // The report: the Duplicate Files report of the verified groups; then, when there are
 // unverified sets, a section listing each with the disks to insert; then a summary

@@ -81,19 +81,18 @@ TEST(DupesVerify, SetsAreSplitByContentAndEveryFileThatCannotBeReadIsNamed) {
   ::chmod(scratch.c_str(), 0700);
   const std::string table = dir / "volumes.tab";
   testing_support::writeFile(table, dir / "media/A" + "\tA\tremovable\n" + dir / "media/B" + "\tB\tremovable\n");
-  const auto result = runProgram({TAVLOR_CLI_PATH, "dupes", "--catalogs", dir / "catalogs", "--names", "--sizes",
-                                  "--unit", "byte", "--verify"},
-                                 {"TAVLOR_VOLUME_TABLE=" + table, "TEMP=" + scratch});
+  const auto result = runProgram(
+      {TAVLOR_CLI_PATH, "dupes", "--catalogs", dir / "catalogs", "--names", "--sizes", "--unit", "byte", "--verify"},
+      {"TAVLOR_VOLUME_TABLE=" + table, "TEMP=" + scratch});
   EXPECT_EQ(result.status, 1) << result.err;
 
   const std::size_t unverifiedAt = result.out.find(" Unverified sets");
   ASSERT_NE(unverifiedAt, std::string::npos) << result.out;
-  EXPECT_EQ(setsOf(result.out.substr(0, unverifiedAt)),
-            (Sets{{"A/big.bin", "B/big.bin"}, {"A/a/report.txt", "A/b/report.txt"}, {"A/arch.zip/in/zipped.txt",
-                                                                                     "B/zipped.txt"}}))
+  EXPECT_EQ(setsOf(result.out.substr(0, unverifiedAt)), (Sets{{"A/big.bin", "B/big.bin"},
+                                                              {"A/a/report.txt", "A/b/report.txt"},
+                                                              {"A/arch.zip/in/zipped.txt", "B/zipped.txt"}}))
       << result.out;
-  EXPECT_EQ(setsOf(result.out.substr(unverifiedAt), "---> insert C"), (Sets{{"A/far.txt", "C/far.txt"}}))
-      << result.out;
+  EXPECT_EQ(setsOf(result.out.substr(unverifiedAt), "---> insert C"), (Sets{{"A/far.txt", "C/far.txt"}})) << result.out;
 
   // Each file read once, and only as far as another one still matched it: the three
   // big files and three reports to their ends, the ZIP member and its copy; the
@@ -102,13 +101,11 @@ TEST(DupesVerify, SetsAreSplitByContentAndEveryFileThatCannotBeReadIsNamed) {
   const std::string summary = " Verified by content: 5 sets checked, 3 duplicate sets, 1 set unverified, "
                               "2 files unreadable, " +
                               std::to_string(read) + " bytes read.\r\n";
-  EXPECT_EQ(result.out.substr(result.out.size() - std::min(result.out.size(), summary.size())), summary)
-      << result.out;
+  EXPECT_EQ(result.out.substr(result.out.size() - std::min(result.out.size(), summary.size())), summary) << result.out;
 
-  for (const char *named :
-       {"not verified: A/x/notes.txt: a symbolic link to a place outside the disk, not followed",
-        "not verified: B/grown.txt: its size changed (5 bytes cataloged, 10 bytes now)",
-        "disk C is not mounted; insert it to verify the sets it holds"})
+  for (const char *named : {"not verified: A/x/notes.txt: a symbolic link to a place outside the disk, not followed",
+                            "not verified: B/grown.txt: its size changed (5 bytes cataloged, 10 bytes now)",
+                            "disk C is not mounted; insert it to verify the sets it holds"})
     EXPECT_NE(result.err.find(named), std::string::npos) << named << "\n" << result.err;
   EXPECT_EQ(result.err.find("%"), std::string::npos) << "progress shown without a terminal: " << result.err;
 
