@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "command.h"
+#include "dupes_verify.h"
 #include "loaded_catalogs.h"
 #include "tools/find_duplicates.h"
 #include "tools/find_files.h"
@@ -15,14 +16,17 @@ namespace {
 
 const char *kUsage = "Usage: tavlor dupes [--catalogs DIR] [CATALOG.zar ...] [--names] [--sizes] [--dates]\n"
                      "                    [--named MASK] [--min N] [--csv] [--unit byte|KB|MB] [--no-commas]\n"
-                     "                    [ROOT ...]\n\n"
+                     "                    [--verify] [ROOT ...]\n\n"
                      "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
                      "Duplicate Files report: the sets of files below the ROOTs (catalog paths such as\n"
                      "DATA/docs; all disks when none is given) that agree on name (case ignored), size\n"
                      "(as shown in the unit) and date, or only on the criteria given. --named keeps only\n"
                      "files whose names match MASK; --min hides sets whose members are all smaller than N\n"
-                     "units; --csv writes the comma-separated form. Exit status 0 when a set was found,\n"
-                     "1 when none was, 2 for bad arguments, a missing catalog or an unknown ROOT.\n";
+                     "units; --csv writes the comma-separated form. --verify reads the files of every set\n"
+                     "from its mounted disk and keeps only files with equal contents (sets on disks\n"
+                     "not mounted are listed as unverified, with the disks to insert). Exit status 0\n"
+                     "when a set was found (with --verify: every set read and one confirmed), 1 when\n"
+                     "none was, 2 for bad arguments, a missing catalog or an unknown ROOT.\n";
 
 int runDupes(const std::vector<std::string> &args) {
   cli::ModelOptions options;
@@ -33,7 +37,8 @@ int runDupes(const std::vector<std::string> &args) {
                                                 {"--dates", false},
                                                 {"--named", true},
                                                 {"--min", true},
-                                                {"--csv", false}},
+                                                {"--csv", false},
+                                                {"--verify", false}},
                                                &parsed))
     return *done;
   tavlor::DuplicatesQuery query;
@@ -64,6 +69,9 @@ int runDupes(const std::vector<std::string> &args) {
   query.roots = *roots;
 
   const tavlor::DuplicatesResult result = tavlor::findDuplicates(model, query);
+  if (parsed.has("--verify"))
+    return cli::verifyAndReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"),
+                                query.ignoreSmaller * model.sizeUnit());
   tavlor::writeDuplicatesReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"),
                                 tavlor::fileReportWriter(stdout));
   return result.outcome == tavlor::DuplicatesOutcome::Found ? 0 : 1;
