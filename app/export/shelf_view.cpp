@@ -145,7 +145,7 @@ const ShelfView::Folder &ShelfView::folderOf(ItemId item) {
   for (const FileData *entry : model_->entriesOf(item)) {
     const std::string_view name = entry->name();
     if (!platform::isSafeComponent(std::string(name))) {
-      const std::string path = where.empty() ? std::string(name) : where + "/" + std::string(name);
+      const std::string path = (where.empty() ? "" : where + "/") + std::string(name);
       if (reported_.insert(path).second)
         messages_("left out of the view: \"" + printable(path) + "\": the name \"" + printable(name) +
                   "\" cannot name a file");
@@ -155,17 +155,16 @@ const ShelfView::Folder &ShelfView::folderOf(ItemId item) {
   }
   std::stable_sort(folder.begin(), folder.end(), [](const Child &a, const Child &b) { return a.name < b.name; });
   // A crafted catalog can repeat a name; a folder can hold it only once.
-  auto twin = std::adjacent_find(folder.begin(), folder.end(),
-                                 [](const Child &a, const Child &b) { return a.name == b.name; });
-  while (twin != folder.end()) {
-    const std::string path = where + "/" + std::string(twin->name);
+  const auto sameName = [](const Child &a, const Child &b) { return a.name == b.name; };
+  for (auto twin = std::adjacent_find(folder.begin(), folder.end(), sameName); twin != folder.end();) {
+    const std::string path = (where.empty() ? "" : where + "/") + std::string(twin->name);
     if (reported_.insert(path + "\n2").second)
       messages_("left out of the view: a second \"" + printable(path) + "\"");
     auto last = twin + 1;
     while (last != folder.end() && last->name == twin->name)
       ++last;
-    twin = std::adjacent_find(folder.erase(twin + 1, last), folder.end(),
-                              [](const Child &a, const Child &b) { return a.name == b.name; });
+    const auto next = folder.erase(twin + 1, last);
+    twin = std::adjacent_find(next, folder.end(), sameName);
   }
   return folders_.emplace(item, std::move(folder)).first->second;
 }
