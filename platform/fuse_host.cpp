@@ -28,8 +28,10 @@ void fillStat(const NodeAttributes &a, struct stat &st) {
   st.st_mode = a.folder ? (S_IFDIR | 0555) : (S_IFREG | 0444);
   // 1 tells find and other walkers that the subfolders are not counted here.
   st.st_nlink = 1;
-  st.st_uid = ::getuid();
-  st.st_gid = ::getgid();
+  static const uid_t owner = ::getuid();
+  static const gid_t group = ::getgid();
+  st.st_uid = owner;
+  st.st_gid = group;
   st.st_size = a.folder ? 0 : static_cast<off_t>(std::min<std::uint64_t>(a.size, LLONG_MAX));
   st.st_blksize = 4096;
   st.st_blocks = static_cast<blkcnt_t>((static_cast<std::uint64_t>(st.st_size) + 511) / 512);
@@ -54,18 +56,23 @@ int getattr(const char *path, struct stat *st, struct fuse_file_info *) {
   return 0;
 }
 
-int readdir(const char *path, void *buffer, fuse_fill_dir_t filler, off_t, struct fuse_file_info *,
+// Every entry gets its offset (its index, after "." and ".."): left to collect the whole
+// folder itself, libfuse walks its list from the start on every request, which takes
+// minutes for a folder of a million files.
+int readdir(const char *path, void *buffer, fuse_fill_dir_t filler, off_t offset, struct fuse_file_info *,
             enum fuse_readdir_flags) {
   NodeAttributes self;
   if (const int error = tree().attributes(path, self)) return -error;
   if (!self.folder) return -ENOTDIR;
   struct stat st;
   fillStat(self, st);
-  filler(buffer, ".", &st, 0, FUSE_FILL_DIR_PLUS);
-  filler(buffer, "..", nullptr, 0, static_cast<fuse_fill_dir_flags>(0));
-  return -tree().list(path, [&](const std::string &name, const NodeAttributes &a) {
+  if (offset < 1 && filler(buffer, ".", &st, 1, FUSE_FILL_DIR_PLUS) != 0) return 0;
+  if (offset < 2 && filler(buffer, "..", nullptr, 2, static_cast<fuse_fill_dir_flags>(0)) != 0) return 0;
+  const std::uint64_t from = offset < 2 ? 0 : static_cast<std::uint64_t>(offset) - 2;
+  std::uint64_t next = from + 3;
+  return -tree().list(path, from, [&](const std::string &name, const NodeAttributes &a) {
     fillStat(a, st);
-    return filler(buffer, name.c_str(), &st, 0, FUSE_FILL_DIR_PLUS) == 0;
+    return filler(buffer, name.c_str(), &st, static_cast<off_t>(next++), FUSE_FILL_DIR_PLUS) == 0;
   });
 }
 

@@ -30,10 +30,13 @@ public:
   virtual ~ReadOnlyFileSystem() = default;
 
   virtual int attributes(const std::string &path, NodeAttributes &out) = 0;
-  // Calls add for each entry of the folder at path, "." and ".." excluded; a false
-  // from add ends the listing early (the kernel's buffer is full).
+  // Calls add for the entries of the folder at path in a fixed order, "." and ".."
+  // excluded, starting with the entry at index from (0 is the first); a false from add
+  // ends the listing early (the kernel's buffer is full), and the next call goes on
+  // from there. Each call must cost what it lists, not what comes before from: a
+  // folder of a million entries is read in thousands of calls.
   using AddEntry = std::function<bool(const std::string &name, const NodeAttributes &attributes)>;
-  virtual int list(const std::string &path, const AddEntry &add) = 0;
+  virtual int list(const std::string &path, std::uint64_t from, const AddEntry &add) = 0;
   // Opens the file at path for reading; handle receives what read and release get.
   virtual int open(const std::string &path, std::uint64_t &handle) = 0;
   // Reads up to size bytes at offset into buffer: the count read (0 at the end), or

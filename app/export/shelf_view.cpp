@@ -205,14 +205,15 @@ int ShelfView::attributes(const std::string &path, platform::NodeAttributes &out
   return 0;
 }
 
-int ShelfView::list(const std::string &path, const AddEntry &add) {
+int ShelfView::list(const std::string &path, std::uint64_t from, const AddEntry &add) {
   refreshIfChanged();
   Node node;
   if (const int error = find(path, node)) return error;
   if (node.entry && !node.entry->isContainer()) return ENOTDIR;
   if (node.item == kNoItem) return 0;
-  for (const Child &child : folderOf(node.item)) {
-    if (!add(std::string(child.name), attributesOf({child.item, child.entry}))) break;
+  const Folder &folder = folderOf(node.item);
+  for (std::size_t i = from; i < folder.size(); ++i) {
+    if (!add(std::string(folder[i].name), attributesOf({folder[i].item, folder[i].entry}))) break;
   }
   return 0;
 }

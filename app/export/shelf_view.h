@@ -56,7 +56,7 @@ public:
   // and of two entries with byte-equal names in a folder only the first is shown.
   // Names that differ in case only are both shown.
   int attributes(const std::string &path, platform::NodeAttributes &out) override;
-  int list(const std::string &path, const AddEntry &add) override;
+  int list(const std::string &path, std::uint64_t from, const AddEntry &add) override;
   int open(const std::string &path, std::uint64_t &handle) override;
   long read(std::uint64_t handle, char *buffer, std::size_t size, off_t offset) override;
   void release(std::uint64_t handle) override;
