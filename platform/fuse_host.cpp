@@ -79,8 +79,11 @@ int readdir(const char *path, void *buffer, fuse_fill_dir_t filler, off_t offset
 int open(const char *path, struct fuse_file_info *info) {
   if ((info->flags & O_ACCMODE) != O_RDONLY || (info->flags & O_TRUNC)) return -EROFS;
   std::uint64_t handle = 0;
-  if (const int error = tree().open(path, handle)) return -error;
+  bool unlisted = false;
+  if (const int error = tree().open(path, handle, unlisted)) return -error;
   info->fh = handle;
+  // The page cache would stop at the listed size and cut a file that has grown.
+  info->direct_io = unlisted;
   return 0;
 }
 

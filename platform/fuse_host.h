@@ -38,7 +38,9 @@ public:
   using AddEntry = std::function<bool(const std::string &name, const NodeAttributes &attributes)>;
   virtual int list(const std::string &path, std::uint64_t from, const AddEntry &add) = 0;
   // Opens the file at path for reading; handle receives what read and release get.
-  virtual int open(const std::string &path, std::uint64_t &handle) = 0;
+  // unlisted is set when the contents are not as long as attributes says (the file
+  // changed since it was listed): its reads are then not cut at the listed size.
+  virtual int open(const std::string &path, std::uint64_t &handle, bool &unlisted) = 0;
   // Reads up to size bytes at offset into buffer: the count read (0 at the end), or
   // minus an errno value.
   virtual long read(std::uint64_t handle, char *buffer, std::size_t size, off_t offset) = 0;

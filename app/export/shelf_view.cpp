@@ -226,7 +226,7 @@ std::string ShelfView::scratchFolder() {
   return scratch_;
 }
 
-int ShelfView::openOnDisk(const FileData &entry, int &fd) {
+int ShelfView::openOnDisk(const FileData &entry, int &fd, bool &unlisted) {
   const EntrySource source = entrySource(*model_, entry);
   if (!source.refusal.empty()) {
     messages_("cannot read " + printable(source.catalogPath) + ": " + source.refusal);
@@ -280,16 +280,17 @@ int ShelfView::openOnDisk(const FileData &entry, int &fd) {
     return EACCES;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  unlisted = st.st_size != entry.size();
   return 0;
 }
 
-int ShelfView::open(const std::string &path, std::uint64_t &handle) {
+int ShelfView::open(const std::string &path, std::uint64_t &handle, bool &unlisted) {
   refreshIfChanged();
   Node node;
   if (const int error = find(path, node)) return error;
   if (!node.entry || node.entry->isContainer()) return EISDIR;
   int fd = -1;
-  if (const int error = openOnDisk(*node.entry, fd)) return error;
+  if (const int error = openOnDisk(*node.entry, fd, unlisted)) return error;
   handle = static_cast<std::uint64_t>(fd);
   return 0;
 }

@@ -57,7 +57,7 @@ public:
   // Names that differ in case only are both shown.
   int attributes(const std::string &path, platform::NodeAttributes &out) override;
   int list(const std::string &path, std::uint64_t from, const AddEntry &add) override;
-  int open(const std::string &path, std::uint64_t &handle) override;
+  int open(const std::string &path, std::uint64_t &handle, bool &unlisted) override;
   long read(std::uint64_t handle, char *buffer, std::size_t size, off_t offset) override;
   void release(std::uint64_t handle) override;
   // The disks' cataloged total and free bytes, summed; nodes: the entries.
@@ -89,7 +89,7 @@ private:
   // 0 and the node at path, else an errno value.
   int find(const std::string &path, Node &node);
   platform::NodeAttributes attributesOf(const Node &node) const;
-  int openOnDisk(const FileData &entry, int &fd);
+  int openOnDisk(const FileData &entry, int &fd, bool &unlisted);
   std::string scratchFolder();
 
   ShelfSource source_;

@@ -135,10 +135,11 @@ TEST_F(ShelfViewTest, ReadingNeedsTheDiskAndAChangedFolderIsReadAgain) {
   ASSERT_TRUE(view.load());
   view.setCheckInterval(std::chrono::milliseconds(0));
   std::uint64_t handle = 0;
-  EXPECT_EQ(view.open("/SHELF/docs/a.txt", handle), ENOMEDIUM);
+  bool unlisted = false;
+  EXPECT_EQ(view.open("/SHELF/docs/a.txt", handle, unlisted), ENOMEDIUM);
   EXPECT_EQ(messagesWith("insert the disk \"SHELF\" to read SHELF/docs/a.txt"), 1u);
-  EXPECT_EQ(view.open("/SHELF/docs", handle), EISDIR);
-  EXPECT_EQ(view.open("/SHELF/none", handle), ENOENT);
+  EXPECT_EQ(view.open("/SHELF/docs", handle, unlisted), EISDIR);
+  EXPECT_EQ(view.open("/SHELF/none", handle, unlisted), ENOENT);
 
   testing_support::writeFile(dir / "cat/OTHER.zar", kOtherCatalog);
   EXPECT_EQ(names("/"), (std::vector<std::string>{"OTHER", "SHELF"}));
