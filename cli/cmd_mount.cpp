@@ -16,18 +16,17 @@
 
 namespace {
 
-const char *kUsage =
-    "Usage: tavlor mount [--catalogs DIR | CATALOG.zar ...] [--background] MOUNTPOINT\n\n"
-    "Shows the loaded catalogs (every catalog of the catalogs folder, or only the files\n"
-    "given) as a read-only file system at MOUNTPOINT: one folder per disk, named by its\n"
-    "label, with the cataloged folders, files and Zip Folders (as folders), their sizes\n"
-    "and dates. Listing never needs the disks. Reading a file reads it from its disk\n"
-    "when that is mounted (found by its label) or extracts it from its ZIP file; when\n"
-    "the disk is missing the read fails (\"No medium found\") and the disk to insert is\n"
-    "named on standard error. A catalog that changes is read again. Nothing can be\n"
-    "written. Runs until unmounted (fusermount3 -u MOUNTPOINT) or interrupted;\n"
-    "--background detaches once mounted.\n"
-    "Exit status: 0 after a clean unmount, 1 when it cannot mount, 2 bad arguments.\n";
+const char *kUsage = "Usage: tavlor mount [--catalogs DIR | CATALOG.zar ...] [--background] MOUNTPOINT\n\n"
+                     "Shows the loaded catalogs (every catalog of the catalogs folder, or only the files\n"
+                     "given) as a read-only file system at MOUNTPOINT: one folder per disk, named by its\n"
+                     "label, with the cataloged folders, files and Zip Folders (as folders), their sizes\n"
+                     "and dates. Listing never needs the disks. Reading a file reads it from its disk\n"
+                     "when that is mounted (found by its label) or extracts it from its ZIP file; when\n"
+                     "the disk is missing the read fails (\"No medium found\") and the disk to insert is\n"
+                     "named on standard error. A catalog that changes is read again. Nothing can be\n"
+                     "written. Runs until unmounted (fusermount3 -u MOUNTPOINT) or interrupted;\n"
+                     "--background detaches once mounted.\n"
+                     "Exit status: 0 after a clean unmount, 1 when it cannot mount, 2 bad arguments.\n";
 
 bool endsWith(const std::string &text, const char *suffix) {
   const std::string s = suffix;
@@ -76,9 +75,8 @@ int runMount(const std::vector<std::string> &args) {
   tavlor::ShelfSource source{absolute(options.catalogsFolder), {}};
   for (const std::string &file : options.catalogFiles)
     source.catalogFiles.push_back(absolute(file));
-  tavlor::ShelfView view(std::move(source), [](const std::string &line) {
-    std::fprintf(stderr, "tavlor mount: %s\n", line.c_str());
-  });
+  tavlor::ShelfView view(std::move(source),
+                         [](const std::string &line) { std::fprintf(stderr, "tavlor mount: %s\n", line.c_str()); });
   // A damaged catalog is named and the others are shown: it is read again once fixed.
   view.load();
 
@@ -91,7 +89,6 @@ int runMount(const std::vector<std::string> &args) {
   return status;
 }
 
-const bool registered =
-    cli::registerCommand({"mount", "show the catalogs as a read-only file system", &runMount});
+const bool registered = cli::registerCommand({"mount", "show the catalogs as a read-only file system", &runMount});
 
 } // namespace

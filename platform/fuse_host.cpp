@@ -173,8 +173,7 @@ std::string mountPointProblem(const std::string &mountPoint) {
   const std::string resolved = real;
   std::free(real);
   for (const MountEntry &entry : parseMountInfo(readMountInfo())) {
-    if (entry.mountPoint == resolved)
-      return mountPoint + ": something is mounted there already (" + entry.fsType + ")";
+    if (entry.mountPoint == resolved) return mountPoint + ": something is mounted there already (" + entry.fsType + ")";
   }
   return "";
 }

@@ -158,8 +158,7 @@ const ShelfView::Folder &ShelfView::folderOf(ItemId item) {
   const auto sameName = [](const Child &a, const Child &b) { return a.name == b.name; };
   for (auto twin = std::adjacent_find(folder.begin(), folder.end(), sameName); twin != folder.end();) {
     const std::string path = (where.empty() ? "" : where + "/") + std::string(twin->name);
-    if (reported_.insert(path + "\n2").second)
-      messages_("left out of the view: a second \"" + printable(path) + "\"");
+    if (reported_.insert(path + "\n2").second) messages_("left out of the view: a second \"" + printable(path) + "\"");
     auto last = twin + 1;
     while (last != folder.end() && last->name == twin->name)
       ++last;

@@ -80,10 +80,10 @@ TEST(MountCommand, TheViewListsTheCatalogAndReadsThroughToTheDisk) {
   const std::string volumes = dir / "volumes.tab";
   testing_support::writeFile(volumes, disk + "\tDATA\tremovable\n");
 
-  const auto result = runProgram({"/usr/bin/timeout", "-k", "5", "60", "/usr/bin/unshare", "-m", "--propagation",
-                                  "private", "/bin/sh", "-c", kScript},
-                                 {"CLI=" TAVLOR_CLI_PATH, "WORK=" + dir.path(), "VOLUMES=" + volumes,
-                                  "TAVLOR_VOLUME_TABLE=" + volumes});
+  const auto result = runProgram(
+      {"/usr/bin/timeout", "-k", "5", "60", "/usr/bin/unshare", "-m", "--propagation", "private", "/bin/sh", "-c",
+       kScript},
+      {"CLI=" TAVLOR_CLI_PATH, "WORK=" + dir.path(), "VOLUMES=" + volumes, "TAVLOR_VOLUME_TABLE=" + volumes});
   ASSERT_EQ(result.status, 0) << result.out << result.err << readFile(dir / "mount.err");
 
   EXPECT_EQ(readFile(dir / "find.txt"), "0 2020-01-01 .\n"

@@ -60,10 +60,11 @@ protected:
   // The names listed from index from on, stopping once limit were taken.
   std::vector<std::string> names(const std::string &path, std::uint64_t from = 0, std::size_t limit = 100) {
     std::vector<std::string> out;
-    EXPECT_EQ(view.list(path, from, [&](const std::string &name, const platform::NodeAttributes &) {
-      out.push_back(name);
-      return out.size() < limit;
-    }),
+    EXPECT_EQ(view.list(path, from,
+                        [&](const std::string &name, const platform::NodeAttributes &) {
+                          out.push_back(name);
+                          return out.size() < limit;
+                        }),
               0);
     return out;
   }
@@ -112,8 +113,7 @@ TEST_F(ShelfViewTest, PathsFindTheCatalogsBytesAndNothingElse) {
     EXPECT_EQ(a.modified, c.modified);
   }
 
-  EXPECT_EQ(names("/SHELF"),
-            (std::vector<std::string>{"Docs", "Read.txt", "arch.zip", "docs", "dup.txt", "read.txt"}));
+  EXPECT_EQ(names("/SHELF"), (std::vector<std::string>{"Docs", "Read.txt", "arch.zip", "docs", "dup.txt", "read.txt"}));
   EXPECT_EQ(names("/SHELF"), names("/SHELF/"));
   // A listing the kernel takes in parts goes on where the last part ended.
   EXPECT_EQ(names("/SHELF", 2, 2), (std::vector<std::string>{"arch.zip", "docs"}));
@@ -121,8 +121,8 @@ TEST_F(ShelfViewTest, PathsFindTheCatalogsBytesAndNothingElse) {
   EXPECT_EQ(names("/SHELF", 6), (std::vector<std::string>{}));
   // Each name left out is told once, however often its folder is listed.
   EXPECT_EQ(messagesWith("left out of the view"), 5u) << testing::PrintToString(messages);
-  for (const char *fragment : {"name \"..\"", "name \"sl/ash.txt\"", "name \"nul?.txt\"", "name \".\"",
-                               "a second \"SHELF/dup.txt\""})
+  for (const char *fragment :
+       {"name \"..\"", "name \"sl/ash.txt\"", "name \"nul?.txt\"", "name \".\"", "a second \"SHELF/dup.txt\""})
     EXPECT_EQ(messagesWith(fragment), 1u) << fragment;
 
   std::uint64_t total = 0, free = 0, nodes = 0;
