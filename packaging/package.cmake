@@ -28,7 +28,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libTavscan60.so.6 comes with the package itself.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/scanlib)
 # xdg-open and xdg-mime open catalogs and decide their type.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, shared-mime-info")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, shared-mime-info, fuse3")
 # udisks2 ejects without root; without a desktop environment xdg-mime reads the MIME
 # database only through libfile-mimeinfo-perl (else a catalog is plain text to it).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udisks2, desktop-file-utils, libfile-mimeinfo-perl")

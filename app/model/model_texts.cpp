@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <langinfo.h>
 #include <limits>
+#include <optional>
+#include <string_view>
 #include <memory>
 #include <vector>
 
@@ -156,9 +159,108 @@ struct DayCache {
   }
 };
 
+// The locale's "%x %X" when it is made only of numbers and fixed texts (as in the C
+// locale and most others): written digit by digit, far faster than strftime, which
+// consults the locale for every field. Anything else is left to strftime.
+class DatePattern {
+public:
+  // Writes the text into out (room for kRoom bytes); nullopt when strftime must.
+  std::optional<std::size_t> write(const struct tm &t, char *out) {
+    refresh();
+    if (!plain_) return std::nullopt;
+    char *at = out;
+    for (std::size_t i = 0; i < pattern_.size(); ++i) {
+      const char c = pattern_[i];
+      if (c != '%') {
+        *at++ = c;
+        continue;
+      }
+      switch (pattern_[++i]) {
+      case 'm': at = two(at, t.tm_mon + 1); break;
+      case 'd': at = two(at, t.tm_mday); break;
+      case 'e': *at++ = t.tm_mday < 10 ? ' ' : static_cast<char>('0' + t.tm_mday / 10); *at++ = static_cast<char>('0' + t.tm_mday % 10); break;
+      case 'y': at = two(at, ((t.tm_year + 1900) % 100 + 100) % 100); break;
+      case 'Y': {
+        const int year = t.tm_year + 1900;
+        if (year < 1000 || year > 9999) return std::nullopt;
+        at = two(two(at, year / 100), year % 100);
+        break;
+      }
+      case 'H': at = two(at, t.tm_hour); break;
+      case 'I': at = two(at, t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12); break;
+      case 'M': at = two(at, t.tm_min); break;
+      case 'S': at = two(at, t.tm_sec); break;
+      case 'p': {
+        const std::string &text = t.tm_hour < 12 ? am_ : pm_;
+        at = std::copy(text.begin(), text.end(), at);
+        break;
+      }
+      default: at = std::copy_n("%", 1, at); break; // "%%"
+      }
+    }
+    return static_cast<std::size_t>(at - out);
+  }
+  static constexpr std::size_t kRoom = 96;
+
+private:
+  static char *two(char *at, int n) {
+    *at++ = static_cast<char>('0' + n / 10 % 10);
+    *at++ = static_cast<char>('0' + n % 10);
+    return at;
+  }
+  // Read again whenever the locale's formats differ from the ones it was made of.
+  void refresh() {
+    const char *date = nl_langinfo(D_FMT), *time = nl_langinfo(T_FMT), *ampm = nl_langinfo(T_FMT_AMPM);
+    const char *am = nl_langinfo(AM_STR), *pm = nl_langinfo(PM_STR);
+    const char *const texts[] = {date, time, ampm, am, pm};
+    if (known_ && std::equal(std::begin(texts), std::end(texts), std::begin(seen_))) return;
+    if (known_ && date_ == date && time_ == time && ampm_ == ampm && am_ == am && pm_ == pm) {
+      std::copy(std::begin(texts), std::end(texts), std::begin(seen_));
+      return;
+    }
+    std::copy(std::begin(texts), std::end(texts), std::begin(seen_));
+    known_ = true;
+    date_ = date, time_ = time, ampm_ = ampm, am_ = am, pm_ = pm;
+    pattern_.clear();
+    plain_ = expand(date_, 0) && expand(" ", 0) && expand(time_, 0) && am_.size() < 16 && pm_.size() < 16 &&
+             pattern_.size() < 32;
+  }
+  bool expand(std::string_view format, int depth) {
+    for (std::size_t i = 0; i < format.size(); ++i) {
+      if (format[i] != '%') {
+        pattern_.push_back(format[i]);
+        continue;
+      }
+      if (++i == format.size()) return false;
+      const char c = format[i];
+      if (std::string_view("mdeyYHIMSp%").find(c) != std::string_view::npos) {
+        pattern_ += '%';
+        pattern_ += c;
+      } else if (depth > 0) {
+        return false;
+      } else if (c == 'D') {
+        if (!expand("%m/%d/%y", 1)) return false;
+      } else if (c == 'T') {
+        if (!expand("%H:%M:%S", 1)) return false;
+      } else if (c == 'R') {
+        if (!expand("%H:%M", 1)) return false;
+      } else if (c == 'r') {
+        if (!expand(ampm_, 1)) return false;
+      } else {
+        return false; // names of months or days, modifiers, widths: strftime's part
+      }
+    }
+    return true;
+  }
+  bool known_ = false, plain_ = false;
+  const char *seen_[5] = {}; // where the locale's texts were: the same places, the same texts
+  std::string date_, time_, ampm_, am_, pm_, pattern_;
+};
+
 // On the heap: the table is too large for the static thread-local storage of a
 // library that is loaded at run time.
 thread_local std::unique_ptr<DayCache> dayCache;
+thread_local std::unique_ptr<DatePattern> datePattern;
 
 } // namespace
 
@@ -173,6 +275,9 @@ std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDate
   if (!dayCache) dayCache = std::make_unique<DayCache>();
   struct tm local {};
   if (!dayCache->localTime(when, local)) return {};
+  static_assert(DatePattern::kRoom <= kDateTextSize);
+  if (!datePattern) datePattern = std::make_unique<DatePattern>();
+  if (const auto n = datePattern->write(local, buffer)) return std::string_view(buffer, *n);
   return std::string_view(buffer, std::strftime(buffer, sizeof buffer, "%x %X", &local));
 }
 

@@ -2,6 +2,7 @@
 // the C library's local time gives them, across every change of offset.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -48,6 +49,20 @@ TEST(DateText, ReadsAsTheLibraryAcrossOffsetChangesInEveryZone) {
   else
     ::unsetenv("TZ");
   ::tzset();
+}
+
+TEST(DateText, ReadsAsTheLibraryInEveryLocaleAtHand) {
+  // Texts are written without strftime where the locale's formats are plain numbers.
+  const std::string saved = std::setlocale(LC_TIME, nullptr);
+  for (const char *name : {"C", "C.UTF-8", "en_US.UTF-8", "en_GB.UTF-8", "de_DE.UTF-8", "ja_JP.UTF-8", "ar_EG.UTF-8"}) {
+    if (!std::setlocale(LC_TIME, name)) continue;
+    SCOPED_TRACE(name);
+    int differences = 0;
+    for (std::time_t t = -2208988800; t < 4102444800 && differences < 5; t += 3 * 86400 + 3599)
+      differences += tavlor::CatalogModel::formatDate(t) != libraryText(t);
+    EXPECT_EQ(differences, 0);
+  }
+  std::setlocale(LC_TIME, saved.c_str());
 }
 
 } // namespace
