@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "command.h"
+#include "json_output.h"
 #include "loaded_catalogs.h"
 #include "tools/find_duplicates.h"
 #include "tools/find_files.h"
@@ -14,14 +15,15 @@
 namespace {
 
 const char *kUsage = "Usage: tavlor dupes [--catalogs DIR] [CATALOG.zar ...] [--names] [--sizes] [--dates]\n"
-                     "                    [--named MASK] [--min N] [--csv] [--unit byte|KB|MB] [--no-commas]\n"
-                     "                    [ROOT ...]\n\n"
+                     "                    [--named MASK] [--min N] [--csv | --json] [--unit byte|KB|MB]\n"
+                     "                    [--no-commas] [ROOT ...]\n\n"
                      "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
                      "Duplicate Files report: the sets of files below the ROOTs (catalog paths such as\n"
                      "DATA/docs; all disks when none is given) that agree on name (case ignored), size\n"
                      "(as shown in the unit) and date, or only on the criteria given. --named keeps only\n"
                      "files whose names match MASK; --min hides sets whose members are all smaller than N\n"
-                     "units; --csv writes the comma-separated form. Exit status 0 when a set was found,\n"
+                     "units; --csv writes the comma-separated form, --json one JSON object per file with\n"
+                     "its set number. Exit status 0 when a set was found,\n"
                      "1 when none was, 2 for bad arguments, a missing catalog or an unknown ROOT.\n";
 
 int runDupes(const std::vector<std::string> &args) {
@@ -33,7 +35,8 @@ int runDupes(const std::vector<std::string> &args) {
                                                 {"--dates", false},
                                                 {"--named", true},
                                                 {"--min", true},
-                                                {"--csv", false}},
+                                                {"--csv", false},
+                                                {"--json", false}},
                                                &parsed))
     return *done;
   tavlor::DuplicatesQuery query;
@@ -64,8 +67,14 @@ int runDupes(const std::vector<std::string> &args) {
   query.roots = *roots;
 
   const tavlor::DuplicatesResult result = tavlor::findDuplicates(model, query);
-  tavlor::writeDuplicatesReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"),
-                                tavlor::fileReportWriter(stdout));
+  if (parsed.has("--json")) {
+    cli::JsonLines out(stdout);
+    cli::writeDuplicates(out, model, result.rows);
+    if (!out.finish()) return cli::outputFailure("dupes");
+  } else {
+    tavlor::writeDuplicatesReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"),
+                                  tavlor::fileReportWriter(stdout));
+  }
   return result.outcome == tavlor::DuplicatesOutcome::Found ? 0 : 1;
 }
 
