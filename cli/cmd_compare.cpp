@@ -67,7 +67,7 @@ int runCompare(const std::vector<std::string> &args) {
     return failure("Catalog for this disk is not loaded (no loaded disk is labelled \"" + label + "\")");
   if (parsed.has("--json")) {
     cli::JsonLines out(stdout);
-    cli::writeCompare(out, model, compare, model.label(compare.findDisk(label)));
+    cli::writeCompare(out, model, compare, model.label(compare.findDisk(label)), folder);
     if (!out.finish()) return failure("cannot write the output");
   } else {
     const std::string report = tavlor::compareReport(folder + "  " + label, compare);

@@ -138,34 +138,48 @@ void JsonLines::number(const char *name, std::int64_t value) {
 void JsonLines::date(const char *name, std::time_t when) {
   key(name);
   const std::time_t minute = when >= 0 ? when / 60 : (when - 59) / 60;
-  if (minute != minute_) {
+  int second = static_cast<int>(when - minute * 60);
+  if (!minuteKept_ || minute != minute_) {
     struct tm local {};
     if (!localtime_r(&when, &local)) {
       buffer_ += "null";
       return;
     }
-    std::snprintf(minuteText_, sizeof minuteText_, "%04d-%02d-%02dT%02d:%02d:", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
+    // By hand: snprintf would take most of the time of a line.
+    const int year = local.tm_year + 1900;
+    if (year < 0 || year > 9999) {
+      std::snprintf(minuteText_, sizeof minuteText_, "%04d-%02d-%02dT%02d:%02d:", year, local.tm_mon + 1,
+                    local.tm_mday, local.tm_hour, local.tm_min);
+    } else {
+      char *p = minuteText_;
+      appendTwo(p, year / 100);
+      appendTwo(p + 2, year % 100);
+      p[4] = '-';
+      appendTwo(p + 5, local.tm_mon + 1);
+      p[7] = '-';
+      appendTwo(p + 8, local.tm_mday);
+      p[10] = 'T';
+      appendTwo(p + 11, local.tm_hour);
+      p[13] = ':';
+      appendTwo(p + 14, local.tm_min);
+      p[16] = ':';
+      p[17] = '\0';
+    }
     const long offset = local.tm_gmtoff;
     const long magnitude = (offset < 0 ? -offset : offset) / 60;
-    std::snprintf(offsetText_, sizeof offsetText_, "%c%02ld:%02ld", offset < 0 ? '-' : '+', magnitude / 60 % 100,
-                  magnitude % 60);
+    offsetText_[0] = offset < 0 ? '-' : '+';
+    appendTwo(offsetText_ + 1, static_cast<int>(magnitude / 60 % 100));
+    offsetText_[3] = ':';
+    appendTwo(offsetText_ + 4, static_cast<int>(magnitude % 60));
+    offsetText_[6] = '\0';
     // A zone whose offset is not whole minutes (old local mean times) moves the second
     // too: such a minute is not kept.
-    minute_ = offset % 60 == 0 ? minute : -1;
-    if (offset % 60 != 0) {
-      char seconds[2];
-      appendTwo(seconds, local.tm_sec);
-      buffer_ += '"';
-      buffer_ += minuteText_;
-      buffer_.append(seconds, 2);
-      buffer_ += offsetText_;
-      buffer_ += '"';
-      return;
-    }
+    minute_ = minute;
+    minuteKept_ = offset % 60 == 0;
+    second = local.tm_sec;
   }
   char seconds[2];
-  appendTwo(seconds, static_cast<int>(when - minute * 60));
+  appendTwo(seconds, second);
   buffer_ += '"';
   buffer_ += minuteText_;
   buffer_.append(seconds, 2);
@@ -232,7 +246,7 @@ void writeDuplicates(JsonLines &out, tavlor::CatalogModel &model, std::span<cons
 }
 
 void writeCompare(JsonLines &out, tavlor::CatalogModel &model, const tavlor::DiskCompare &compare,
-                  std::string_view label) {
+                  std::string_view label, const std::string &root) {
   for (const tavlor::CompareRow &row : compare.rows()) {
     out.begin();
     out.text("change", tavlor::statusText(row.status));
@@ -249,7 +263,14 @@ void writeCompare(JsonLines &out, tavlor::CatalogModel &model, const tavlor::Dis
       out.text("disk", label);
     }
     if (disk) {
-      out.text("disk_path", disk->folderPath + "/" + disk->name);
+      // A modified row's record keeps no folder: it is the entry's, below the root.
+      std::string diskPath = disk->folderPath + "/" + disk->name;
+      if (disk->folderPath.empty() && row.entry) {
+        const std::string path = model.catalogPath(*row.entry);
+        const std::size_t slash = path.find('/');
+        diskPath = root + (slash == std::string::npos ? "/" + disk->name : path.substr(slash));
+      }
+      out.text("disk_path", diskPath);
       out.number("size_on_disk", disk->size);
       out.date("date_on_disk", disk->date);
     }

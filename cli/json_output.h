@@ -51,7 +51,8 @@ private:
   bool first_ = true;
   bool failed_ = false;
   // The text of the last minute a date fell in: a catalog's dates cluster.
-  std::time_t minute_ = -1;
+  std::time_t minute_ = 0;
+  bool minuteKept_ = false;
   char minuteText_[64] = {};
   char offsetText_[16] = {};
 };
@@ -71,9 +72,10 @@ void writeEntries(JsonLines &out, tavlor::CatalogModel &model, std::span<const t
 void writeDuplicates(JsonLines &out, tavlor::CatalogModel &model, std::span<const tavlor::ResultRow> rows);
 
 // One line per row, "change" as the report names it; the catalog side's fields as an
-// entry's, the disk side's as size_on_disk and date_on_disk.
+// entry's, the disk side's as disk_path (below root, the folder compared),
+// size_on_disk and date_on_disk.
 void writeCompare(JsonLines &out, tavlor::CatalogModel &model, const tavlor::DiskCompare &compare,
-                  std::string_view label);
+                  std::string_view label, const std::string &root);
 
 // The one object of properties: the entry's fields (none for the root), its type and
 // for a container or the root the totals below it.
