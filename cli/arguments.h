@@ -18,7 +18,7 @@ struct OptionSpec {
 // A command's arguments: "--name VALUE" or "--name=VALUE" for valued options, bare
 // flags, "-h"/"--help", "--" ending the options, everything else an operand ("-" too).
 struct ParsedArguments {
-  std::map<std::string, std::string> values; // the last value given wins
+  std::map<std::string, std::string> values;                 // the last value given wins
   std::map<std::string, std::vector<std::string>> allValues; // every value, in order
   std::set<std::string> flags;
   std::vector<std::string> operands;

@@ -40,7 +40,8 @@ int failure(const std::string &why) {
 int runCompare(const std::vector<std::string> &args) {
   cli::ModelOptions options;
   cli::ParsedArguments parsed;
-  if (const auto done = cli::parseModelOptions("compare", kUsage, args, options, {{"--label", true}, {"--json", false}}, &parsed))
+  if (const auto done =
+          cli::parseModelOptions("compare", kUsage, args, options, {{"--label", true}, {"--json", false}}, &parsed))
     return *done;
   std::string folder = options.path;
   if (folder.empty()) return cli::usageError("compare", "expected a FOLDER", kUsage);

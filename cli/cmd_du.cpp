@@ -13,17 +13,16 @@
 
 namespace {
 
-const char *kUsage =
-    "Usage: tavlor du [--catalogs DIR] [CATALOG.zar ...] [--depth N] [--unit byte|KB|MB]\n"
-    "                 [--no-commas] [--json] [PATH]\n\n"
-    "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
-    "size of PATH (a catalog path such as DATA/docs; all disks, shown as \"/\", when omitted)\n"
-    "and of every disk, folder and Zip Folder down to N levels below it (default 1), one\n"
-    "per line as size, a tab and the catalog path, largest first. Sizes are the ones the\n"
-    "Properties show: the files below, a Zip Folder inside counted at its stored size.\n"
-    "--json prints one JSON object per line instead, the size in bytes.\n"
-    "Exit status 0 on success, 1 when a catalog could not be read, PATH is not in the\n"
-    "loaded catalogs or the output could not be written, 2 for bad arguments.\n";
+const char *kUsage = "Usage: tavlor du [--catalogs DIR] [CATALOG.zar ...] [--depth N] [--unit byte|KB|MB]\n"
+                     "                 [--no-commas] [--json] [PATH]\n\n"
+                     "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
+                     "size of PATH (a catalog path such as DATA/docs; all disks, shown as \"/\", when omitted)\n"
+                     "and of every disk, folder and Zip Folder down to N levels below it (default 1), one\n"
+                     "per line as size, a tab and the catalog path, largest first. Sizes are the ones the\n"
+                     "Properties show: the files below, a Zip Folder inside counted at its stored size.\n"
+                     "--json prints one JSON object per line instead, the size in bytes.\n"
+                     "Exit status 0 on success, 1 when a catalog could not be read, PATH is not in the\n"
+                     "loaded catalogs or the output could not be written, 2 for bad arguments.\n";
 
 int runDu(const std::vector<std::string> &args) {
   cli::ModelOptions options;
@@ -68,6 +67,7 @@ int runDu(const std::vector<std::string> &args) {
   return loaded ? 0 : 1;
 }
 
-const bool registered = cli::registerCommand({"du", "show the largest disks and folders of the loaded catalogs", &runDu});
+const bool registered =
+    cli::registerCommand({"du", "show the largest disks and folders of the loaded catalogs", &runDu});
 
 } // namespace

@@ -13,32 +13,31 @@
 
 namespace {
 
-const char *kUsage =
-    "Usage: tavlor find [--catalogs DIR] [CATALOG.zar ...] [--no-subfolders] [--csv | --json]\n"
-    "                   [--regex RE [--posix] [--case]] [--size [+|-]N[k|M|G]] [--newer DATE]\n"
-    "                   [--older DATE] [--type f|d|z] [--disk LABEL] [--unit byte|KB|MB]\n"
-    "                   [--no-commas] MASK [ROOT ...]\n\n"
-    "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
-    "Find Files report of the disks, folders, Zip Folders and files whose names match MASK\n"
-    "(\"*\" any run, \"?\" one character, case ignored; \"\" finds everything) below each ROOT\n"
-    "(a catalog path such as DATA/docs; all disks when none is given), sorted by name.\n"
-    "--no-subfolders tests only the entries lying directly in each ROOT; --csv writes the\n"
-    "comma-separated form, --json one JSON object per line.\n"
-    "\n"
-    "Every filter given must hold as well as the mask:\n"
-    "  --regex RE      the name contains a match of the ECMAScript regular expression RE\n"
-    "                  (POSIX extended with --posix), case ignored unless --case; no\n"
-    "                  back-references\n"
-    "  --size N        the size is exactly N bytes, +N more than N, -N less than N; a unit\n"
-    "                  k, M or G multiplies by 1024, 1024^2, 1024^3 (folders: their contents)\n"
-    "  --newer DATE    the date is later than DATE; --older DATE: earlier than DATE\n"
-    "                  (DATE as YYYY-MM-DD or \"YYYY-MM-DD HH:MM[:SS]\", local time)\n"
-    "  --type T        the entry is a file (f), folder or disk (d) or Zip Folder (z);\n"
-    "                  repeatable, or a comma list such as f,z\n"
-    "  --disk LABEL    the entry lies on the disk LABEL; repeatable\n"
-    "\n"
-    "Exit status 0 when something was found, 1 when nothing was or the output could not be\n"
-    "written, 2 for bad arguments, a missing catalog, an unknown ROOT or disk.\n";
+const char *kUsage = "Usage: tavlor find [--catalogs DIR] [CATALOG.zar ...] [--no-subfolders] [--csv | --json]\n"
+                     "                   [--regex RE [--posix] [--case]] [--size [+|-]N[k|M|G]] [--newer DATE]\n"
+                     "                   [--older DATE] [--type f|d|z] [--disk LABEL] [--unit byte|KB|MB]\n"
+                     "                   [--no-commas] MASK [ROOT ...]\n\n"
+                     "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
+                     "Find Files report of the disks, folders, Zip Folders and files whose names match MASK\n"
+                     "(\"*\" any run, \"?\" one character, case ignored; \"\" finds everything) below each ROOT\n"
+                     "(a catalog path such as DATA/docs; all disks when none is given), sorted by name.\n"
+                     "--no-subfolders tests only the entries lying directly in each ROOT; --csv writes the\n"
+                     "comma-separated form, --json one JSON object per line.\n"
+                     "\n"
+                     "Every filter given must hold as well as the mask:\n"
+                     "  --regex RE      the name contains a match of the ECMAScript regular expression RE\n"
+                     "                  (POSIX extended with --posix), case ignored unless --case; no\n"
+                     "                  back-references\n"
+                     "  --size N        the size is exactly N bytes, +N more than N, -N less than N; a unit\n"
+                     "                  k, M or G multiplies by 1024, 1024^2, 1024^3 (folders: their contents)\n"
+                     "  --newer DATE    the date is later than DATE; --older DATE: earlier than DATE\n"
+                     "                  (DATE as YYYY-MM-DD or \"YYYY-MM-DD HH:MM[:SS]\", local time)\n"
+                     "  --type T        the entry is a file (f), folder or disk (d) or Zip Folder (z);\n"
+                     "                  repeatable, or a comma list such as f,z\n"
+                     "  --disk LABEL    the entry lies on the disk LABEL; repeatable\n"
+                     "\n"
+                     "Exit status 0 when something was found, 1 when nothing was or the output could not be\n"
+                     "written, 2 for bad arguments, a missing catalog, an unknown ROOT or disk.\n";
 
 int usage(const std::string &why) {
   return cli::usageError("find", why, kUsage);
@@ -57,7 +56,7 @@ std::optional<int> parseFilters(const cli::ParsedArguments &parsed, tavlor::Find
     if (!filters.size) return usage("--size takes N, +N or -N with an optional unit k, M or G, not \"" + *size + "\"");
   }
   const std::pair<const char *, std::optional<std::time_t> *> dates[] = {{"--newer", &filters.newer},
-                                                                          {"--older", &filters.older}};
+                                                                         {"--older", &filters.older}};
   for (const auto &[option, bound] : dates) {
     if (const auto date = parsed.value(option)) {
       *bound = tavlor::parseLocalDate(*date);

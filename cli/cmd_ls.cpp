@@ -100,8 +100,7 @@ void listEntriesJson(tavlor::CatalogModel &model, std::span<tavlor::FileData *co
 int runLs(const std::vector<std::string> &args) {
   cli::ModelOptions options;
   cli::ParsedArguments parsed;
-  if (const auto done = cli::parseModelOptions("ls", kUsage, args, options, {{"--json", false}}, &parsed))
-    return *done;
+  if (const auto done = cli::parseModelOptions("ls", kUsage, args, options, {{"--json", false}}, &parsed)) return *done;
   tavlor::CatalogModel &model = cli::processModel();
   const bool loaded = cli::loadCatalogs("ls", options, model);
   const tavlor::ItemId item = model.findItemByPath(options.path);

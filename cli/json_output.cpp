@@ -14,7 +14,11 @@ constexpr std::size_t kPiece = 64 * 1024;
 // The length of the strict UTF-8 sequence at the start of bytes, 0 when there is none.
 std::size_t sequenceLength(std::string_view bytes) {
   const auto c = static_cast<unsigned char>(bytes[0]);
-  std::size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  std::size_t length = c < 0x80                 ? 1
+                       : c >= 0xC2 && c <= 0xDF ? 2
+                       : c >= 0xE0 && c <= 0xEF ? 3
+                       : c >= 0xF0 && c <= 0xF4 ? 4
+                                                : 0;
   if (length == 0 || length > bytes.size()) return 0;
   return tavlor::isValidUtf8(bytes.substr(0, length)) ? length : 0;
 }
@@ -68,8 +72,7 @@ std::int64_t shownSize(tavlor::CatalogModel &model, const tavlor::FileData &entr
   return entry.size();
 }
 
-void entryFieldsSized(JsonLines &out, tavlor::CatalogModel &model, const tavlor::FileData &entry,
-                      std::int64_t size) {
+void entryFieldsSized(JsonLines &out, tavlor::CatalogModel &model, const tavlor::FileData &entry, std::int64_t size) {
   const std::string &folder = model.folderPath(entry);
   out.text("disk", entry.isDisk() ? entry.name() : std::string_view(diskOf(model, entry.parentItem())));
   out.text("path", folder.empty() ? std::string(entry.name()) : model.catalogPath(entry));
@@ -148,8 +151,8 @@ void JsonLines::date(const char *name, std::time_t when) {
     // By hand: snprintf would take most of the time of a line.
     const int year = local.tm_year + 1900;
     if (year < 0 || year > 9999) {
-      std::snprintf(minuteText_, sizeof minuteText_, "%04d-%02d-%02dT%02d:%02d:", year, local.tm_mon + 1,
-                    local.tm_mday, local.tm_hour, local.tm_min);
+      std::snprintf(minuteText_, sizeof minuteText_, "%04d-%02d-%02dT%02d:%02d:", year, local.tm_mon + 1, local.tm_mday,
+                    local.tm_hour, local.tm_min);
     } else {
       char *p = minuteText_;
       appendTwo(p, year / 100);
@@ -256,8 +259,8 @@ void writeCompare(JsonLines &out, tavlor::CatalogModel &model, const tavlor::Dis
     } else if (row.status != tavlor::CompareStatus::Identical) {
       out.text("disk", label);
       out.text("name", compare.text(row, tavlor::CompareColumn::Name));
-      const bool folder = row.status == tavlor::CompareStatus::NewDirectory ||
-                          row.status == tavlor::CompareStatus::DeletedDirectory;
+      const bool folder =
+          row.status == tavlor::CompareStatus::NewDirectory || row.status == tavlor::CompareStatus::DeletedDirectory;
       out.text("kind", folder ? "folder" : "file");
     } else {
       out.text("disk", label);
@@ -307,7 +310,8 @@ void writeUsage(JsonLines &out, tavlor::CatalogModel &model, std::span<const tav
   for (const tavlor::UsageRow &row : rows) {
     out.begin();
     const tavlor::ItemId parent = model.parentOf(row.item);
-    const tavlor::FileData *entry = parent == tavlor::kNoItem ? nullptr : model.lookupEntry(parent, model.label(row.item));
+    const tavlor::FileData *entry =
+        parent == tavlor::kNoItem ? nullptr : model.lookupEntry(parent, model.label(row.item));
     if (entry) {
       entryFieldsSized(out, model, *entry, row.size);
     } else {

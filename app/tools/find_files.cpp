@@ -141,8 +141,8 @@ std::string foundTitle(const FoundCounts &counts) {
   return text;
 }
 
-void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
-                          bool csv, const ReportWriter &write) {
+void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows, bool csv,
+                          const ReportWriter &write) {
   const std::string end = kReportLineEnd;
   ReportPieces pieces(write);
   std::string &out = pieces.text();

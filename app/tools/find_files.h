@@ -82,8 +82,8 @@ struct FindFilesHeader {
 std::string findFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
                             bool csv);
 // The same report handed to write in pieces as it is formatted.
-void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
-                          bool csv, const ReportWriter &write);
+void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows, bool csv,
+                          const ReportWriter &write);
 
 } // namespace tavlor
 

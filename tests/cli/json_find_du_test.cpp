@@ -42,8 +42,8 @@ protected:
   RunResult run(const std::vector<std::string> &args) {
     std::vector<std::string> argv{TAVLOR_CLI_PATH, args.front(), "--catalogs", dir_ / "cats"};
     argv.insert(argv.end(), args.begin() + 1, args.end());
-    return runProgram(argv, {"XDG_CONFIG_HOME=" + dir_.path() + "/config", "HOME=" + dir_.path(), "LC_ALL=C",
-                             "TZ=Europe/Berlin"});
+    return runProgram(
+        argv, {"XDG_CONFIG_HOME=" + dir_.path() + "/config", "HOME=" + dir_.path(), "LC_ALL=C", "TZ=Europe/Berlin"});
   }
   // Every line parsed; a line that is not one JSON object fails the test.
   static std::vector<json> lines(const std::string &out) {
@@ -76,13 +76,12 @@ TEST_F(JsonCommands, EveryCommandWritesOneObjectPerEntryFieldByField) {
                          {"kind", "file"},
                          {"size", 2048},
                          {"date", "2015-07-03T12:30:05+02:00"}};
-  const json member = {{"disk", "DATA"},         {"path", "DATA/docs/old.zip/m1.doc"},
-                       {"name", "m1.doc"},       {"kind", "file"},
-                       {"size", 3000},           {"date", "2010-05-05T08:00:00+02:00"},
-                       {"zip", "DATA/docs/old.zip"}};
+  const json member = {
+      {"disk", "DATA"}, {"path", "DATA/docs/old.zip/m1.doc"},  {"name", "m1.doc"},          {"kind", "file"},
+      {"size", 3000},   {"date", "2010-05-05T08:00:00+02:00"}, {"zip", "DATA/docs/old.zip"}};
   auto file = [](const std::string &path, std::int64_t size, const std::string &date) {
     const std::string disk = path.substr(0, path.find('/'));
-    return json{{"disk", disk},   {"path", path},  {"name", path.substr(path.rfind('/') + 1)},
+    return json{{"disk", disk},   {"path", path}, {"name", path.substr(path.rfind('/') + 1)},
                 {"kind", "file"}, {"size", size}, {"date", date}};
   };
   const json twinA = file("DATA/docs/a.txt", 1234, "2000-01-02T10:00:00+01:00");
