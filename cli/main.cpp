@@ -21,7 +21,7 @@ void printUsage(FILE *to) {
   auto list = commands();
   std::sort(list.begin(), list.end(), [](const Command &a, const Command &b) { return std::strcmp(a.name, b.name) < 0; });
   for (const auto &c : list) std::fprintf(to, "  %-12s %s\n", c.name, c.summary);
-  std::fprintf(to, "\n\"tavlor COMMAND --help\" describes one command.\n");
+  std::fprintf(to, "\n\"tavlor COMMAND --help\" describes one command; \"tavlor --version\" prints the version.\n");
 }
 
 } // namespace
@@ -43,6 +43,10 @@ int main(int argc, char **argv) {
   if (name == "--help" || name == "-h" || name == "help") {
     cli::printUsage(stdout);
     return 0;
+  }
+  if (name == "--version" || name == "version") {
+    std::printf("tavlor %s\n", TAVLOR_VERSION);
+    return std::fflush(stdout) == 0 ? 0 : 1;
   }
   for (const auto &c : cli::commands()) {
     if (name == c.name) return c.run(std::vector<std::string>(argv + 2, argv + argc));

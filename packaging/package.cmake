@@ -2,6 +2,16 @@
 # from the install rules. Its run-time dependencies are found from the built programs
 # and library by dpkg-shlibdeps; the desktop's caches are refreshed by the triggers of
 # shared-mime-info, desktop-file-utils and the icon theme.
+# The manual pages of the installed programs and the bash completion of tavlor.
+install(FILES ${PROJECT_SOURCE_DIR}/doc/man/tavlor.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+foreach(program Tavlor40 TavlorCatalog)
+  if(TARGET ${program})
+    install(FILES ${PROJECT_SOURCE_DIR}/doc/man/${program}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endif()
+endforeach()
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/tavlor.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tavlor)
+
 set(CPACK_PACKAGE_NAME tavlor)
 set(CPACK_PACKAGE_VENDOR "Quorvale")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

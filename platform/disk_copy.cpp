@@ -261,6 +261,14 @@ DiskPath resolveOnDisk(const std::string &root, const std::vector<std::string> &
   return result;
 }
 
+int openFromDisk(const std::string &root, const DiskPath &source, struct stat &st) {
+  const std::string real = realPathOf(root);
+  if (real.empty()) return -1;
+  Fd rootFd(::open(real.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!rootFd) return -1;
+  return openFileBelow(rootFd.get(), real, source.path, st);
+}
+
 CopyCounts copyFromDisk(const std::string &root, const DiskPath &source, const std::string &destination,
                         const std::string &name, bool failIfExists, const NotCopied &notCopied) {
   const std::string real = realPathOf(root);

@@ -31,6 +31,12 @@ struct DiskPath {
 // last one may be a link to a file whose target lies below root.
 DiskPath resolveOnDisk(const std::string &root, const std::vector<std::string> &components);
 
+// Opens the file found at source (a DiskPath of resolveOnDisk, whose disk root is root)
+// for reading: a regular file only, reached one folder at a time from root and never
+// through a link, so a path swapped meanwhile cannot lead off the disk. st receives
+// its status. Returns a descriptor for the caller to close, or -1 with errno set.
+int openFromDisk(const std::string &root, const DiskPath &source, struct stat &st);
+
 // Called for each file or folder that a copy did not write: its source path and why.
 using NotCopied = std::function<void(const std::string &path, const std::string &reason)>;
 

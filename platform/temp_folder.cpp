@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -37,6 +38,16 @@ std::string privateTemporaryRoot(const std::string &base) {
     folder = ::mkdtemp(pattern.data()) ? pattern : std::string();
   }
   return folder;
+}
+
+std::string freshScratchFolder(const std::string &folder) {
+  if (folder.empty()) return {};
+  std::string pattern = (folder == "/" ? "" : folder) + "/scratch-XXXXXX";
+  return ::mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+int removeEmptyFolder(const std::string &path) {
+  return ::rmdir(path.c_str()) == 0 ? 0 : errno;
 }
 
 } // namespace platform

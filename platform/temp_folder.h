@@ -25,6 +25,14 @@ std::string privateTemporaryRoot(const std::string &base);
 // empty otherwise.
 std::string privateSubfolder(const std::string &folder, const std::string &name);
 
+// A new, empty folder below folder (mode 0700, a name nobody held before) for files
+// that live only while one task runs; empty when it cannot be made.
+std::string freshScratchFolder(const std::string &folder);
+
+// Removes the empty folder path. 0 or an errno value (ENOTEMPTY when something is
+// left in it).
+int removeEmptyFolder(const std::string &path);
+
 } // namespace platform
 
 #endif // PLATFORM_TEMP_FOLDER_H

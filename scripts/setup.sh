@@ -13,7 +13,7 @@ PACKAGES=(
   zip unzip e2fsprogs dosfstools util-linux mount coreutils
   ntfs-3g exfatprogs exfat-fuse btrfs-progs xfsprogs
   shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl time
-  dpkg-dev file
+  dpkg-dev file groff-base man-db
   dbus-daemon
   libfuse3-dev fuse3 nlohmann-json3-dev libxxhash-dev jq bash-completion ccache
 )

@@ -399,7 +399,8 @@ void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {
   page.put("<td align=\"right\">");
   appendHtmlText(page.text, model_.sizeTextOnce(entry));
   page.put("</td><td align=\"right\">");
-  appendHtmlText(page.text, model_.dateTextOnce(entry));
+  char dateBuffer[CatalogModel::kDateTextSize];
+  appendHtmlText(page.text, CatalogModel::dateTextOnce(entry, dateBuffer));
   page.put("</td>");
   page.line("</tr>");
 }

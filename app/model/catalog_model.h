@@ -132,6 +132,10 @@ public:
   std::string dateTextOnce(const FileData &entry) const;
   // The text dateText gives for a time.
   static std::string formatDate(std::time_t when);
+  // The same written into buffer, for the many lines of a report: no text is allocated.
+  static constexpr std::size_t kDateTextSize = 128;
+  static std::string_view formatDate(std::time_t when, char (&buffer)[kDateTextSize]);
+  static std::string_view dateTextOnce(const FileData &entry, char (&buffer)[kDateTextSize]);
   // The catalog path of the folder the entry lies in (DATA/docs/old; empty for a disk).
   const std::string &folderPath(const FileData &entry) const;
   // folderPath + "/" + name.

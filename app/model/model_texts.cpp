@@ -5,6 +5,8 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <memory>
+#include <vector>
 
 #include "model/catalog_model.h"
 #include "model/model_storage.h"
@@ -77,41 +79,60 @@ std::string CatalogModel::dateTextOnce(const FileData &entry) const {
 
 namespace {
 
-// The local time of the last hour asked for: the dates of a catalog cluster, and
-// within an hour whose UTC offset does not change, a date's local time is its UTC time
-// moved by that offset, so most dates need no time-zone look-up. The zone in force is
-// part of the key, so a program that changes TZ and calls tzset is answered anew.
-struct HourCache {
-  std::time_t start = 0;
-  bool valid = false;
+// The local time of a date from a table of UTC days: within a day whose UTC offset
+// does not change, a date's local time is its UTC time moved by that offset, so most
+// dates need no time-zone look-up, in whatever order a report asks for them. The zone
+// in force is part of the key, so a program that changes TZ and calls tzset is
+// answered anew.
+struct DayCache {
+  struct Slot {
+    std::int64_t day = std::numeric_limits<std::int64_t>::min();
+    const char *zone = nullptr;
+    std::int32_t offset = 0;
+    std::int8_t isDst = 0;
+    bool changes = false; // the offset changes within the day: ask the library
+  };
+  static constexpr std::size_t kSlots = 16384; // 44 years of days without a collision
+  std::vector<Slot> slots = std::vector<Slot>(kSlots);
+  bool zoneKnown = false;
   long zoneOffset = 0;
   const char *zoneNames[2] = {};
-  struct tm local {};
 
   bool localTime(std::time_t when, struct tm &out) {
-    const std::time_t hour = when - ((when % 3600) + 3600) % 3600;
-    if (!valid || hour != start || zoneOffset != ::timezone || zoneNames[0] != ::tzname[0] ||
-        zoneNames[1] != ::tzname[1]) {
-      valid = false;
-      struct tm end {};
-      const std::time_t last = hour + 3599;
-      if (!localtime_r(&hour, &local) || !localtime_r(&last, &end) || local.tm_gmtoff != end.tm_gmtoff)
-        return localtime_r(&when, &out) != nullptr;
-      start = hour;
+    if (!zoneKnown || zoneOffset != ::timezone || zoneNames[0] != ::tzname[0] || zoneNames[1] != ::tzname[1]) {
+      slots.assign(kSlots, Slot{});
+      zoneKnown = true;
       zoneOffset = ::timezone;
       zoneNames[0] = ::tzname[0];
       zoneNames[1] = ::tzname[1];
-      valid = true;
     }
+    const std::int64_t utc = static_cast<std::int64_t>(when);
+    const std::int64_t utcDay = utc / 86400 - (utc % 86400 < 0 ? 1 : 0);
+    Slot &slot = slots[static_cast<std::size_t>(utcDay) & (kSlots - 1)];
+    if (slot.day != utcDay) {
+      slot.day = utcDay;
+      const std::time_t first = static_cast<std::time_t>(utcDay * 86400);
+      const std::time_t last = first + 86399;
+      struct tm start {}, end {};
+      slot.changes = !localtime_r(&first, &start) || !localtime_r(&last, &end) || start.tm_gmtoff != end.tm_gmtoff ||
+                     start.tm_isdst != end.tm_isdst;
+      slot.zone = start.tm_zone;
+      slot.offset = static_cast<std::int32_t>(start.tm_gmtoff);
+      slot.isDst = static_cast<std::int8_t>(start.tm_isdst);
+    }
+    if (slot.changes) return localtime_r(&when, &out) != nullptr;
     // Days to a civil date, as proleptic Gregorian arithmetic does it.
-    const std::int64_t shifted = static_cast<std::int64_t>(when) + local.tm_gmtoff;
+    const std::int64_t shifted = utc + slot.offset;
     std::int64_t days = shifted / 86400;
     std::int64_t seconds = shifted % 86400;
     if (seconds < 0) {
       seconds += 86400;
       --days;
     }
-    out = local;
+    out = {};
+    out.tm_isdst = slot.isDst;
+    out.tm_gmtoff = slot.offset;
+    out.tm_zone = slot.zone;
     out.tm_hour = static_cast<int>(seconds / 3600);
     out.tm_min = static_cast<int>(seconds / 60 % 60);
     out.tm_sec = static_cast<int>(seconds % 60);
@@ -135,18 +156,29 @@ struct HourCache {
   }
 };
 
-thread_local HourCache hourCache;
+// On the heap: the table is too large for the static thread-local storage of a
+// library that is loaded at run time.
+thread_local std::unique_ptr<DayCache> dayCache;
 
 } // namespace
 
 std::string CatalogModel::formatDate(std::time_t when) {
   // The locale's own short date and time; its time format always shows the time,
   // midnight included, as 00:00:00.
+  char buffer[kDateTextSize];
+  return std::string(formatDate(when, buffer));
+}
+
+std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDateTextSize]) {
+  if (!dayCache) dayCache = std::make_unique<DayCache>();
   struct tm local {};
-  if (!hourCache.localTime(when, local)) return {};
-  char buffer[128];
-  const std::size_t n = std::strftime(buffer, sizeof buffer, "%x %X", &local);
-  return std::string(buffer, n);
+  if (!dayCache->localTime(when, local)) return {};
+  return std::string_view(buffer, std::strftime(buffer, sizeof buffer, "%x %X", &local));
+}
+
+std::string_view CatalogModel::dateTextOnce(const FileData &entry, char (&buffer)[kDateTextSize]) {
+  if (entry.texts_ && entry.texts_->date) return *entry.texts_->date;
+  return formatDate(entry.date_, buffer);
 }
 
 const std::string &CatalogModel::folderPath(const FileData &entry) const {

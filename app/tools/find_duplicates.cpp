@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "model/names.h"
 #include "tools/find_files.h"
@@ -59,19 +60,62 @@ char *writeSizeText(char *at, const CatalogModel &model, std::int64_t value) {
   return at;
 }
 
-struct Key {
-  std::uint64_t prefix; // the first eight key bytes, big-endian: most comparisons end here
-  std::size_t offset;
-  std::uint32_t length;
-  std::uint32_t candidate;
-};
-
-std::uint64_t prefixOf(const char *bytes, std::size_t length) {
-  std::uint64_t prefix = 0;
-  for (std::size_t b = 0; b < 8; ++b)
-    prefix = (prefix << 8) | (b < length ? static_cast<unsigned char>(bytes[b]) : 0u);
-  return prefix;
+// The size as its text compares: the count of units, rounded up as formatSize rounds.
+std::int64_t sizeCount(const CatalogModel &model, std::int64_t value) {
+  const std::int64_t unit = model.sizeUnit();
+  return value / unit + (value % unit != 0 ? 1 : 0);
 }
+
+std::uint64_t mixed(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ull;
+  return h ^ (h >> 33);
+}
+
+// What a file is compared by, with the key text it is listed by.
+struct KeyOf {
+  const CatalogModel &model;
+  const DuplicatesQuery &query;
+
+  std::uint64_t hash(const FileData &entry) const {
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    if (query.names)
+      for (char ch : entry.name())
+        h = (h ^ foldCase(static_cast<unsigned char>(ch))) * 0x100000001b3ull;
+    if (query.sizes) h = mixed(h ^ static_cast<std::uint64_t>(sizeCount(model, entry.size())));
+    if (query.dates) h = mixed(h + static_cast<std::uint64_t>(entry.date()));
+    return mixed(h);
+  }
+  // Orders files by their keys; equal keys are equal texts, as the text holds the
+  // name, the size text and the date apart ("~" never stands in the last two).
+  int compare(const FileData &a, const FileData &b) const {
+    if (query.names)
+      if (const int c = compareIgnoringCase(a.name(), b.name())) return c;
+    if (query.sizes) {
+      const std::int64_t x = sizeCount(model, a.size()), y = sizeCount(model, b.size());
+      if (x != y) return x < y ? -1 : 1;
+    }
+    if (query.dates && a.date() != b.date()) return a.date() < b.date() ? -1 : 1;
+    return 0;
+  }
+  std::string text(const FileData &entry) const {
+    std::string key;
+    if (query.names) {
+      for (char ch : entry.name())
+        key.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(ch))));
+      key.push_back('~');
+    }
+    if (query.sizes) {
+      char room[kSizeTextRoom];
+      key.append(room, writeSizeText(room, model, entry.size()));
+      key.push_back('~');
+    }
+    if (query.dates) key += std::to_string(static_cast<std::int64_t>(entry.date()));
+    return key;
+  }
+};
 
 } // namespace
 
@@ -84,66 +128,84 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   std::vector<ItemId> roots = query.roots.empty() ? std::vector<ItemId>{model.root()} : query.roots;
   roots = separateRoots(model, roots);
 
+  const std::int64_t threshold = query.ignoreSmaller * model.sizeUnit();
   std::vector<const FileData *> candidates;
+  candidates.reserve(model.entryCount());
   for (ItemId item : foldersInSearchOrder(model, roots, true))
     for (const FileData *entry : model.entriesOf(item))
       if (!entry->isContainer()) candidates.push_back(entry);
 
-  // Every key in one buffer, sorted through a compact array: a map of a million key
-  // strings would cost a million allocations.
+  // Files are grouped by a hash of their keys: sorting a million numbers costs far
+  // less than sorting a million key texts, and only the few files whose hashes agree
+  // are compared, by their keys, and listed by their key texts.
   const std::string mask = upperCased(query.mask);
-  // The keys are written through a cursor into room counted beforehand: a key per
-  // character pushed would cost more than the search.
-  std::size_t room = 0;
-  for (const FileData *entry : candidates)
-    room += entry->name().size() + 1 + kSizeTextRoom + 1 + 24;
-  const auto storage = std::make_unique_for_overwrite<char[]>(room + 1);
-  char *const base = storage.get();
-  char *at = base;
-  std::vector<Key> keys;
-  keys.reserve(candidates.size());
+  const KeyOf key{model, query};
+  // Each file as its hash's upper half above its number: a radix sort by the hash
+  // keeps the walk order of equal hashes, and the few files whose halves agree
+  // without equal keys are told apart below.
+  std::vector<std::uint64_t> hashed;
+  hashed.reserve(candidates.size());
   for (std::uint32_t c = 0; c < candidates.size(); ++c) {
-    const FileData &entry = *candidates[c];
-    if (query.named && !matchMaskFolded(mask, entry.name())) continue;
-    char *const start = at;
-    if (query.names) {
-      for (char ch : entry.name())
-        *at++ = static_cast<char>(foldCase(static_cast<unsigned char>(ch)));
-      *at++ = '~';
-    }
-    if (query.sizes) {
-      at = writeSizeText(at, model, entry.size());
-      *at++ = '~';
-    }
-    if (query.dates) at = std::to_chars(at, at + 24, static_cast<std::int64_t>(entry.date())).ptr;
-    keys.push_back({0, static_cast<std::size_t>(start - base), static_cast<std::uint32_t>(at - start), c});
+    if (query.named && !matchMaskFolded(mask, candidates[c]->name())) continue;
+    hashed.push_back((key.hash(*candidates[c]) & 0xffffffff00000000ull) | c);
   }
-  const std::string_view buffer(base, static_cast<std::size_t>(at - base));
-  for (Key &k : keys)
-    k.prefix = prefixOf(buffer.data() + k.offset, k.length);
-  auto keyText = [&](const Key &k) { return std::string_view(buffer.data() + k.offset, k.length); };
-  std::sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    const int c = keyText(a).compare(keyText(b));
-    return c != 0 ? c < 0 : a.candidate < b.candidate;
-  });
+  {
+    std::vector<std::uint64_t> sorted(hashed.size());
+    std::vector<std::uint32_t> start(65536);
+    for (int shift = 32; shift < 64; shift += 16) {
+      std::fill(start.begin(), start.end(), 0);
+      for (std::uint64_t h : hashed)
+        ++start[(h >> shift) & 0xffff];
+      std::uint32_t sum = 0;
+      for (std::uint32_t &s : start)
+        sum += std::exchange(s, sum);
+      for (std::uint64_t h : hashed)
+        sorted[start[(h >> shift) & 0xffff]++] = h;
+      hashed.swap(sorted);
+    }
+  }
+  const auto candidateOf = [](std::uint64_t h) { return static_cast<std::uint32_t>(h); };
 
-  const std::int64_t threshold = query.ignoreSmaller * model.sizeUnit();
-  for (std::size_t at = 0; at < keys.size();) {
+  struct Set {
+    std::string key;
+    std::vector<std::uint32_t> members; // in walk order
+  };
+  std::vector<Set> sets;
+  std::vector<std::uint32_t> run;
+  for (std::size_t at = 0; at < hashed.size();) {
     std::size_t end = at + 1;
-    while (end < keys.size() && keys[end].prefix == keys[at].prefix && keyText(keys[end]) == keyText(keys[at]))
+    while (end < hashed.size() && hashed[end] >> 32 == hashed[at] >> 32)
       ++end;
     if (end - at > 1) {
-      bool shown = false;
-      for (std::size_t i = at; i < end && !shown; ++i)
-        shown = candidates[keys[i].candidate]->size() >= threshold;
-      if (shown) {
-        result.rows.push_back(ResultRow::separator());
-        for (std::size_t i = at; i < end; ++i)
-          result.rows.push_back(ResultRow::of(*candidates[keys[i].candidate]));
+      // Files whose hashes agree are sorted by their keys (a stable order keeps the
+      // walk order of equal ones), so even a crafted catalog full of agreeing hashes
+      // costs n log n.
+      run.clear();
+      for (std::size_t i = at; i < end; ++i)
+        run.push_back(candidateOf(hashed[i]));
+      std::stable_sort(run.begin(), run.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return key.compare(*candidates[a], *candidates[b]) < 0;
+      });
+      for (std::size_t i = 0; i < run.size();) {
+        std::size_t j = i + 1;
+        while (j < run.size() && key.compare(*candidates[run[i]], *candidates[run[j]]) == 0)
+          ++j;
+        if (j - i > 1) {
+          bool shown = false;
+          for (std::size_t m = i; m < j && !shown; ++m)
+            shown = candidates[run[m]]->size() >= threshold;
+          if (shown) sets.push_back({key.text(*candidates[run[i]]), {run.begin() + i, run.begin() + j}});
+        }
+        i = j;
       }
     }
     at = end;
+  }
+  std::sort(sets.begin(), sets.end(), [](const Set &a, const Set &b) { return a.key < b.key; });
+  for (const Set &set : sets) {
+    result.rows.push_back(ResultRow::separator());
+    for (std::uint32_t c : set.members)
+      result.rows.push_back(ResultRow::of(*candidates[c]));
   }
   result.outcome = result.rows.empty() ? DuplicatesOutcome::NoneFound : DuplicatesOutcome::Found;
   return result;

@@ -56,7 +56,8 @@ void appendReportCount(std::string &out, std::size_t count, const char *what) {
 void appendReportEntry(std::string &out, CatalogModel &model, const FileData &entry, bool csv) {
   // Texts made for the line only: a report of a million hits must not leave a million
   // cached texts behind in the model.
-  const std::string date = model.dateTextOnce(entry);
+  char dateBuffer[CatalogModel::kDateTextSize];
+  const std::string_view date = CatalogModel::dateTextOnce(entry, dateBuffer);
   const std::string size = model.sizeTextOnce(entry);
   if (csv) {
     out += ' ';

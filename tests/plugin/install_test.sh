@@ -23,6 +23,8 @@ expected_files() {
   echo share/mime/packages/tavlor-catalog.xml share/nemo/actions/tavlor-catalog.nemo_action
   echo share/kio/servicemenus/tavlor-catalog.desktop share/tavlor/tavlor-catalog.uca.xml
   echo share/tavlor/Tavlor%Catalog share/tavlor/tavlor-user-actions
+  echo share/man/man1/tavlor.1 share/man/man1/Tavlor40.1 share/man/man1/TavlorCatalog.1
+  echo share/bash-completion/completions/tavlor
   for size in 16 22 24 32 48 64 128 256; do echo "share/icons/hicolor/${size}x${size}/apps/tavlor.png"; done
 }
 
@@ -61,6 +63,34 @@ if [[ $mode == install ]]; then
   done
   grep -q '^Exec=Tavlor40 %f$' "$prefix/share/applications/tavlor.desktop" || fail "Exec line"
   grep -q '^MimeType=application/x-tavlor-catalog;$' "$prefix/share/applications/tavlor.desktop" || fail "MimeType line"
+
+  # The manual pages format without a warning; the completion offers commands, the
+  # options of a command, option values and the catalog paths tavlor ls gives.
+  for page in "$prefix"/share/man/man1/*.1; do
+    out=$(groff -man -Tutf8 -ww -z "$page" 2>&1) && [[ -z $out ]] || fail "groff: $page: $out"
+  done
+  mkdir -p "$work/catalogs/DATA/docs"
+  "$prefix/bin/tavlor" catalog --label DATA --catalogs "$work/catalogs" "$work/catalogs/DATA" >/dev/null
+  completion=$prefix/share/bash-completion/completions/tavlor
+  completes() { # words... : the candidates for the last word, one line
+    bash -c 'source /usr/share/bash-completion/bash_completion 2>/dev/null; source "$1"; shift
+      COMP_WORDS=("$@"); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+      _tavlor; printf "%s " "${COMPREPLY[@]}"' _ "$completion" "$@"
+  }
+  bash -c 'source "$1"; complete -p tavlor' _ "$completion" | grep -q '_tavlor tavlor' || fail "no complete -F for tavlor"
+  while IFS='|' read -r words want; do
+    got=$(PATH=$prefix/bin:$PATH completes $words)
+    [[ " $got" == *" $want "* ]] || fail "completing '$words' gives '$got', not '$want'"
+  done <<TABLE
+tavlor du|dupes
+tavlor dupes --ve|--verify
+tavlor find --ty|--type
+tavlor ls --unit K|KB
+tavlor find --type z|z
+tavlor ls --catalogs $work/catalogs D|DATA
+tavlor ls --catalogs $work/catalogs DATA/|DATA/docs
+tavlor --v|--version
+TABLE
 
   # The per-user entries: Thunar's actions keep the system's own, ours is added once.
   mkdir -p "$work/xdg/Thunar"
