@@ -314,6 +314,13 @@ void writeUsage(JsonLines &out, tavlor::CatalogModel &model, std::span<const tav
         parent == tavlor::kNoItem ? nullptr : model.lookupEntry(parent, model.label(row.item));
     if (entry) {
       entryFieldsSized(out, model, *entry, row.size);
+    } else if (parent != tavlor::kNoItem) {
+      // A folder item its parent holds no entry for: what the tree knows of it.
+      out.text("disk", diskOf(model, row.item));
+      out.text("path", model.itemPath(row.item));
+      out.text("name", model.label(row.item));
+      out.text("kind", "folder");
+      out.number("size", row.size);
     } else {
       out.text("path", "/");
       out.text("name", tavlor::kRootLabel);
