@@ -3,6 +3,7 @@
 // across years and both sides of summer time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -152,15 +153,21 @@ TEST_F(JsonCommands, EveryCommandWritesOneObjectPerEntryFieldByField) {
          {"folders", 5},
          {"zip_folders", 1}}}},
   };
+  std::string everything;
   for (const auto &row : rows) {
     const std::string shown = testing::PrintToString(row.args);
     const RunResult result = run(row.args);
+    everything += result.out;
     EXPECT_EQ(result.status, 0) << shown << "\n" << result.err;
     const std::vector<json> got = lines(result.out);
     ASSERT_EQ(got.size(), row.expected.size()) << shown << "\n" << result.out;
     for (std::size_t i = 0; i < got.size(); ++i)
       EXPECT_EQ(got[i], row.expected[i]) << shown << " line " << i;
   }
+  // jq, the tool scripts read these lines with, takes every one of them.
+  const RunResult jq = runProgram({"/usr/bin/jq", "-c", ".", dir_.createFile("all.jsonl", everything)});
+  EXPECT_EQ(jq.status, 0) << jq.err;
+  EXPECT_EQ(std::count(jq.out.begin(), jq.out.end(), '\n'), std::count(everything.begin(), everything.end(), '\n'));
 }
 
 TEST_F(JsonCommands, CompareNamesEachChangeAsTheReportDoes) {
