@@ -10,6 +10,12 @@ std::optional<std::string> ParsedArguments::value(const std::string &name) const
   return found->second;
 }
 
+std::vector<std::string> ParsedArguments::valuesOf(const std::string &name) const {
+  const auto found = allValues.find(name);
+  if (found == allValues.end()) return {};
+  return found->second;
+}
+
 ParsedArguments parseArguments(const std::vector<std::string> &args, const std::vector<OptionSpec> &specs) {
   ParsedArguments parsed;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -40,8 +46,10 @@ ParsedArguments parseArguments(const std::vector<std::string> &args, const std::
       parsed.flags.insert(name);
     } else if (equals != std::string::npos) {
       parsed.values[name] = arg.substr(equals + 1);
+      parsed.allValues[name].push_back(parsed.values[name]);
     } else if (i + 1 < args.size()) {
       parsed.values[name] = args[++i];
+      parsed.allValues[name].push_back(parsed.values[name]);
     } else if (parsed.error.empty()) {
       parsed.error = name + " needs a value";
     }

@@ -18,7 +18,8 @@ struct OptionSpec {
 // A command's arguments: "--name VALUE" or "--name=VALUE" for valued options, bare
 // flags, "-h"/"--help", "--" ending the options, everything else an operand ("-" too).
 struct ParsedArguments {
-  std::map<std::string, std::string> values; // the last value given wins
+  std::map<std::string, std::string> values;                 // the last value given wins
+  std::map<std::string, std::vector<std::string>> allValues; // every value, in order
   std::set<std::string> flags;
   std::vector<std::string> operands;
   bool help = false;
@@ -26,6 +27,8 @@ struct ParsedArguments {
 
   bool has(const std::string &name) const { return flags.count(name) || values.count(name); }
   std::optional<std::string> value(const std::string &name) const;
+  // Every value of a repeatable option, in the order given; empty when not given.
+  std::vector<std::string> valuesOf(const std::string &name) const;
 };
 
 ParsedArguments parseArguments(const std::vector<std::string> &args, const std::vector<OptionSpec> &specs);

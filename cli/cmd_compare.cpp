@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command.h"
+#include "json_output.h"
 #include "loaded_catalogs.h"
 #include "model/catalog_model.h"
 #include "platform/volumes.h"
@@ -17,17 +18,19 @@
 namespace {
 
 const char *kUsage = "Usage: tavlor compare [--catalogs DIR] [CATALOG.zar ...] [--label LABEL] [--unit byte|KB|MB]\n"
-                     "                      [--no-commas] FOLDER\n"
+                     "                      [--no-commas] [--json] FOLDER\n"
                      "\n"
                      "Loads every catalog of the catalogs folder (or only the files given), walks FOLDER\n"
                      "(a mounted volume or any folder) and holds it against the loaded disk labelled\n"
                      "LABEL (default: the label of the volume holding FOLDER), FOLDER standing for the\n"
                      "disk's root. Prints the compare report (CR LF line ends): what is new, modified or\n"
                      "deleted since the disk was cataloged. Links are not followed and no other mounted\n"
-                     "volume is entered; a folder that cannot be read counts as empty.\n"
+                     "volume is entered; a folder that cannot be read counts as empty. --json prints one\n"
+                     "JSON object per row instead, with the change as the report names it.\n"
                      "\n"
                      "Exit status: 0 when nothing changed, 1 when something changed, 2 for bad arguments,\n"
-                     "an unreadable FOLDER, a volume without label or a disk that is not loaded.\n";
+                     "an unreadable FOLDER, a volume without label or a disk that is not loaded (and when\n"
+                     "the output cannot be written).\n";
 
 int failure(const std::string &why) {
   std::fprintf(stderr, "tavlor compare: %s\n", why.c_str());
@@ -37,7 +40,8 @@ int failure(const std::string &why) {
 int runCompare(const std::vector<std::string> &args) {
   cli::ModelOptions options;
   cli::ParsedArguments parsed;
-  if (const auto done = cli::parseModelOptions("compare", kUsage, args, options, {{"--label", true}}, &parsed))
+  if (const auto done =
+          cli::parseModelOptions("compare", kUsage, args, options, {{"--label", true}, {"--json", false}}, &parsed))
     return *done;
   std::string folder = options.path;
   if (folder.empty()) return cli::usageError("compare", "expected a FOLDER", kUsage);
@@ -62,8 +66,14 @@ int runCompare(const std::vector<std::string> &args) {
   tavlor::DiskCompare compare(model);
   if (!compare.run(folder, label))
     return failure("Catalog for this disk is not loaded (no loaded disk is labelled \"" + label + "\")");
-  const std::string report = tavlor::compareReport(folder + "  " + label, compare);
-  std::fwrite(report.data(), 1, report.size(), stdout);
+  if (parsed.has("--json")) {
+    cli::JsonLines out(stdout);
+    cli::writeCompare(out, model, compare, model.label(compare.findDisk(label)), folder);
+    if (!out.finish()) return failure("cannot write the output");
+  } else {
+    const std::string report = tavlor::compareReport(folder + "  " + label, compare);
+    std::fwrite(report.data(), 1, report.size(), stdout);
+  }
   return compare.differences() == 0 ? 0 : 1;
 }
 

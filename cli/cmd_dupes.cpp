@@ -8,6 +8,7 @@
 
 #include "command.h"
 #include "dupes_verify.h"
+#include "json_output.h"
 #include "loaded_catalogs.h"
 #include "tools/find_duplicates.h"
 #include "tools/find_files.h"
@@ -15,14 +16,15 @@
 namespace {
 
 const char *kUsage = "Usage: tavlor dupes [--catalogs DIR] [CATALOG.zar ...] [--names] [--sizes] [--dates]\n"
-                     "                    [--named MASK] [--min N] [--csv] [--unit byte|KB|MB] [--no-commas]\n"
-                     "                    [--verify] [ROOT ...]\n\n"
+                     "                    [--named MASK] [--min N] [--csv | --json] [--unit byte|KB|MB]\n"
+                     "                    [--no-commas] [--verify] [ROOT ...]\n\n"
                      "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
                      "Duplicate Files report: the sets of files below the ROOTs (catalog paths such as\n"
                      "DATA/docs; all disks when none is given) that agree on name (case ignored), size\n"
                      "(as shown in the unit) and date, or only on the criteria given. --named keeps only\n"
                      "files whose names match MASK; --min hides sets whose members are all smaller than N\n"
-                     "units; --csv writes the comma-separated form. --verify reads the files of every set\n"
+                     "units; --csv writes the comma-separated form, --json one JSON object per file with\n"
+                     "its set number. --verify reads the files of every set\n"
                      "from its mounted disk and keeps only files with equal contents (sets on disks\n"
                      "not mounted are listed as unverified, with the disks to insert). Exit status 0\n"
                      "when a set was found (with --verify: every set read and one confirmed), 1 when\n"
@@ -38,9 +40,12 @@ int runDupes(const std::vector<std::string> &args) {
                                                 {"--named", true},
                                                 {"--min", true},
                                                 {"--csv", false},
-                                                {"--verify", false}},
+                                                {"--verify", false},
+                                                {"--json", false}},
                                                &parsed))
     return *done;
+  if (parsed.has("--json") && (parsed.has("--csv") || parsed.has("--verify")))
+    return cli::usageError("dupes", "--json excludes --csv and --verify", kUsage);
   tavlor::DuplicatesQuery query;
   if (parsed.has("--names") || parsed.has("--sizes") || parsed.has("--dates")) {
     query.names = parsed.has("--names");
@@ -72,8 +77,14 @@ int runDupes(const std::vector<std::string> &args) {
   if (parsed.has("--verify"))
     return cli::verifyAndReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"),
                                 query.ignoreSmaller * model.sizeUnit());
-  tavlor::writeDuplicatesReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"),
-                                tavlor::fileReportWriter(stdout));
+  if (parsed.has("--json")) {
+    cli::JsonLines out(stdout);
+    cli::writeDuplicates(out, model, result.rows);
+    if (!out.finish()) return cli::outputFailure("dupes");
+  } else {
+    tavlor::writeDuplicatesReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"),
+                                  tavlor::fileReportWriter(stdout));
+  }
   return result.outcome == tavlor::DuplicatesOutcome::Found ? 0 : 1;
 }
 

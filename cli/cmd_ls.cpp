@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command.h"
+#include "json_output.h"
 #include "loaded_catalogs.h"
 #include "model/catalog_model.h"
 #include "model/disk_descriptions.h"
@@ -13,11 +14,13 @@
 
 namespace {
 
-const char *kUsage = "Usage: tavlor ls [--catalogs DIR] [--unit byte|KB|MB] [--no-commas] [CATALOG.zar ...] [PATH]\n\n"
+const char *kUsage = "Usage: tavlor ls [--catalogs DIR] [--unit byte|KB|MB] [--no-commas] [--json] [CATALOG.zar ...]\n"
+                     "                [PATH]\n\n"
                      "Loads every catalog of the catalogs folder (or only the files given) and prints\n"
                      "the entries of PATH (a catalog path such as DATA/docs; the disks when omitted),\n"
                      "tab-separated, in ascending name order: Name, Size and Date for a folder; the\n"
-                     "disk columns and descriptions for the disks.\n";
+                     "disk columns and descriptions for the disks. --json prints one JSON object per\n"
+                     "entry instead (a disk's with its free space and description).\n";
 
 void printRow(const std::vector<std::string> &cells) {
   std::string line;
@@ -72,23 +75,49 @@ void listEntries(tavlor::CatalogModel &model, std::span<tavlor::FileData *const>
   }
 }
 
+void listDisksJson(tavlor::CatalogModel &model, const cli::ModelOptions &options, cli::JsonLines &out) {
+  tavlor::DiskDescriptions descriptions({options.catalogsFolder, settings::descriptionsFileName(), true,
+                                         settings::readSwitch(settings::kAutoBackupDescription)});
+  descriptions.readDescriptions(false);
+  for (tavlor::FileData *disk : sortedByName(model.entriesOf(model.root()))) {
+    out.begin();
+    cli::entryFields(out, model, *disk);
+    out.number("free", disk->freeSpace());
+    const auto found = descriptions.map().find(disk->name());
+    if (found != descriptions.map().end()) out.text("description", found->second);
+    out.end();
+  }
+}
+
+void listEntriesJson(tavlor::CatalogModel &model, std::span<tavlor::FileData *const> entries, cli::JsonLines &out) {
+  for (tavlor::FileData *e : sortedByName(entries)) {
+    out.begin();
+    cli::entryFields(out, model, *e);
+    out.end();
+  }
+}
+
 int runLs(const std::vector<std::string> &args) {
   cli::ModelOptions options;
-  if (const auto done = cli::parseModelOptions("ls", kUsage, args, options)) return *done;
+  cli::ParsedArguments parsed;
+  if (const auto done = cli::parseModelOptions("ls", kUsage, args, options, {{"--json", false}}, &parsed)) return *done;
   tavlor::CatalogModel &model = cli::processModel();
   const bool loaded = cli::loadCatalogs("ls", options, model);
   const tavlor::ItemId item = model.findItemByPath(options.path);
+  const bool json = parsed.has("--json");
+  cli::JsonLines out(stdout);
   if (item == model.root()) {
-    listDisks(model, options);
+    json ? listDisksJson(model, options, out) : listDisks(model, options);
   } else if (item != tavlor::kNoItem) {
-    listEntries(model, model.entriesOf(item));
+    json ? listEntriesJson(model, model.entriesOf(item), out) : listEntries(model, model.entriesOf(item));
   } else if (tavlor::FileData *file = model.findEntryByPath(options.path)) {
     tavlor::FileData *const one[] = {file};
-    listEntries(model, one);
+    json ? listEntriesJson(model, one, out) : listEntries(model, one);
   } else {
     std::fprintf(stderr, "tavlor ls: %s is not in the loaded catalogs\n", options.path.c_str());
     return 1;
   }
+  if (!out.finish()) return cli::outputFailure("ls");
   return loaded ? 0 : 1;
 }
 

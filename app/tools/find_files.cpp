@@ -52,6 +52,13 @@ std::vector<ItemId> foldersInSearchOrder(const CatalogModel &model, std::span<co
 
 std::vector<ResultRow> findFiles(const CatalogModel &model, std::span<const ItemId> roots, std::string_view upperMask,
                                  bool subfolders) {
+  return findFilesWhere(model, roots, upperMask, subfolders, {}, {});
+}
+
+std::vector<ResultRow> findFilesWhere(const CatalogModel &model, std::span<const ItemId> roots,
+                                      std::string_view upperMask, bool subfolders,
+                                      const std::function<bool(ItemId)> &wantFolder,
+                                      const std::function<bool(const FileData &)> &wantEntry) {
   const std::vector<ItemId> order = foldersInSearchOrder(model, roots, subfolders);
   // The names are matched in the order the records lie in memory, which is far kinder
   // to the caches than the tree order; the hits are then put back in search order.
@@ -65,7 +72,7 @@ std::vector<ResultRow> findFiles(const CatalogModel &model, std::span<const Item
   visits.reserve(order.size());
   for (std::size_t rank = 0; rank < order.size(); ++rank) {
     std::span<FileData *const> entries = model.entriesOf(order[rank]);
-    if (!entries.empty())
+    if (!entries.empty() && (!wantFolder || wantFolder(order[rank])))
       visits.push_back(
           {entries[0], entries.data(), static_cast<std::uint32_t>(entries.size()), static_cast<std::uint32_t>(rank)});
   }
@@ -79,7 +86,8 @@ std::vector<ResultRow> findFiles(const CatalogModel &model, std::span<const Item
   auto scan = [&](auto matches) {
     for (const Visit &v : visits) {
       for (std::uint32_t k = 0; k < v.count; ++k) {
-        if (matches(v.entries[k]->name())) hits.push_back({v.rank, v.entries[k]});
+        if (matches(v.entries[k]->name()) && (!wantEntry || wantEntry(*v.entries[k])))
+          hits.push_back({v.rank, v.entries[k]});
       }
     }
   };
@@ -133,8 +141,8 @@ std::string foundTitle(const FoundCounts &counts) {
   return text;
 }
 
-void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
-                          bool csv, const ReportWriter &write) {
+void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows, bool csv,
+                          const ReportWriter &write) {
   const std::string end = kReportLineEnd;
   ReportPieces pieces(write);
   std::string &out = pieces.text();

@@ -3,6 +3,7 @@
 #define APP_TOOLS_FIND_FILES_H
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -52,6 +53,14 @@ std::vector<ItemId> foldersInSearchOrder(const CatalogModel &model, std::span<co
 std::vector<ResultRow> findFiles(const CatalogModel &model, std::span<const ItemId> roots, std::string_view upperMask,
                                  bool subfolders);
 
+// findFiles with two more tests, either of which may be empty: wantFolder decides once
+// per folder item whether its entries are tested at all, wantEntry is asked about each
+// entry whose name matched.
+std::vector<ResultRow> findFilesWhere(const CatalogModel &model, std::span<const ItemId> roots,
+                                      std::string_view upperMask, bool subfolders,
+                                      const std::function<bool(ItemId)> &wantFolder,
+                                      const std::function<bool(const FileData &)> &wantEntry);
+
 struct FoundCounts {
   std::int64_t files = 0;
   std::int64_t folders = 0; // disks included
@@ -73,8 +82,8 @@ struct FindFilesHeader {
 std::string findFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
                             bool csv);
 // The same report handed to write in pieces as it is formatted.
-void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,
-                          bool csv, const ReportWriter &write);
+void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows, bool csv,
+                          const ReportWriter &write);
 
 } // namespace tavlor
 
