@@ -16,7 +16,7 @@ namespace {
 const char *kUsage = "Usage: tavlor find [--catalogs DIR] [CATALOG.zar ...] [--no-subfolders] [--csv | --json]\n"
                      "                   [--regex RE [--posix] [--case]] [--size [+|-]N[k|M|G]] [--newer DATE]\n"
                      "                   [--older DATE] [--type f|d|z] [--disk LABEL] [--unit byte|KB|MB]\n"
-                     "                   [--no-commas] MASK [ROOT ...]\n\n"
+                     "                   [--no-commas] [MASK [ROOT ...]]\n\n"
                      "Loads every catalog of the catalogs folder (or only the files given) and prints the\n"
                      "Find Files report of the disks, folders, Zip Folders and files whose names match MASK\n"
                      "(\"*\" any run, \"?\" one character, case ignored; \"\" finds everything) below each ROOT\n"
@@ -89,7 +89,11 @@ int runFind(const std::vector<std::string> &args) {
                                                 {"--disk", true}},
                                                &parsed))
     return *done;
-  if (options.operands.empty()) return usage("MASK is missing");
+  // With a filter the mask may be left out: the filters alone choose.
+  const bool filtered = parsed.has("--regex") || parsed.has("--size") || parsed.has("--newer") ||
+                        parsed.has("--older") || parsed.has("--type") || parsed.has("--disk");
+  if (options.operands.empty() && !filtered) return usage("MASK is missing");
+  if (options.operands.empty()) options.operands.push_back("");
   if (parsed.has("--csv") && parsed.has("--json")) return usage("--csv and --json exclude each other");
   tavlor::FindFilters filters;
   if (const auto done = parseFilters(parsed, filters)) return *done;
