@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "model/model_blocks.h"
 #include "model/names.h"
 #include "tools/find_files.h"
 #include "tools/match_mask.h"
@@ -129,7 +130,8 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   roots = separateRoots(model, roots);
 
   const std::int64_t threshold = query.ignoreSmaller * model.sizeUnit();
-  std::vector<const FileData *> candidates;
+  // The arrays of a million files are held in huge pages where the kernel has them.
+  std::vector<const FileData *, BlockAllocator<const FileData *>> candidates;
   candidates.reserve(model.entryCount());
   for (ItemId item : foldersInSearchOrder(model, roots, true))
     for (const FileData *entry : model.entriesOf(item))
@@ -143,14 +145,14 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   // Each file as its hash's upper half above its number: a radix sort by the hash
   // keeps the walk order of equal hashes, and the few files whose halves agree
   // without equal keys are told apart below.
-  std::vector<std::uint64_t> hashed;
+  std::vector<std::uint64_t, BlockAllocator<std::uint64_t>> hashed;
   hashed.reserve(candidates.size());
   for (std::uint32_t c = 0; c < candidates.size(); ++c) {
     if (query.named && !matchMaskFolded(mask, candidates[c]->name())) continue;
     hashed.push_back((key.hash(*candidates[c]) & 0xffffffff00000000ull) | c);
   }
   {
-    std::vector<std::uint64_t> sorted(hashed.size());
+    std::vector<std::uint64_t, BlockAllocator<std::uint64_t>> sorted(hashed.size());
     std::vector<std::uint32_t> start(65536);
     for (int shift = 32; shift < 64; shift += 16) {
       std::fill(start.begin(), start.end(), 0);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "model/model_blocks.h"
 #include "model/names.h"
 #include "tools/match_mask.h"
 #include "tools/report_text.h"
@@ -82,7 +83,7 @@ std::vector<ResultRow> findFilesWhere(const CatalogModel &model, std::span<const
     std::uint32_t rank;
     const FileData *entry;
   };
-  std::vector<Hit> hits;
+  std::vector<Hit, BlockAllocator<Hit>> hits;
   auto scan = [&](auto matches) {
     for (const Visit &v : visits) {
       for (std::uint32_t k = 0; k < v.count; ++k) {

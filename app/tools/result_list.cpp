@@ -5,6 +5,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "model/model_blocks.h"
 #include "model/names.h"
 
 namespace tavlor {
@@ -32,7 +33,7 @@ std::uint64_t bigEndian(const unsigned char *bytes) {
 std::vector<std::uint32_t> sortRows(const CatalogModel *model, std::vector<ResultRow> &rows, ResultColumn column,
                                     bool descending) {
   const bool byText = column == ResultColumn::Name || column == ResultColumn::InFolder;
-  std::vector<SortKey> keys(rows.size());
+  std::vector<SortKey, BlockAllocator<SortKey>> keys(rows.size());
   std::string folded;
   if (byText) folded.reserve(rows.size() * 16);
   for (std::size_t i = 0; i < rows.size(); ++i) {
