@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -178,8 +179,14 @@ struct CatalogLoader::LocalTimes {
   static constexpr std::int32_t kUnknown = std::numeric_limits<std::int32_t>::min();
   static constexpr std::int32_t kChanges = std::numeric_limits<std::int32_t>::max();
   const std::int64_t firstDay = daysFromCivil(kFirstYear, 1, 1);
-  std::vector<std::int32_t> offsets = std::vector<std::int32_t>(
-      static_cast<std::size_t>(daysFromCivil(kLastYear + 1, 1, 1) - daysFromCivil(kFirstYear, 1, 1)), kUnknown);
+  // Each day's offset is held XOR kUnknown, so the table starts as zero pages that
+  // cost nothing until a day of theirs is met: a small catalog touches a few of them.
+  struct Free {
+    void operator()(std::int32_t *p) const { std::free(p); }
+  };
+  const std::size_t dayCount =
+      static_cast<std::size_t>(daysFromCivil(kLastYear + 1, 1, 1) - daysFromCivil(kFirstYear, 1, 1));
+  std::unique_ptr<std::int32_t[], Free> offsets{static_cast<std::int32_t *>(std::calloc(dayCount, sizeof(std::int32_t)))};
 
   static std::int64_t utcOffsetAt(std::int64_t utc) {
     const time_t t = static_cast<time_t>(utc);
@@ -195,14 +202,15 @@ struct CatalogLoader::LocalTimes {
     }
     const std::int64_t dayNumber = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     const std::size_t index = static_cast<std::size_t>(dayNumber - firstDay);
-    if (index >= offsets.size()) return mktimeOf(day, month, year, hour, minute, second);
-    std::int32_t &offset = offsets[index];
+    if (index >= dayCount || !offsets) return mktimeOf(day, month, year, hour, minute, second);
+    std::int32_t offset = offsets[index] ^ kUnknown;
     if (offset == kUnknown) {
       // No zone is more than 14 hours off UTC: the same offset over this window holds
       // for every second of the local day.
       const std::int64_t before = utcOffsetAt(dayNumber * 86400 - 14 * 3600);
       const std::int64_t after = utcOffsetAt(dayNumber * 86400 + 86399 + 14 * 3600);
       offset = before == after && before != kChanges ? static_cast<std::int32_t>(before) : kChanges;
+      offsets[index] = offset ^ kUnknown;
     }
     if (offset == kChanges) return mktimeOf(day, month, year, hour, minute, second);
     return static_cast<std::time_t>(dayNumber * 86400 + hour * 3600 + minute * 60 + second - offset);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <langinfo.h>
@@ -88,22 +89,27 @@ namespace {
 // in force is part of the key, so a program that changes TZ and calls tzset is
 // answered anew.
 struct DayCache {
+  // A slot of zero bytes is empty: the table is taken as zero pages, which cost
+  // nothing until a date of theirs is asked for.
   struct Slot {
-    std::int64_t day = std::numeric_limits<std::int64_t>::min();
+    std::int64_t day; // the UTC day XOR the lowest number, never 0
     const char *zone = nullptr;
     std::int32_t offset = 0;
     std::int8_t isDst = 0;
-    bool changes = false; // the offset changes within the day: ask the library
+    bool changes; // the offset changes within the day: ask the library
+  };
+  struct Free {
+    void operator()(Slot *p) const { std::free(p); }
   };
   static constexpr std::size_t kSlots = 16384; // 44 years of days without a collision
-  std::vector<Slot> slots = std::vector<Slot>(kSlots);
+  std::unique_ptr<Slot[], Free> slots{static_cast<Slot *>(std::calloc(kSlots, sizeof(Slot)))};
   bool zoneKnown = false;
   long zoneOffset = 0;
   const char *zoneNames[2] = {};
 
   bool localTime(std::time_t when, struct tm &out) {
     if (!zoneKnown || zoneOffset != ::timezone || zoneNames[0] != ::tzname[0] || zoneNames[1] != ::tzname[1]) {
-      slots.assign(kSlots, Slot{});
+      if (zoneKnown) std::memset(static_cast<void *>(slots.get()), 0, kSlots * sizeof(Slot));
       zoneKnown = true;
       zoneOffset = ::timezone;
       zoneNames[0] = ::tzname[0];
@@ -111,9 +117,11 @@ struct DayCache {
     }
     const std::int64_t utc = static_cast<std::int64_t>(when);
     const std::int64_t utcDay = utc / 86400 - (utc % 86400 < 0 ? 1 : 0);
+    if (!slots) return localtime_r(&when, &out) != nullptr;
     Slot &slot = slots[static_cast<std::size_t>(utcDay) & (kSlots - 1)];
-    if (slot.day != utcDay) {
-      slot.day = utcDay;
+    const std::int64_t stored = utcDay ^ std::numeric_limits<std::int64_t>::min();
+    if (slot.day != stored) {
+      slot.day = stored;
       const std::time_t first = static_cast<std::time_t>(utcDay * 86400);
       const std::time_t last = first + 86399;
       struct tm start {}, end {};
