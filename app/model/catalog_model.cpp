@@ -186,6 +186,23 @@ bool CatalogModel::isInSubtree(ItemId id, ItemId top) const {
   return false;
 }
 
+void CatalogModel::appendItemPath(std::string &out, ItemId id) const {
+  const Item *it = item(id);
+  if (!it || it->parent == kNoItem) return;
+  if (it->path) {
+    out += *it->path;
+    return;
+  }
+  thread_local std::vector<const std::string *> labels;
+  labels.clear();
+  for (const Item *at = it; at && at->parent != kNoItem; at = item(at->parent))
+    labels.push_back(&at->label);
+  for (std::size_t k = labels.size(); k-- > 0;) {
+    if (k + 1 < labels.size()) out.push_back('/');
+    out += *labels[k];
+  }
+}
+
 const std::string &CatalogModel::itemPath(ItemId id) const {
   const Item *it = item(id);
   if (!it || it->parent == kNoItem) return kEmpty;

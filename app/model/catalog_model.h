@@ -74,6 +74,8 @@ public:
   // The labels of the item and its ancestors below the root, joined with "/" from the
   // top down (DATA/docs); empty for the root. Cached per item.
   const std::string &itemPath(ItemId item) const;
+  // itemPath appended to out, without keeping it: for reports that name many folders once.
+  void appendItemPath(std::string &out, ItemId item) const;
   // The item of a catalog path such as DATA/docs/old ("/" between components; "\" is
   // part of a name; empty is the root). Each component is matched exactly first, then
   // ignoring case.

@@ -74,7 +74,7 @@ void appendReportEntry(std::string &out, CatalogModel &model, const FileData &en
     appendPadded(out, entry.name(), 30, false);
     out += ' ';
   }
-  out += model.folderPath(entry);
+  model.appendItemPath(out, entry.parentItem());
   out += kReportLineEnd;
 }
 
