@@ -1,5 +1,6 @@
 // The derived values of entries: size, date and path texts, icons, totals.
 #include <algorithm>
+#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -24,11 +25,11 @@ std::string CatalogModel::formatSize(std::int64_t value) const {
     if (value % sizeUnit_ != 0) ++count;
   }
   char digits[32];
-  std::snprintf(digits, sizeof digits, "%" PRId64, count);
-  std::string out;
   const char *d = digits;
+  const char *const end = std::to_chars(digits, digits + sizeof digits, count).ptr;
+  std::string out;
   if (*d == '-') out.push_back(*d++);
-  const std::size_t n = std::strlen(d);
+  const std::size_t n = static_cast<std::size_t>(end - d);
   for (std::size_t i = 0; i < n; ++i) {
     if (sizeComma_ && i > 0 && (n - i) % 3 == 0) out.push_back(',');
     out.push_back(d[i]);
