@@ -201,6 +201,39 @@ TEST(Loader, DatesMatchMktimeAcrossTheYear) {
   tzset();
 }
 
+TEST(Loader, DateFieldsOfEveryWidthAndPlacement) {
+  // Fields are read eight bytes at a time where the text allows: every width, leading
+  // zeros, other blanks, and a record at the very end of the text must read alike.
+  struct Case {
+    const char *fields;
+    int day, month, year, hour, minute, second;
+  } cases[] = {
+      {"1 2 2003 4 5 6", 1, 2, 2003, 4, 5, 6},
+      {"01 02 2003 04 05 06", 1, 2, 2003, 4, 5, 6},
+      {"0000031 0000012 0002003 23 59 59", 31, 12, 2003, 23, 59, 59},
+      {"15\t6\t1999\t12\t0\t0", 15, 6, 1999, 12, 0, 0},
+      {"15 6 1999\r\n 12 0 0", 15, 6, 1999, 12, 0, 0},
+      {"000000015 6 1999 12 0 0", 15, 6, 1999, 12, 0, 0}, // nine digits: the general reading
+  };
+  for (const Case &c : cases) {
+    const std::string fields = c.fields;
+    for (bool last : {false, true}) {
+      SCOPED_TRACE(std::string(c.fields) + (last ? " at the end" : ""));
+      // At the end the record is the text's last bytes: no closing marks follow it.
+      const std::string text = last ? "zar_version_1_0 + \"D\" 0 0 1 1 2000 0 0 0 < \"f\" 7 " + fields
+                                    : diskCatalog("D", " \"f\" 7 " + fields + "\r\n");
+      CatalogModel model;
+      RecordingReporter reporter;
+      load(model, text, reporter);
+      const auto disks = model.childrenOf(model.root());
+      ASSERT_EQ(disks.size(), 1u);
+      const FileData *f = model.lookupEntry(disks[0], "f");
+      ASSERT_NE(f, nullptr);
+      EXPECT_EQ(f->date(), testing_support::localTime(c.day, c.month, c.year, c.hour, c.minute, c.second));
+    }
+  }
+}
+
 TEST(Loader, SizesAreUnsigned64Bit) {
   CatalogModel model;
   RecordingReporter reporter;
