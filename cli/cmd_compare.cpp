@@ -72,7 +72,8 @@ int runCompare(const std::vector<std::string> &args) {
     if (!out.finish()) return failure("cannot write the output");
   } else {
     const std::string report = tavlor::compareReport(folder + "  " + label, compare);
-    std::fwrite(report.data(), 1, report.size(), stdout);
+    if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() || std::fflush(stdout) != 0)
+      return failure("cannot write the output");
   }
   return compare.differences() == 0 ? 0 : 1;
 }

@@ -82,8 +82,10 @@ int runDupes(const std::vector<std::string> &args) {
     cli::writeDuplicates(out, model, result.rows);
     if (!out.finish()) return cli::outputFailure("dupes");
   } else {
+    bool failed = false;
     tavlor::writeDuplicatesReport(model, tavlor::lookInText(model, *roots), result.rows, parsed.has("--csv"),
-                                  tavlor::fileReportWriter(stdout));
+                                  tavlor::fileReportWriter(stdout, &failed));
+    if (std::fflush(stdout) != 0 || failed) return cli::outputFailure("dupes");
   }
   return result.outcome == tavlor::DuplicatesOutcome::Found ? 0 : 1;
 }

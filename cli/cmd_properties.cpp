@@ -11,8 +11,8 @@
 
 namespace {
 
-const char *kUsage = "Usage: tavlor properties [--catalogs DIR] [--unit byte|KB|MB] [--no-commas] [CATALOG.zar ...] "
-                     "[--json] [PATH]\n\n"
+const char *kUsage = "Usage: tavlor properties [--catalogs DIR] [--unit byte|KB|MB] [--no-commas] [--json]\n"
+                     "                        [CATALOG.zar ...] [PATH]\n\n"
                      "Loads every catalog of the catalogs folder (or only the files given) and prints\n"
                      "the properties of PATH (a catalog path such as DATA/docs/notes.txt), or the\n"
                      "summary of all loaded disks when PATH is omitted; --json prints them as one JSON\n"
@@ -50,6 +50,7 @@ int runProperties(const std::vector<std::string> &args) {
               values.type.c_str(), values.location.c_str(), values.size.c_str(), values.contains.c_str(),
               values.date.c_str());
   if (!values.note.empty()) std::printf("%s\n", values.note.c_str());
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) return cli::outputFailure("properties");
   return loaded ? 0 : 1;
 }
 

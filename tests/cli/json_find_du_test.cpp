@@ -1,6 +1,7 @@
 // The --json forms, the filters of tavlor find and tavlor du as a user runs them, on
 // one crafted catalog: a name that is not UTF-8, ZIP members, case twins and dates
-// across years and both sides of summer time.
+// across years and both sides of summer time; and every report, text or JSON, failing
+// when its output is lost.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -278,6 +279,38 @@ TEST_F(JsonCommands, DuListsTheLargestFoldersWithThePropertiesSizes) {
   const RunResult missing = run({"du", "DATA/nothing"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "tavlor du: DATA/nothing is no disk or folder of the loaded catalogs\n");
+}
+
+TEST_F(JsonCommands, AReportThatCannotBeWrittenIsAFailureNamedOnStandardError) {
+  dir_.createDir("disk/docs");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+  } cases[] = {
+      {{"ls"}, 1},
+      {{"ls", "--json", "DATA/docs"}, 1},
+      {{"find", "*"}, 1},
+      {{"find", "--csv", "--type", "f"}, 1},
+      {{"dupes"}, 1},
+      {{"dupes", "--csv"}, 1},
+      {{"dupes", "--json"}, 1},
+      {{"properties"}, 1},
+      {{"properties", "DATA/docs/a.txt"}, 1},
+      {{"properties", "--json", "DATA"}, 1},
+      {{"du", "--depth", "3"}, 1},
+      {{"compare", "--label", "DATA", dir_ / "disk"}, 2},
+      {{"compare", "--json", "--label", "DATA", dir_ / "disk"}, 2},
+  };
+  for (const auto &c : cases) {
+    // The shell hands the command a standard output on which every write fails.
+    std::vector<std::string> argv{"/bin/sh", "-c", "exec \"$0\" \"$@\" >/dev/full", TAVLOR_CLI_PATH,
+                                  c.args.front(), "--catalogs", dir_ / "cats"};
+    argv.insert(argv.end(), c.args.begin() + 1, c.args.end());
+    const RunResult r = runProgram(argv, {"XDG_CONFIG_HOME=" + dir_.path() + "/config", "HOME=" + dir_.path()});
+    const std::string name = c.args.front();
+    EXPECT_EQ(r.status, c.status) << name << " " << c.args.size() << ": " << r.err;
+    EXPECT_NE(r.err.find("tavlor " + name + ": cannot write the output"), std::string::npos) << r.err;
+  }
 }
 
 } // namespace

@@ -90,6 +90,13 @@ tavlor find --type z|z
 tavlor ls --catalogs $work/catalogs D|DATA
 tavlor ls --catalogs $work/catalogs DATA/|DATA/docs
 tavlor --v|--version
+tavlor du --js|--json
+tavlor du --un|--unit
+tavlor find --po|--posix
+tavlor find --type f,|f,z
+tavlor find --catalogs $work/catalogs --disk D|DATA
+tavlor find --catalogs=$work/catalogs --disk D|DATA
+tavlor properties --js|--json
 TABLE
 
   # The per-user entries: Thunar's actions keep the system's own, ours is added once.
