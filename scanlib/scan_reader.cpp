@@ -24,6 +24,10 @@ namespace {
 // that a tree of any depth needs only this many descriptors.
 constexpr size_t kHeldDepth = 128;
 
+// Only folders this near the root share their descriptor with the writer, which
+// keeps it until it has written the folder: that bounds what the two hold together.
+constexpr size_t kSharedDepth = 64;
+
 // How often a large folder's examination looks whether the scan was stopped.
 constexpr size_t kEntriesPerStopCheck = 1024;
 
@@ -33,14 +37,6 @@ bool takesAll(const std::string &filter) {
 
 bool matches(const std::string &filter, const char *name) {
   return takesAll(filter) || ::fnmatch(filter.c_str(), name, FNM_NOESCAPE) == 0;
-}
-
-// Only the exact spellings ".zip" and ".ZIP" of the last extension make an archive.
-bool isArchiveName(std::string_view name) {
-  const size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  const std::string_view extension = name.substr(dot);
-  return extension == ".zip" || extension == ".ZIP";
 }
 
 // Directory entries are read straight into one buffer shared by every folder of the
@@ -62,6 +58,8 @@ void readNames(int fd, const std::string &filter, std::vector<char> &buffer, Fol
       if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
       if (!matches(filter, n)) continue;
       ReadEntry e;
+      // A file system that does not give types in its entries has them examined.
+      e.kind = entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN ? ReadEntry::Gone : ReadEntry::Unexamined;
       e.nameOffset = record.names.size();
       e.nameLength = static_cast<uint32_t>(std::strlen(n));
       record.names.append(n, e.nameLength + 1); // with its NUL, for the calls that take it
@@ -88,6 +86,26 @@ bool sameFile(int fd, dev_t dev, ino_t ino) {
 }
 
 } // namespace
+
+bool isArchiveName(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view extension = name.substr(dot);
+  return extension == ".zip" || extension == ".ZIP";
+}
+
+bool examineEntry(int folderFd, const char *name, ReadEntry &entry) {
+  struct statx x;
+  if (!statEntry(folderFd, name, x)) return false;
+  entry.mode = x.stx_mode;
+  entry.size = x.stx_size;
+  entry.mtime = static_cast<time_t>(x.stx_mtime.tv_sec);
+  return true;
+}
+
+Descriptor::~Descriptor() {
+  ::close(fd);
+}
 
 FolderReader::~FolderReader() {
   stop();
@@ -136,16 +154,13 @@ void FolderReader::stop() {
   }
   closeAll();
   queue_.clear();
-  queuedEntries_ = 0;
+  queuedEntries_ = queuedFolders_ = 0;
   readerWaiting_ = writerWaiting_ = done_ = onThread_ = false;
   stopping_ = false;
   failure_ = nullptr;
 }
 
 void FolderReader::closeAll() {
-  for (auto &frame : frames_) {
-    if (frame.fd >= 0) ::close(frame.fd);
-  }
   frames_.clear();
 }
 
@@ -159,9 +174,12 @@ ReadItem FolderReader::next() {
       lock.lock();
     }
   } else {
-    while (queue_.empty() && !done_) {
+    // Once out of work, the writer sleeps until a batch is ready: waking it for each
+    // folder would cost two system calls a folder, and on a busy machine the wait
+    // for a processor after each wake-up.
+    if (queue_.empty()) {
       writerWaiting_ = true;
-      writerWake_.wait(lock);
+      writerWake_.wait(lock, [this] { return queuedEntries_ >= kWakeBatch || done_; });
       writerWaiting_ = false;
     }
     if (queue_.empty()) {
@@ -172,6 +190,7 @@ ReadItem FolderReader::next() {
   ReadItem item = std::move(queue_.front());
   queue_.pop_front();
   queuedEntries_ -= item.weight;
+  if (item.record && item.record->folder) --queuedFolders_;
   // Woken only once half the look-ahead is used up, not for every folder.
   if (readerWaiting_ && queuedEntries_ <= kLookAhead / 2) readerWake_.notify_one();
   return item;
@@ -180,8 +199,9 @@ ReadItem FolderReader::next() {
 void FolderReader::publish(ReadItem item) {
   std::unique_lock lock(mutex_);
   queuedEntries_ += item.weight;
+  if (item.record && item.record->folder) ++queuedFolders_;
   queue_.push_back(std::move(item));
-  if (writerWaiting_) writerWake_.notify_one();
+  if (writerWaiting_ && queuedEntries_ >= kWakeBatch) writerWake_.notify_one();
   if (!onThread_) return;
   while (queuedEntries_ > kLookAhead && !stopping_) {
     readerWaiting_ = true;
@@ -190,11 +210,21 @@ void FolderReader::publish(ReadItem item) {
   }
 }
 
+// On demand the writer examines entries in any case; a reading thread leaves them
+// to it only while it is not behind, and while few shared descriptors wait.
+bool FolderReader::leaveToWriter() {
+  if (!onThread_) return true;
+  std::lock_guard lock(mutex_);
+  return queuedEntries_ < kWriterBehind && queuedFolders_ < kQueuedFolders;
+}
+
 // Hands over the next item (or items); false once the walk is over.
 bool FolderReader::step() {
   for (;;) {
     if (frames_.empty()) {
-      publish({});
+      ReadItem end;
+      end.weight = 1;
+      publish(std::move(end));
       return false;
     }
     Frame &top = frames_.back();
@@ -203,7 +233,7 @@ bool FolderReader::step() {
       const std::string name(top.names, sub.nameOffset, sub.nameLength);
       // Opened without following a link, and only if it is still the folder that was
       // examined: it may have been replaced since.
-      int child = openFolderAt(top.fd, name.c_str());
+      int child = openFolderAt(top.fd(), name.c_str());
       if (child >= 0 && !sameFile(child, sub.dev, sub.ino)) {
         ::close(child);
         child = -1;
@@ -211,6 +241,7 @@ bool FolderReader::step() {
       if (child < 0) {
         ReadItem item;
         item.kind = ReadItem::Record;
+        item.weight = 1;
         publish(std::move(item));
         return true;
       }
@@ -223,14 +254,15 @@ bool FolderReader::step() {
     bool returned = false;
     if (frames_.size() >= 2) {
       Frame &parent = frames_[frames_.size() - 2];
-      if (parent.fd < 0) {
+      if (!parent.folder) {
         // The parent gave its descriptor up; take it back through "..", and only if
         // it is still the same folder (the tree may have been moved meanwhile).
-        const int fd = top.fd >= 0 ? ::openat(top.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        const int fd = top.folder ? ::openat(top.fd(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
         ReadItem item;
         item.kind = ReadItem::Return;
+        item.weight = 1;
         if (fd >= 0 && sameFile(fd, parent.dev, parent.ino)) {
-          parent.fd = fd;
+          parent.folder = std::make_shared<const Descriptor>(fd);
           item.resumed = true;
         } else {
           if (fd >= 0) ::close(fd);
@@ -241,7 +273,6 @@ bool FolderReader::step() {
       }
       path_.resize(parent.pathLength);
     }
-    if (frames_.back().fd >= 0) ::close(frames_.back().fd);
     frames_.pop_back();
     if (returned) return true;
   }
@@ -249,21 +280,26 @@ bool FolderReader::step() {
 
 void FolderReader::pushFolder(int fd, dev_t dev, ino_t ino, const std::string &filter) {
   auto record = std::make_unique<FolderRecord>();
-  if (frames_.size() > kHeldDepth && frames_.back().fd >= 0) {
-    ::close(frames_.back().fd);
-    frames_.back().fd = -1;
+  if (frames_.size() > kHeldDepth && frames_.back().folder) {
+    frames_.back().folder.reset();
     record->parentReleased = true;
   }
   Frame frame;
-  frame.fd = fd;
+  frame.folder = std::make_shared<const Descriptor>(fd);
   frame.dev = dev;
   frame.ino = ino;
   frame.pathLength = path_.size();
   readNames(fd, filter, directoryBuffer_, *record);
 
+  const bool leave = frames_.size() < kSharedDepth && leaveToWriter();
+  bool left = false;
   for (size_t i = 0; i < record->entries.size(); ++i) {
     if (i % kEntriesPerStopCheck == kEntriesPerStopCheck - 1 && stopping_.load(std::memory_order_relaxed)) break;
     ReadEntry &e = record->entries[i];
+    if (leave && e.kind == ReadEntry::Unexamined) {
+      left = true;
+      continue;
+    }
     const std::string_view name = record->name(e);
     struct statx x;
     if (!statEntry(fd, name.data(), x)) {
@@ -296,6 +332,7 @@ void FolderReader::pushFolder(int fd, dev_t dev, ino_t ino, const std::string &f
       e.kind = ReadEntry::Other;
     }
   }
+  if (left) record->folder = frame.folder;
   frames_.push_back(std::move(frame));
 
   ReadItem item;

@@ -29,6 +29,7 @@ struct ReadEntry {
     ForeignFolder, // a folder of another filesystem: written empty, never opened
     Archive,       // a regular file named as a ZIP archive: listed in the record
     Other,         // any other entry: one file line
+    Unexamined,    // not a folder by its directory entry; the writer examines it
   };
   size_t nameOffset = 0; // in FolderRecord::names
   uint32_t nameLength = 0;
@@ -37,6 +38,16 @@ struct ReadEntry {
   uint64_t size = 0;
   time_t mtime = 0;
   uint32_t archive = 0; // index into FolderRecord::archives for an Archive
+};
+
+// A folder's descriptor, shared by the reader and the writer of a record that
+// leaves entries to the writer; closed when both are done with it.
+struct Descriptor {
+  explicit Descriptor(int descriptor) : fd(descriptor) {}
+  ~Descriptor();
+  Descriptor(const Descriptor &) = delete;
+  Descriptor &operator=(const Descriptor &) = delete;
+  const int fd;
 };
 
 // An archive's catalog text, listed by the reader, and the warnings its listing
@@ -52,12 +63,21 @@ struct FolderRecord {
   std::string names; // each followed by a NUL
   std::vector<ReadEntry> entries;
   std::vector<ArchiveListing> archives;
+  // Set when entries are left Unexamined: the folder, for examining them.
+  std::shared_ptr<const Descriptor> folder;
   // The reader gave up the parent's descriptor for this folder: a ReadItem::Return
   // follows the folder's last item and tells whether the parent could be resumed.
   bool parentReleased = false;
 
   std::string_view name(const ReadEntry &entry) const { return {names.data() + entry.nameOffset, entry.nameLength}; }
 };
+
+// Only the exact spellings ".zip" and ".ZIP" of the last extension make an archive.
+bool isArchiveName(std::string_view name);
+
+// Examines an entry left Unexamined in the folder open at folderFd: its mode, size
+// and time. False when it vanished or cannot be examined.
+bool examineEntry(int folderFd, const char *name, ReadEntry &entry);
 
 // What the reader hands over, in the order a depth-first writer needs it: the root
 // folder's record first; then for each Folder entry, where the writer meets it, the
@@ -76,6 +96,10 @@ struct ReadItem {
 // bounded number of descriptors however deep the tree is. Until start() it works
 // only when next() asks for an item; after start() a thread reads ahead of the
 // writer, at most about kLookAhead entries.
+//
+// Folders are always examined here; other entries only while the writer is behind.
+// Otherwise they are left to the writer, which has less to do per entry: two
+// threads that both examine entries finish sooner than one that examines them all.
 class FolderReader {
 public:
   FolderReader() = default;
@@ -106,7 +130,8 @@ private:
     ino_t ino;
   };
   struct Frame {
-    int fd = -1; // -1 while a deeper folder holds the descriptors
+    std::shared_ptr<const Descriptor> folder; // null while a deeper folder holds the descriptors
+    int fd() const { return folder ? folder->fd : -1; }
     dev_t dev = 0;
     ino_t ino = 0;
     std::string names; // of the subfolders, one after another
@@ -117,11 +142,19 @@ private:
 
   bool step();
   void pushFolder(int fd, dev_t dev, ino_t ino, const std::string &filter);
+  bool leaveToWriter();
   void publish(ReadItem item);
   void run();
   void closeAll();
 
-  static constexpr size_t kLookAhead = 4096;
+  // In entries (a folder counts one more than it holds): the reader stops when this
+  // many wait for the writer and goes on when half of them are written.
+  static constexpr size_t kLookAhead = 8192;
+  static constexpr size_t kWakeBatch = 1024;
+  // The reader examines every entry itself once this many wait for the writer.
+  static constexpr size_t kWriterBehind = 2048;
+  // Records that share their folder's descriptor, at most, waiting in the queue.
+  static constexpr size_t kQueuedFolders = 64;
 
   std::vector<Frame> frames_;
   std::string path_;
@@ -133,6 +166,7 @@ private:
   std::condition_variable readerWake_, writerWake_;
   std::deque<ReadItem> queue_;
   size_t queuedEntries_ = 0;
+  size_t queuedFolders_ = 0; // records in queue_ with a folder descriptor
   bool readerWaiting_ = false, writerWaiting_ = false, done_ = false;
   bool onThread_ = false; // set by start(), before the thread runs; cleared by stop()
   std::atomic<bool> stopping_{false};

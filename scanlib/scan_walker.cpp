@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/message_box.h"
+#include "zip_listing.h"
 
 namespace tavscan {
 namespace {
@@ -123,12 +124,27 @@ void DiskScanner::finishTop() {
 
 void DiskScanner::visit(Frame &frame, size_t index) {
   const FolderRecord &record = *frame.record;
-  const ReadEntry &entry = record.entries[index];
+  ReadEntry entry = record.entries[index];
+  const std::string_view name = record.name(entry);
   // An entry that vanished or could not be examined once the folder was read is
   // passed over.
+  if (entry.kind == ReadEntry::Unexamined && !examineEntry(record.folder->fd, name.data(), entry)) return;
   if (entry.kind == ReadEntry::Gone) return;
-  const std::string_view name = record.name(entry);
   const CatalogDate date = dateOf(entry.mtime, name);
+
+  if (entry.kind == ReadEntry::Unexamined) {
+    if (S_ISDIR(entry.mode)) {
+      // Put in a file's place since the folder was read: written, not entered.
+      out_.openFolder(name, 0, 0, date);
+      out_.closeFolder();
+      return;
+    }
+    if (S_ISREG(entry.mode) && isArchiveName(name)) {
+      const std::string archive(name);
+      listArchive(record.folder->fd, archive, path_ + archive, entry.size, date, out_);
+      return;
+    }
+  }
 
   switch (entry.kind) {
   case ReadEntry::Folder:
