@@ -177,9 +177,13 @@ ReadItem FolderReader::next() {
     // Once out of work, the writer sleeps until a batch is ready: waking it for each
     // folder would cost two system calls a folder, and on a busy machine the wait
     // for a processor after each wake-up.
+    // A reader slowed down by the disk leaves the writer what there is after a
+    // while, so that the progress calls stay about as frequent as without it.
     if (queue_.empty()) {
       writerWaiting_ = true;
-      writerWake_.wait(lock, [this] { return queuedEntries_ >= kWakeBatch || done_; });
+      while (!writerWake_.wait_for(lock, kWriterPatience, [this] { return queuedEntries_ >= kWakeBatch || done_; }) &&
+             queue_.empty()) {
+      }
       writerWaiting_ = false;
     }
     if (queue_.empty()) {

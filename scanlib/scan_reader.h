@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -151,6 +152,7 @@ private:
   // many wait for the writer and goes on when half of them are written.
   static constexpr size_t kLookAhead = 8192;
   static constexpr size_t kWakeBatch = 1024;
+  static constexpr auto kWriterPatience = std::chrono::milliseconds(50);
   // The reader examines every entry itself once this many wait for the writer.
   static constexpr size_t kWriterBehind = 2048;
   // Records that share their folder's descriptor, at most, waiting in the queue.

@@ -17,9 +17,9 @@ namespace {
 constexpr uint64_t kEntriesPerClockCheck = 64;
 constexpr auto kProgressInterval = std::chrono::milliseconds(200);
 
-// Below this many entries a tree is walked on the caller's thread alone: most scans
-// of a few folders end before a second thread would have paid for itself.
-constexpr uint64_t kEntriesBeforeReadAhead = 1024;
+// Below this many entries a tree is walked on the caller's thread alone: a scan of
+// a few folders ends before a second thread would have paid for itself.
+constexpr uint64_t kEntriesBeforeReadAhead = 128;
 
 // TAVSCAN_READ_AHEAD=0 keeps every scan on one thread, to compare the two walks.
 bool readAheadWanted() {
