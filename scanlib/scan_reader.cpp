@@ -152,16 +152,12 @@ void FolderReader::stop() {
     }
     thread_.join();
   }
-  closeAll();
+  frames_.clear(); // their descriptors close with the last record that shares them
   queue_.clear();
   queuedEntries_ = queuedFolders_ = 0;
   readerWaiting_ = writerWaiting_ = done_ = onThread_ = false;
   stopping_ = false;
   failure_ = nullptr;
-}
-
-void FolderReader::closeAll() {
-  frames_.clear();
 }
 
 ReadItem FolderReader::next() {
@@ -176,9 +172,8 @@ ReadItem FolderReader::next() {
   } else {
     // Once out of work, the writer sleeps until a batch is ready: waking it for each
     // folder would cost two system calls a folder, and on a busy machine the wait
-    // for a processor after each wake-up.
-    // A reader slowed down by the disk leaves the writer what there is after a
-    // while, so that the progress calls stay about as frequent as without it.
+    // for a processor after each wake-up. From a reader slowed down by the disk it
+    // takes what there is after a while, so that progress calls do not wait on it.
     if (queue_.empty()) {
       writerWaiting_ = true;
       while (!writerWake_.wait_for(lock, kWriterPatience, [this] { return queuedEntries_ >= kWakeBatch || done_; }) &&

@@ -146,7 +146,6 @@ private:
   bool leaveToWriter();
   void publish(ReadItem item);
   void run();
-  void closeAll();
 
   // In entries (a folder counts one more than it holds): the reader stops when this
   // many wait for the writer and goes on when half of them are written.

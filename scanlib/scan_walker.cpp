@@ -128,7 +128,8 @@ void DiskScanner::visit(Frame &frame, size_t index) {
   const std::string_view name = record.name(entry);
   // An entry that vanished or could not be examined once the folder was read is
   // passed over.
-  if (entry.kind == ReadEntry::Unexamined && !examineEntry(record.folder->fd, name.data(), entry)) return;
+  if (entry.kind == ReadEntry::Unexamined && !(record.folder && examineEntry(record.folder->fd, name.data(), entry)))
+    return;
   if (entry.kind == ReadEntry::Gone) return;
   const CatalogDate date = dateOf(entry.mtime, name);
 
