@@ -49,7 +49,7 @@ measure() {
   after=$(cpu_jiffies)
   printf '%s %s\n' "$(cat "$WORK/time")" \
     "$(awk -v b="$before" -v a="$after" 'BEGIN { split(b, x, " "); split(a, y, " "); d = y[2] - x[2];
-      printf "%.0f", d > 0 ? 100 * (y[1] - x[1]) / d : 0 }')"
+      printf "%.0f", (d > 0 ? 100 * (y[1] - x[1]) / d : 0) }')"
 }
 run_find() { OUT="$WORK/find.txt" measure find "$TREE" -xdev -printf '%y %s %T@ %p\n'; }
 run_tavlor() {
