@@ -206,6 +206,13 @@ ReadItem FolderReader::next() {
   return item;
 }
 
+void FolderReader::recycle(std::unique_ptr<FolderRecord> record) {
+  if (!record || record->entries.capacity() > kSpareEntries || record->names.capacity() > kSpareEntries * 32) return;
+  record->folder.reset(); // closes the descriptor here when the reader is done with it
+  std::lock_guard lock(mutex_);
+  if (spare_.size() < kSpareRecords) spare_.push_back(std::move(record));
+}
+
 void FolderReader::publish(ReadItem item) {
   std::unique_lock lock(mutex_);
   queuedEntries_ += item.weight;
@@ -289,7 +296,22 @@ bool FolderReader::step() {
 }
 
 void FolderReader::pushFolder(int fd, dev_t dev, ino_t ino, const std::string &filter) {
-  auto record = std::make_unique<FolderRecord>();
+  std::unique_ptr<FolderRecord> record;
+  {
+    std::lock_guard lock(mutex_);
+    if (!spare_.empty()) {
+      record = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  if (record) {
+    record->names.clear();
+    record->entries.clear();
+    record->archives.clear();
+    record->parentReleased = false;
+  } else {
+    record = std::make_unique<FolderRecord>();
+  }
   if (frames_.size() > kHeldDepth && frames_.back().folder) {
     frames_.back().folder.reset();
     record->parentReleased = true;

@@ -121,6 +121,10 @@ public:
   // reading thread failed with.
   ReadItem next();
 
+  // Gives a written record back for the reader to fill again: its buffers then stay
+  // with the thread that fills them instead of being freed on the other one.
+  void recycle(std::unique_ptr<FolderRecord> record);
+
   // Stops the reading thread and closes every descriptor.
   void stop();
 
@@ -156,6 +160,9 @@ private:
   static constexpr size_t kWriterBehind = 2048;
   // Records that share their folder's descriptor, at most, waiting in the queue.
   static constexpr size_t kQueuedFolders = 64;
+  // Records kept for filling again, and the largest folder whose record is kept.
+  static constexpr size_t kSpareRecords = 32;
+  static constexpr size_t kSpareEntries = 4096;
 
   std::vector<Frame> frames_;
   std::string path_;
@@ -166,6 +173,7 @@ private:
   std::mutex mutex_;
   std::condition_variable readerWake_, writerWake_;
   std::deque<ReadItem> queue_;
+  std::vector<std::unique_ptr<FolderRecord>> spare_;
   size_t queuedEntries_ = 0;
   size_t queuedFolders_ = 0; // records in queue_ with a folder descriptor
   bool readerWaiting_ = false, writerWaiting_ = false, done_ = false;

@@ -110,6 +110,7 @@ void DiskScanner::finishTop() {
   out_.closeFolder();
 
   const bool released = top.record->parentReleased;
+  reader_.recycle(std::move(top.record));
   frames_.pop_back();
   if (frames_.empty()) return;
   Frame &parent = frames_.back();
