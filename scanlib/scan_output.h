@@ -43,6 +43,9 @@ public:
   // ""name" size date" (a member, or an archive without members).
   void memberLine(std::string_view name, uint64_t size, const CatalogDate &date);
 
+  // Lines written by another CatalogOutput (an archive listed ahead of its place).
+  void text(std::string_view lines) { put(lines); }
+
   // Hands the buffered text to the stream.
   void flush();
 

@@ -1,14 +1,12 @@
 #include "scan_walker.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/message_box.h"
 #include "zip_listing.h"
@@ -16,78 +14,17 @@
 namespace tavscan {
 namespace {
 
-// Folders nearer the root than this keep their descriptor while a subfolder is
-// read; deeper ones give it up and get it back through the subfolder's "..", so
-// that a tree of any depth needs only this many descriptors.
-constexpr size_t kHeldDepth = 128;
 constexpr uint64_t kEntriesPerClockCheck = 64;
 constexpr auto kProgressInterval = std::chrono::milliseconds(200);
 
-bool takesAll(const std::string &filter) {
-  return filter.empty() || filter == "*" || filter == "*.*";
-}
+// Below this many entries a tree is walked on the caller's thread alone: a scan of
+// a few folders ends before a second thread would have paid for itself.
+constexpr uint64_t kEntriesBeforeReadAhead = 128;
 
-bool matches(const std::string &filter, const char *name) {
-  return takesAll(filter) || ::fnmatch(filter.c_str(), name, FNM_NOESCAPE) == 0;
-}
-
-// Only the exact spellings ".zip" and ".ZIP" of the last extension make an archive.
-bool isArchiveName(const std::string &name) {
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return false;
-  const std::string_view extension(name.data() + dot, name.size() - dot);
-  return extension == ".zip" || extension == ".ZIP";
-}
-
-// Directory entries are read straight into one buffer shared by every folder of the
-// walk, large enough that most folders take one call: opendir would cost a dup, a
-// status check and a close of its own for each folder, and a smaller buffer.
-constexpr size_t kDirectoryBuffer = 1 << 17;
-
-// The names of the folder open at fd, in the order the file system gives them.
-std::vector<std::string> readNames(int fd, const std::string &filter, std::vector<char> &buffer) {
-  std::vector<std::string> names;
-  if (buffer.size() < kDirectoryBuffer) buffer.resize(kDirectoryBuffer);
-  for (;;) {
-    const ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    for (ssize_t at = 0; at < got;) {
-      const auto *entry = reinterpret_cast<const struct dirent64 *>(buffer.data() + at);
-      at += entry->d_reclen;
-      const char *n = entry->d_name;
-      if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
-      if (matches(filter, n)) names.emplace_back(n);
-    }
-  }
-  return names;
-}
-
-// What the catalog needs of an entry, and no more: type, size, modification time,
-// and the device and inode that tell a mount point or a swapped folder. Filesystems
-// that compute the other fields (counts of blocks, other times) need not.
-bool statEntry(int dirFd, const char *name, struct stat &st) {
-  struct statx x;
-  if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_INO, &x) !=
-      0)
-    return false;
-  st = {};
-  st.st_mode = x.stx_mode;
-  st.st_ino = x.stx_ino;
-  st.st_dev = makedev(x.stx_dev_major, x.stx_dev_minor);
-  st.st_size = static_cast<off_t>(x.stx_size);
-  st.st_mtim.tv_sec = x.stx_mtime.tv_sec;
-  st.st_mtim.tv_nsec = x.stx_mtime.tv_nsec;
-  return true;
-}
-
-int openFolderAt(int parentFd, const char *name) {
-  return ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-bool sameFile(int fd, const struct stat &expected) {
-  struct stat st;
-  return ::fstat(fd, &st) == 0 && st.st_dev == expected.st_dev && st.st_ino == expected.st_ino;
+// TAVSCAN_READ_AHEAD=0 keeps every scan on one thread, to compare the two walks.
+bool readAheadWanted() {
+  const char *value = std::getenv("TAVSCAN_READ_AHEAD");
+  return !(value && std::strcmp(value, "0") == 0);
 }
 
 } // namespace
@@ -96,29 +33,22 @@ DiskScanner::DiskScanner(std::ostream &out, TavscanProgress progress, void *cont
     : out_(out), progress_(progress), context_(context) {} // the first check reports at once
 
 DiskScanner::~DiskScanner() {
-  closeAll();
+  reader_.stop();
 }
 
-void DiskScanner::closeAll() {
-  for (auto &frame : frames_) {
-    if (frame.fd >= 0) ::close(frame.fd);
-  }
-  frames_.clear();
-}
-
-CatalogDate DiskScanner::dateOf(const struct stat &st, const std::string &name) const {
-  if (auto date = catalogDateOf(st.st_mtime)) return *date;
+CatalogDate DiskScanner::dateOf(time_t mtime, std::string_view name) const {
+  if (auto date = catalogDateOf(mtime)) return *date;
   platform::showMessageBox("Warning: file date invalid",
-                           "The file " + path_ + name + " has invalid date information.\n" +
+                           "The file " + path_ + std::string(name) + " has invalid date information.\n" +
                                "A default catalog date will be assigned: Feb 5, 2036\n" + "Press OK to continue",
                            platform::BoxIcon::Warning);
   return kDefaultCatalogDate;
 }
 
 bool DiskScanner::scan(const ScanRoot &root) {
-  closeAll();
+  reader_.stop();
+  frames_.clear();
   entries_ = 0;
-  childFilter_ = root.childFilter;
   path_ = root.folder;
   // A pattern without a folder names the current one; its entries are named as such.
   if (!path_.empty() && path_.back() != '/') path_ += '/';
@@ -133,8 +63,9 @@ bool DiskScanner::scan(const ScanRoot &root) {
     out_.flush();
     return true;
   }
-  rootDev_ = st.st_dev;
-  pushFolder(fd, st, root.rootFilter);
+  reader_.reset(fd, st, root.rootFilter, root.childFilter, path_);
+  bool readAhead = readAheadWanted();
+  pushFolder(reader_.next().record);
 
   while (!frames_.empty()) {
     const size_t top = frames_.size() - 1;
@@ -143,27 +74,28 @@ bool DiskScanner::scan(const ScanRoot &root) {
       continue;
     }
     ++entries_;
-    if (entries_ % kEntriesPerClockCheck == 0 && !reportProgress()) {
-      closeAll();
-      out_.flush();
-      return false;
+    if (entries_ % kEntriesPerClockCheck == 0) {
+      if (!reportProgress()) {
+        reader_.stop();
+        frames_.clear();
+        out_.flush();
+        return false;
+      }
+      if (readAhead && entries_ >= kEntriesBeforeReadAhead) {
+        reader_.start(); // without a thread the walk goes on as before
+        readAhead = false;
+      }
     }
     visit(frames_[top], frames_[top].next++);
   }
+  reader_.stop();
   out_.flush();
   return true;
 }
 
-void DiskScanner::pushFolder(int fd, const struct stat &st, const std::string &filter) {
-  if (frames_.size() > kHeldDepth && frames_.back().fd >= 0) {
-    ::close(frames_.back().fd);
-    frames_.back().fd = -1;
-  }
+void DiskScanner::pushFolder(std::unique_ptr<FolderRecord> record) {
   Frame frame;
-  frame.fd = fd;
-  frame.dev = st.st_dev;
-  frame.ino = st.st_ino;
-  frame.names = readNames(fd, filter, directoryBuffer_);
+  frame.record = std::move(record);
   frame.pathLength = path_.size();
   frames_.push_back(std::move(frame));
 }
@@ -177,65 +109,78 @@ void DiskScanner::finishTop() {
     out_.fileLine(lineAt(span));
   out_.closeFolder();
 
-  if (frames_.size() >= 2) {
-    Frame &parent = frames_[frames_.size() - 2];
-    if (parent.fd < 0) {
-      // The parent gave its descriptor up; take it back through "..", and only if
-      // it is still the same folder (the tree may have been moved meanwhile).
-      const int fd = top.fd >= 0 ? ::openat(top.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
-      struct stat expected {};
-      expected.st_dev = parent.dev;
-      expected.st_ino = parent.ino;
-      if (fd >= 0 && sameFile(fd, expected)) {
-        parent.fd = fd;
-      } else {
-        if (fd >= 0) ::close(fd);
-        parent.next = parent.count();
-      }
-    }
-    path_.resize(parent.pathLength);
-  }
-  if (top.fd >= 0) ::close(top.fd);
+  const bool released = top.record->parentReleased;
+  reader_.recycle(std::move(top.record));
   frames_.pop_back();
+  if (frames_.empty()) return;
+  Frame &parent = frames_.back();
+  // A parent the reader could not resume (the tree was moved meanwhile) ends here,
+  // as it would have for a walk that gave its descriptor up itself.
+  if (released) {
+    const ReadItem item = reader_.next();
+    if (item.kind != ReadItem::Return || !item.resumed) parent.next = parent.count();
+  }
+  path_.resize(parent.pathLength);
 }
 
 void DiskScanner::visit(Frame &frame, size_t index) {
-  const std::string &name = frame.name(index);
-  struct stat st;
-  // An entry that vanished or cannot be examined since the folder was read is
+  const FolderRecord &record = *frame.record;
+  ReadEntry entry = record.entries[index];
+  const std::string_view name = record.name(entry);
+  // An entry that vanished or could not be examined once the folder was read is
   // passed over.
-  if (!statEntry(frame.fd, name.c_str(), st)) return;
-  const CatalogDate date = dateOf(st, name);
+  if (entry.kind == ReadEntry::Unexamined && !(record.folder && examineEntry(record.folder->fd, name.data(), entry)))
+    return;
+  if (entry.kind == ReadEntry::Gone) return;
+  const CatalogDate date = dateOf(entry.mtime, name);
 
-  if (S_ISDIR(st.st_mode)) {
+  if (entry.kind == ReadEntry::Unexamined) {
+    if (S_ISDIR(entry.mode)) {
+      // Put in a file's place since the folder was read: written, not entered.
+      out_.openFolder(name, 0, 0, date);
+      out_.closeFolder();
+      return;
+    }
+    if (S_ISREG(entry.mode) && isArchiveName(name)) {
+      const std::string archive(name);
+      listArchive(record.folder->fd, archive, path_ + archive, entry.size, date, out_);
+      return;
+    }
+  }
+
+  switch (entry.kind) {
+  case ReadEntry::Folder:
+  case ReadEntry::ForeignFolder: {
     // A folder's own size is written as 0: the size of a directory's index would
     // only hide the size of what it holds.
-    int child = st.st_dev == rootDev_ ? openFolderAt(frame.fd, name.c_str()) : -1;
-    if (child >= 0 && !sameFile(child, st)) {
-      ::close(child);
-      child = -1;
-    }
     out_.openFolder(name, 0, 0, date);
-    if (child < 0) {
+    ReadItem item;
+    if (entry.kind == ReadEntry::Folder) item = reader_.next();
+    if (item.kind != ReadItem::Record || !item.record) {
       out_.closeFolder();
       return;
     }
     path_ += name;
     path_ += '/';
-    pushFolder(child, st, childFilter_); // frame is no longer valid
+    pushFolder(std::move(item.record)); // frame is no longer valid
     return;
   }
-
-  if (S_ISREG(st.st_mode) && isArchiveName(name)) {
-    listArchive(frame.fd, name, path_ + name, static_cast<uint64_t>(st.st_size), date, out_);
+  case ReadEntry::Archive: {
+    const ArchiveListing &listing = record.archives[entry.archive];
+    for (const auto &[caption, text] : listing.warnings)
+      platform::showMessageBox(caption, text, platform::BoxIcon::Warning);
+    out_.text(listing.text);
     return;
   }
-
-  // Links are cataloged with their own data; FIFOs, sockets and devices as empty.
-  const uint64_t size = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
-  const size_t start = frame.lineText.size();
-  appendFileLine(frame.lineText, name, size, date);
-  frame.lines.emplace_back(start, frame.lineText.size() - start);
+  default: {
+    // Links are cataloged with their own data; FIFOs, sockets and devices as empty.
+    const uint64_t size = S_ISREG(entry.mode) || S_ISLNK(entry.mode) ? entry.size : 0;
+    const size_t start = frame.lineText.size();
+    appendFileLine(frame.lineText, name, size, date);
+    frame.lines.emplace_back(start, frame.lineText.size() - start);
+    return;
+  }
+  }
 }
 
 bool DiskScanner::reportProgress() {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "Tavscan60.h"
 #include "catalog_date.h"
 #include "scan_output.h"
+#include "scan_reader.h"
 
 namespace tavscan {
 
@@ -32,7 +34,9 @@ struct ScanRoot {
 // the root's (such a folder is written empty), opens only regular files as
 // archives, and passes over entries that vanish or cannot be examined. It keeps its
 // own stack instead of recursing, and holds a bounded number of descriptors however
-// deep the tree is.
+// deep the tree is. The file system is read by a FolderReader, on a second thread
+// once the tree proves large; the catalog text, the progress calls and the warning
+// boxes stay on the caller's thread.
 class DiskScanner {
 public:
   // progress may be null; it is called at most about five times a second.
@@ -52,10 +56,7 @@ public:
 
 private:
   struct Frame {
-    int fd = -1; // -1 while a deeper folder holds the descriptors (see pushFolder)
-    dev_t dev = 0;
-    ino_t ino = 0;
-    std::vector<std::string> names;
+    std::unique_ptr<FolderRecord> record;
     size_t next = 0;
     // The folder's file lines, one after another, and where each lies: one buffer
     // instead of an allocation per file.
@@ -63,27 +64,22 @@ private:
     std::vector<std::pair<size_t, size_t>> lines;
     size_t pathLength = 0; // the folder's path in path_, with its trailing "/"
 
-    size_t count() const { return names.size(); }
-    // Stays valid while frames_ grows: moving a vector keeps its elements in place.
-    const std::string &name(size_t index) const { return names[index]; }
+    size_t count() const { return record->entries.size(); }
   };
 
-  void pushFolder(int fd, const struct stat &st, const std::string &filter);
+  void pushFolder(std::unique_ptr<FolderRecord> record);
   void finishTop();
   void visit(Frame &frame, size_t index);
   bool reportProgress();
-  void closeAll();
-  CatalogDate dateOf(const struct stat &st, const std::string &name) const;
+  CatalogDate dateOf(time_t mtime, std::string_view name) const;
 
   CatalogOutput out_;
   TavscanProgress progress_;
   void *context_;
   std::chrono::steady_clock::time_point lastReport_;
+  FolderReader reader_;
   std::vector<Frame> frames_;
-  std::string path_; // path of the folder being read, ending in "/"
-  std::string childFilter_;
-  std::vector<char> directoryBuffer_;
-  dev_t rootDev_ = 0;
+  std::string path_; // path of the folder being written, ending in "/"
   uint64_t entries_ = 0;
   bool rootOpened_ = false;
 };

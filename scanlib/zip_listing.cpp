@@ -123,17 +123,22 @@ bool plausibleDate(const ZipMember &m) {
   return m.month >= 1 && m.month <= 12 && m.day >= 1 && m.day <= 31 && m.hour <= 23 && m.minute <= 59 && m.second <= 59;
 }
 
-void warnMemberDate(const std::string &member, const std::string &path) {
-  platform::showMessageBox("Warning: file date invalid",
-                           "The file " + member + " in " + path + " has invalid date information.\n" +
-                               "A default catalog date will be assigned: Feb 5, 2036\n" + "Press OK to continue",
-                           platform::BoxIcon::Warning);
+void warnMemberDate(const std::string &member, const std::string &path,
+                    std::vector<std::pair<std::string, std::string>> *deferred) {
+  std::string caption = "Warning: file date invalid";
+  std::string text = "The file " + member + " in " + path + " has invalid date information.\n" +
+                     "A default catalog date will be assigned: Feb 5, 2036\n" + "Press OK to continue";
+  if (deferred) {
+    deferred->emplace_back(std::move(caption), std::move(text));
+    return;
+  }
+  platform::showMessageBox(caption, text, platform::BoxIcon::Warning);
 }
 
 } // namespace
 
 bool listArchive(int folderFd, const std::string &name, const std::string &path, uint64_t size, const CatalogDate &date,
-                 CatalogOutput &out) {
+                 CatalogOutput &out, std::vector<std::pair<std::string, std::string>> *deferred) {
   const int fd = openRegularFileAt(folderFd, name.c_str(), false);
   if (fd < 0) return false;
   unzFile archive = openArchiveOnDescriptor(fd);
@@ -159,7 +164,7 @@ bool listArchive(int folderFd, const std::string &name, const std::string &path,
       memberDate = {member.day, member.month, member.year, member.hour, member.minute, member.second};
     } else {
       memberDate = kDefaultCatalogDate;
-      warnMemberDate(member.name, path);
+      warnMemberDate(member.name, path, deferred);
     }
     if (!components.empty()) tree.insert(components, member.uncompressedSize, memberDate);
   }

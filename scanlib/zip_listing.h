@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "catalog_date.h"
 #include "scan_output.h"
@@ -16,8 +18,9 @@ namespace tavscan {
 // member, or nothing at all when it cannot be read as an archive. path is the
 // archive's full path, used only in the warning about an undatable member. size and
 // date are the archive file's own. Returns true when it had at least one member.
+// With deferred, the warnings are collected there (caption, text) instead of shown.
 bool listArchive(int folderFd, const std::string &name, const std::string &path, uint64_t size, const CatalogDate &date,
-                 CatalogOutput &out);
+                 CatalogOutput &out, std::vector<std::pair<std::string, std::string>> *deferred = nullptr);
 
 } // namespace tavscan
 
