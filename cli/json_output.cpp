@@ -1,6 +1,7 @@
 #include "json_output.h"
 
 #include <charconv>
+#include <unordered_map>
 #include <nlohmann/json.hpp>
 
 #include "model/name_text.h"
@@ -72,16 +73,50 @@ std::int64_t shownSize(tavlor::CatalogModel &model, const tavlor::FileData &entr
   return entry.size();
 }
 
+// What the rows of a folder share, remembered per folder: the rows of a search lie in
+// folders all over the tree, and walking up from each would visit every level again.
+struct FolderFacts {
+  tavlor::ItemId disk = tavlor::kNoItem;
+  std::string zip; // the catalog path of the ZIP file the folder lies in, or empty
+};
+
+const FolderFacts &factsOf(const tavlor::CatalogModel &model, const tavlor::FileData &entry) {
+  thread_local std::unordered_map<tavlor::ItemId, FolderFacts> folders;
+  thread_local const tavlor::CatalogModel *of = nullptr;
+  if (of != &model) {
+    folders.clear();
+    of = &model;
+  }
+  const tavlor::ItemId item = entry.parentItem();
+  const auto found = folders.find(item);
+  if (found != folders.end()) return found->second;
+  FolderFacts facts;
+  if (model.parentOf(item) != tavlor::kNoItem) {
+    facts.disk = item;
+    for (tavlor::ItemId up = model.parentOf(item); model.parentOf(up) != tavlor::kNoItem; up = model.parentOf(up))
+      facts.disk = up;
+  }
+  model.zipFilePath(entry, facts.zip);
+  return folders.emplace(item, std::move(facts)).first->second;
+}
+
 void entryFieldsSized(JsonLines &out, tavlor::CatalogModel &model, const tavlor::FileData &entry, std::int64_t size) {
-  const std::string &folder = model.folderPath(entry);
-  out.text("disk", entry.isDisk() ? entry.name() : std::string_view(diskOf(model, entry.parentItem())));
-  out.text("path", folder.empty() ? std::string(entry.name()) : model.catalogPath(entry));
+  const FolderFacts &facts = factsOf(model, entry);
+  if (entry.isDisk()) {
+    out.text("disk", entry.name());
+  } else {
+    out.text("disk", facts.disk == tavlor::kNoItem ? std::string_view() : std::string_view(model.label(facts.disk)));
+  }
+  thread_local std::string path;
+  path = model.folderPath(entry);
+  if (!path.empty()) path += '/';
+  path += entry.name();
+  out.text("path", path);
   out.text("name", entry.name());
   out.text("kind", kindName(entry));
   out.number("size", size);
   out.date("date", entry.date());
-  std::string zip;
-  if (model.zipFilePath(entry, zip)) out.text("zip", zip);
+  if (!facts.zip.empty()) out.text("zip", facts.zip);
 }
 
 } // namespace
@@ -125,6 +160,12 @@ void JsonLines::quoted(std::string_view value) {
 
 void JsonLines::text(const char *name, std::string_view value) {
   key(name);
+  if (plain(value)) {
+    buffer_ += '"';
+    buffer_.append(value);
+    buffer_ += '"';
+    return;
+  }
   quoted(value);
   if (!tavlor::isValidUtf8(value)) {
     const std::string bytesKey = std::string(name) + "_bytes";
@@ -144,7 +185,7 @@ void JsonLines::date(const char *name, std::time_t when) {
   int second = static_cast<int>(when - minute * 60);
   if (!minuteKept_ || minute != minute_) {
     struct tm local {};
-    if (!localtime_r(&when, &local)) {
+    if (!tavlor::CatalogModel::localTime(when, local)) {
       buffer_ += "null";
       return;
     }
@@ -226,7 +267,9 @@ void entryFields(JsonLines &out, tavlor::CatalogModel &model, const tavlor::File
 }
 
 void writeEntries(JsonLines &out, tavlor::CatalogModel &model, std::span<const tavlor::ResultRow> rows) {
-  for (const tavlor::ResultRow &row : rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    tavlor::prefetchRows(rows, i);
+    const tavlor::ResultRow &row = rows[i];
     if (!row.entry) continue;
     out.begin();
     entryFields(out, model, *row.entry);

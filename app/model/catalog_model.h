@@ -138,6 +138,9 @@ public:
   static constexpr std::size_t kDateTextSize = 128;
   static std::string_view formatDate(std::time_t when, char (&buffer)[kDateTextSize]);
   static std::string_view dateTextOnce(const FileData &entry, char (&buffer)[kDateTextSize]);
+  // The local time of when, as localtime_r gives it, from the day table the date texts
+  // use; false when the C library has none.
+  static bool localTime(std::time_t when, struct tm &out);
   // The catalog path of the folder the entry lies in (DATA/docs/old; empty for a disk).
   const std::string &folderPath(const FileData &entry) const;
   // folderPath + "/" + name.

@@ -280,10 +280,14 @@ std::string CatalogModel::formatDate(std::time_t when) {
   return std::string(formatDate(when, buffer));
 }
 
-std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDateTextSize]) {
+bool CatalogModel::localTime(std::time_t when, struct tm &out) {
   if (!dayCache) dayCache = std::make_unique<DayCache>();
+  return dayCache->localTime(when, out);
+}
+
+std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDateTextSize]) {
   struct tm local {};
-  if (!dayCache->localTime(when, local)) return {};
+  if (!localTime(when, local)) return {};
   static_assert(DatePattern::kRoom <= kDateTextSize);
   if (!datePattern) datePattern = std::make_unique<DatePattern>();
   if (const auto n = datePattern->write(local, buffer)) return std::string_view(buffer, *n);

@@ -157,7 +157,9 @@ void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, st
   out += reportColumnLine(csv) + end;
   if (!csv) out += end;
   std::size_t count = 0;
-  for (const ResultRow &r : rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    prefetchRows(rows, i);
+    const ResultRow &r = rows[i];
     if (!r.entry) continue;
     appendReportEntry(out, model, *r.entry, csv);
     pieces.lineDone();

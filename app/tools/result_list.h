@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "model/catalog_model.h"
@@ -22,6 +23,14 @@ struct ResultRow {
   static ResultRow separator() { return {}; }
   bool isSeparator() const { return entry == nullptr; }
 };
+
+// Asks for the memory of the rows a walk in row order reaches soon: rows sorted by
+// name lie all over the model, and an entry record, then its name, would otherwise be
+// waited for one by one. Called with the row about to be written.
+inline void prefetchRows(std::span<const ResultRow> rows, std::size_t at) {
+  if (at + 16 < rows.size() && rows[at + 16].entry) __builtin_prefetch(rows[at + 16].entry);
+  if (at + 8 < rows.size() && rows[at + 8].entry) __builtin_prefetch(rows[at + 8].entry->name().data());
+}
 
 // What a column click sorts by.
 enum class ResultColumn { Name, InFolder, Size, Date };
