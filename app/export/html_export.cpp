@@ -341,8 +341,11 @@ void HtmlExport::writeFolder(ItemId item, Page &main, HtmlExportResult &result) 
   }
   std::string heading = kRootLabel;
   if (entry) {
-    const std::string &folder = model_.folderPath(*entry);
-    heading = folder + (!folder.empty() && !entry->name().empty() ? "/" : "") + std::string(entry->name());
+    // Not kept in the model: a page of a million folders would keep a path for each.
+    heading.clear();
+    model_.appendItemPath(heading, entry->parentItem());
+    if (!heading.empty() && !entry->name().empty()) heading += '/';
+    heading += entry->name();
   }
   page.line("<b>" + htmlEscape(displayUtf8Path(heading)) + "</b>");
   page.line(kTableLine);
