@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "model/model_blocks.h"
 #include "model/names.h"
@@ -80,7 +81,39 @@ std::vector<std::uint32_t> sortRows(const CatalogModel *model, std::vector<Resul
     if (descending) c = -c;
     return c != 0 ? c < 0 : a.row < b.row;
   };
-  std::sort(keys.begin(), keys.end(), compare);
+  // A stable radix sort by the first number (the first eight folded bytes of a text, or
+  // the size or date) puts nearly every row in place; only rows whose first numbers
+  // agree are then ordered by the full comparison. Rows start in row order, so equal
+  // numbers keep it, as the comparison's last rule asks.
+  const auto primary = [byText, descending](const SortKey &k) {
+    const std::uint64_t v = byText ? k.high : k.low;
+    return descending ? ~v : v;
+  };
+  {
+    std::vector<SortKey, BlockAllocator<SortKey>> moved(keys.size());
+    std::vector<std::uint32_t> start(65536);
+    for (int shift = 0; shift < 64; shift += 16) {
+      std::fill(start.begin(), start.end(), 0);
+      for (const SortKey &k : keys)
+        ++start[(primary(k) >> shift) & 0xffff];
+      if (start[(primary(keys.empty() ? SortKey{} : keys[0]) >> shift) & 0xffff] == keys.size()) continue;
+      std::uint32_t sum = 0;
+      for (std::uint32_t &n : start)
+        sum += std::exchange(n, sum);
+      for (const SortKey &k : keys)
+        moved[start[(primary(k) >> shift) & 0xffff]++] = k;
+      keys.swap(moved);
+    }
+  }
+  if (byText) {
+    for (std::size_t at = 0; at < keys.size();) {
+      std::size_t end = at + 1;
+      while (end < keys.size() && keys[end].high == keys[at].high)
+        ++end;
+      if (end - at > 1) std::sort(keys.begin() + at, keys.begin() + end, compare);
+      at = end;
+    }
+  }
   std::vector<ResultRow> sorted(rows.size());
   std::vector<std::uint32_t> from(rows.size());
   for (std::size_t i = 0; i < keys.size(); ++i) {
