@@ -127,3 +127,73 @@ TEST(LoaderRobustness, RandomBytesAndMutatedCatalogs) {
     ASSERT_EQ(model.entryCount(), reachableEntries(model)) << "round " << round;
   }
 }
+
+namespace {
+
+// Everything a load leaves, in tree order: each item's label and each entry's fields,
+// with the boxes shown and the places damage was reported.
+struct Trace : LoadReporter {
+  std::string text;
+  void warning(const std::string &caption, const std::string &box) override { text += "box " + caption + box + "\n"; }
+  void damaged(const std::string &, std::size_t at, const char *what) override {
+    text += "damaged " + std::to_string(at) + " " + what + "\n";
+  }
+};
+
+std::string treeText(CatalogModel &model) {
+  std::string out;
+  std::vector<ItemId> pending{model.root()};
+  while (!pending.empty()) {
+    const ItemId item = pending.back();
+    pending.pop_back();
+    out += "[" + model.itemPath(item) + "]\n";
+    for (const FileData *e : model.entriesOf(item))
+      out += std::string(e->name()) + " " + std::to_string(e->size()) + " " + std::to_string(e->freeSpace()) + " " +
+             std::to_string(e->date()) + " " + std::to_string(static_cast<int>(e->kind())) + "\n";
+    for (ItemId child : model.childrenOf(item))
+      pending.push_back(child);
+  }
+  return out;
+}
+
+} // namespace
+
+TEST(LoaderRobustness, AWindowFedInPiecesReadsAsTheWholeText) {
+  // A catalog read through a window of a few bytes, handed over in pieces of random
+  // length, must give the same tree, boxes and damage positions as the text in memory
+  // whole: every scan that meets the window's end asks for more.
+  std::mt19937 random(20261209);
+  std::vector<std::string> texts = {exampleCatalog(),
+                                    diskCatalog("D", " \"a b  c\" 12 1 2 2003 4 5 6\r\n \"x\"\t000000000012345\t1 1 "
+                                                     "2000 0 0 0 \"lone\" + 9\r\n + \"-5\" -7 +8 1 1 1999\r\n"),
+                                    diskCatalog("W", " \"" + std::string(300, 'n') + "\" " + std::string(200, '9') +
+                                                     " 1" + std::string(150, ' ') + "2 2003 4 5 6\r\n")};
+  for (int round = 0; round < 600; ++round) {
+    std::string text = texts[static_cast<std::size_t>(round) % 3];
+    for (int e = 1 + static_cast<int>(random() % 6); e > 0; --e) {
+      const std::size_t at = random() % text.size();
+      if (random() % 2)
+        text[at] = "<>\"+-% \n09x"[random() % 11];
+      else
+        text.erase(at, 1 + random() % 4);
+      if (text.empty()) text = "x";
+    }
+    CatalogModel whole, windowed;
+    Trace wholeTrace, windowedTrace;
+    const std::string path = "c.zar";
+    loadCatalogText(whole, text, path, wholeTrace);
+    CatalogLoader loader(windowed, {}, path, windowedTrace);
+    std::size_t at = 0;
+    loader.readFrom(
+        [&](char *to, std::size_t room) {
+          const std::size_t n = std::min({room, text.size() - at, std::size_t(1 + random() % 17)});
+          std::memcpy(to, text.data() + at, n);
+          at += n;
+          return n;
+        },
+        text.size(), 16);
+    loader.run();
+    ASSERT_EQ(treeText(windowed), treeText(whole)) << "round " << round << "\n" << text;
+    ASSERT_EQ(windowedTrace.text, wholeTrace.text) << "round " << round << "\n" << text;
+  }
+}
