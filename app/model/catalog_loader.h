@@ -35,9 +35,8 @@ inline constexpr std::uint64_t kMaxCatalogBytes = 4ull << 30;
 std::uint64_t maxCatalogBytes();
 
 // Loads the catalog file at path into model. A disk whose label equals the new one
-// ignoring case is replaced. The file is read through a window of a few MiB and parsed
-// in one pass; input that ends early ends the load, keeping what was read (a read that
-// fails part way adds a box), and no input (words of any length,
+// ignoring case is replaced. The file is mapped and parsed in one pass; input that
+// ends early ends the load, keeping what was read, and no input (words of any length,
 // NUL bytes, huge numbers, deep nesting) can make it read outside the text, recurse
 // or hang. Only regular files are read: a FIFO, a device or a folder with a catalog's
 // name is skipped with a box (caption "Tavlor"), without waiting, and so is a file
