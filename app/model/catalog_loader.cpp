@@ -83,38 +83,34 @@ std::time_t mktimeOf(int day, int month, int year, int hour, int minute, int sec
 // Why a catalog file could not be opened for reading, or none.
 enum class OpenFailure { None, Unreadable, NotAFile, Sparse, TooLarge, NotACatalog };
 
-// A catalog file, read piece by piece into the loader's window. The file is read, not
+// The bytes of a catalog file, read into pages of their own. The file is read, not
 // mapped: a mapped file that someone shortens while it is parsed would kill the
-// program. Nothing as large as the file is held: fresh pages cost more than the
-// reading itself.
+// program. The pages behind the parse are given back as it goes (releaseBefore), so
+// the file and the model it becomes are not held whole at the same time.
 class CatalogFile {
 public:
   ~CatalogFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (pages_) ::munmap(pages_, capacity_);
   }
   OpenFailure open(const std::string &path, std::uint64_t limit);
+  std::string_view text() const { return {static_cast<const char *>(pages_), size_}; }
   std::uint64_t fileSize() const { return fileSize_; }
-  // The next bytes, up to the size the file had when it was opened (a file that grows
-  // meanwhile is read that far); 0 at its end, or when it cannot be read further.
-  std::size_t read(char *to, std::size_t room) {
-    while (fd_ >= 0 && offset_ < fileSize_) {
-      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(room, fileSize_ - offset_));
-      const ssize_t n = ::pread(fd_, to, want, static_cast<off_t>(offset_));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) readError_ = errno;
-      if (n <= 0) break; // the file shrank: what is there is the catalog
-      offset_ += static_cast<std::uint64_t>(n);
-      return static_cast<std::size_t>(n);
-    }
-    return 0;
+  // Gives back the whole pages before offset; the text there must not be read again.
+  void releaseBefore(std::size_t offset) {
+    const std::size_t page = 1u << 21;
+    const std::size_t end = offset / page * page;
+    if (end <= released_) return;
+    ::madvise(static_cast<char *>(pages_) + released_, end - released_, MADV_DONTNEED);
+    released_ = end;
   }
-  int readError() const { return readError_; }
 
 private:
-  int fd_ = -1;
+  bool readAll(int fd);
+  void *pages_ = nullptr;
+  std::size_t capacity_ = 0;
+  std::size_t size_ = 0;
+  std::size_t released_ = 0;
   std::uint64_t fileSize_ = 0;
-  std::uint64_t offset_ = 0;
-  int readError_ = 0;
 };
 
 // True when the file's first word is a version id this reader knows, read from its
@@ -160,13 +156,32 @@ OpenFailure CatalogFile::open(const std::string &path, std::uint64_t limit) {
       failure = OpenFailure::Sparse;
     } else if (fileSize_ > limit) {
       failure = OpenFailure::TooLarge;
+    } else if (!readAll(fd)) {
+      failure = OpenFailure::Unreadable;
     }
   }
-  if (failure == OpenFailure::None)
-    fd_ = fd;
-  else
-    ::close(fd);
+  ::close(fd);
   return failure;
+}
+
+bool CatalogFile::readAll(int fd) {
+  // A file that grows meanwhile is read up to the size it had when it was opened.
+  capacity_ = static_cast<std::size_t>(fileSize_) + 1; // never 0 bytes to map
+  void *pages = ::mmap(nullptr, capacity_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pages == MAP_FAILED) return false;
+  // Read into huge pages where the kernel offers them: a large catalog is faulted in a
+  // few steps rather than one per 4 KiB.
+  ::madvise(pages, capacity_, MADV_HUGEPAGE);
+  pages_ = pages;
+  char *const bytes = static_cast<char *>(pages_);
+  while (size_ < capacity_ - 1) {
+    const ssize_t n = ::pread(fd, bytes + size_, capacity_ - 1 - size_, static_cast<off_t>(size_));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break; // the file shrank: what is there is the catalog
+    size_ += static_cast<std::size_t>(n);
+  }
+  return true;
 }
 
 std::string bytesText(std::uint64_t bytes) {
@@ -243,71 +258,28 @@ CatalogLoader::CatalogLoader(CatalogModel &model, std::string_view text, const s
 CatalogLoader::~CatalogLoader() = default;
 
 void CatalogLoader::damaged(const char *what) {
-  reporter_.damaged(path_, base_ + pos_, what);
+  reporter_.damaged(path_, pos_, what);
 }
 
 // The scanning below works on local pointers: the compiler must assume that every
 // character read may alias a member, so loops over members reload them on each byte.
 
-void CatalogLoader::readFrom(TextSource source, std::size_t totalSize, std::size_t window) {
-  source_ = std::move(source);
-  totalSize_ = totalSize;
-  capacity_ = window < 64 ? 64 : window;
-  window_ = std::make_unique_for_overwrite<char[]>(capacity_);
-  text_ = {};
-  pos_ = 0;
-  base_ = 0;
-  exhausted_ = false;
-}
-
-bool CatalogLoader::more() {
-  if (atTextEnd()) return false;
-  // What lies before pos_ is never read again: the rest moves to the front. A word
-  // longer than the window makes it grow.
-  const std::size_t kept = text_.size() - pos_;
-  if (kept && pos_) std::memmove(window_.get(), window_.get() + pos_, kept);
-  base_ += pos_;
-  pos_ = 0;
-  if (kept == capacity_) {
-    auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
-    std::memcpy(larger.get(), window_.get(), kept);
-    window_ = std::move(larger);
-    capacity_ *= 2;
-  }
-  const std::size_t got = source_(window_.get() + kept, capacity_ - kept);
-  text_ = std::string_view(window_.get(), kept + got);
-  if (got == 0) exhausted_ = true;
-  return got != 0;
-}
-
-// Each scan below runs over the window and, only where it meets the window's end
-// before the text's, asks for more and scans again: the text reads exactly as it
-// would read in memory whole.
-
 [[gnu::always_inline]] inline void CatalogLoader::skipBlanks() {
-  for (;;) {
-    const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
-    while (p < end && isBlank(static_cast<unsigned char>(*p)))
-      ++p;
-    pos_ = static_cast<std::size_t>(p - text_.data());
-    if (p < end || !more()) return;
-  }
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  while (p < end && isBlank(static_cast<unsigned char>(*p)))
+    ++p;
+  pos_ = static_cast<std::size_t>(p - text_.data());
 }
 
 [[gnu::always_inline]] inline std::string_view CatalogLoader::word() {
-  skipBlanks();
-  for (;;) {
-    const char *start = text_.data() + pos_, *const end = text_.data() + text_.size();
-    const char *p = start;
-    while (p < end && !isBlank(static_cast<unsigned char>(*p)))
-      ++p;
-    if (p == end && !atTextEnd()) {
-      more(); // the word goes on past the window: scanned again whole
-      continue;
-    }
-    pos_ = static_cast<std::size_t>(p - text_.data());
-    return std::string_view(start, static_cast<std::size_t>(p - start));
-  }
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  while (p < end && isBlank(static_cast<unsigned char>(*p)))
+    ++p;
+  const char *start = p;
+  while (p < end && !isBlank(static_cast<unsigned char>(*p)))
+    ++p;
+  pos_ = static_cast<std::size_t>(p - text_.data());
+  return std::string_view(start, static_cast<std::size_t>(p - start));
 }
 
 // A number stands where a word starts with a digit, or with a sign and a digit. What
@@ -318,7 +290,7 @@ bool CatalogLoader::more() {
   if (atEnd()) return false;
   const char c = text_[pos_];
   if (isDigit(c)) return true;
-  return (c == '-' || c == '+') && have(2) && isDigit(text_[pos_ + 1]);
+  return (c == '-' || c == '+') && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]);
 }
 
 // Passes over the rest of a word, up to a blank or a ">": a folder's closing mark
@@ -352,18 +324,12 @@ bool CatalogLoader::more() {
     damaged("number expected");
     return 0;
   }
-  for (;;) {
-    const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
-    negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
-    const std::uint64_t value = scanDigits(p, end, negative ? negativeLimit : limit);
-    if (p == end && !atTextEnd()) {
-      more();
-      continue;
-    }
-    pos_ = static_cast<std::size_t>(p - text_.data());
-    return value;
-  }
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  const std::uint64_t value = scanDigits(p, end, negative ? negativeLimit : limit);
+  pos_ = static_cast<std::size_t>(p - text_.data());
+  return value;
 }
 
 namespace {
@@ -386,18 +352,12 @@ std::int64_t CatalogLoader::sizeWord() {
   damaged("number expected");
   if (atEnd()) return 0;
   const char c = text_[pos_];
-  const bool loneSign = c == '+' && (!have(2) || isBlank(static_cast<unsigned char>(text_[pos_ + 1])));
+  const bool loneSign = c == '+' && (pos_ + 1 == text_.size() || isBlank(static_cast<unsigned char>(text_[pos_ + 1])));
   if (c == '>' || c == '<' || c == '"' || loneSign) return 0;
-  for (;;) {
-    const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
-    skipWordRest(p, end);
-    if (p == end && !atTextEnd()) {
-      more();
-      continue;
-    }
-    pos_ = static_cast<std::size_t>(p - text_.data());
-    return 0;
-  }
+  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  skipWordRest(p, end);
+  pos_ = static_cast<std::size_t>(p - text_.data());
+  return 0;
 }
 
 [[gnu::always_inline]] inline std::int64_t CatalogLoader::unsignedNumber() {
@@ -422,10 +382,8 @@ std::string CatalogLoader::readQuotedName() {
 
 void CatalogLoader::readNameInto(std::string &name) {
   name.clear();
-  do {
-    while (pos_ < text_.size() && text_[pos_] != '"')
-      ++pos_;
-  } while (pos_ == text_.size() && more());
+  while (pos_ < text_.size() && text_[pos_] != '"')
+    ++pos_;
   if (atEnd()) {
     damaged("name expected");
     return;
@@ -490,8 +448,7 @@ std::time_t CatalogLoader::readDate(bool isFile, bool &warn) {
     int value = 0;
     while (p < end && isDigit(*p) && p - start < 9)
       value = value * 10 + (*p++ - '0');
-    // The window's end before the text's decides nothing: the general reading asks on.
-    if (p == start || (p < end ? !isBlank(static_cast<unsigned char>(*p)) : !atTextEnd())) break;
+    if (p == start || (p < end && !isBlank(static_cast<unsigned char>(*p)))) break;
     fields[n] = value;
     pos_ = static_cast<std::size_t>(p - text_.data());
   }
@@ -560,7 +517,7 @@ ItemId CatalogLoader::readFolderEntry(ItemId parent, NodeKind kind, std::optiona
         model_.sortChildren(open.back());
       break;
     }
-    if (base_ + pos_ >= nextPause_) pause();
+    if (pos_ >= nextPause_) pause();
     const char c = text_[pos_++];
     if (c == '>') {
       model_.sortChildren(open.back());
@@ -599,8 +556,12 @@ void CatalogLoader::readFileEntry(ItemId parent) {
 void CatalogLoader::pause() {
   // 256 KB is a few milliseconds of parsing: often enough for a window to stay
   // painted, rare enough to cost nothing.
-  nextPause_ = base_ + pos_ + (256u << 10);
-  reporter_.progress(base_ + pos_, source_ ? totalSize_ : text_.size());
+  nextPause_ = pos_ + (256u << 10);
+  reporter_.progress(pos_, text_.size());
+  if (release_ && pos_ >= nextRelease_) {
+    release_(pos_);
+    nextRelease_ = pos_ + (4u << 20);
+  }
 }
 
 LoadResult CatalogLoader::run() {
@@ -663,15 +624,9 @@ LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporte
   }
   // Real catalogs hold about one folder per 500 bytes and rarely more than twice that.
   model.reserveItems(static_cast<std::size_t>(file.fileSize() / 256));
-  CatalogLoader loader(model, {}, path, reporter);
-  loader.readFrom([&file](char *to, std::size_t room) { return file.read(to, room); }, file.fileSize());
-  const LoadResult result = loader.run();
-  // A read that fails part way ends the text there; what was read stays, as with a
-  // file cut short, but not without a word.
-  if (file.readError())
-    reporter.warning("Tavlor", "Cannot read " + path + " to its end\n" + std::strerror(file.readError()) +
-                                   "\nWhat was read before is shown.");
-  return result;
+  CatalogLoader loader(model, file.text(), path, reporter);
+  loader.releaseBehind([&file](std::size_t offset) { file.releaseBefore(offset); });
+  return loader.run();
 }
 
 } // namespace tavlor

@@ -83,14 +83,9 @@ public:
   std::string readQuotedName();
 
   // The current read position (bytes from the start).
-  std::size_t position() const { return base_ + pos_; }
-  // Where the text comes from when it is not in memory whole: fill writes the next
-  // bytes of the catalog into to (at most room of them) and returns how many, 0 at its
-  // end. The loader then holds only a window of the text, a few MiB that are used
-  // again and again, instead of pages as large as the file; window is its first size.
-  using TextSource = std::function<std::size_t(char *to, std::size_t room)>;
-  void readFrom(TextSource source, std::size_t totalSize, std::size_t window = kWindow);
-  static constexpr std::size_t kWindow = std::size_t(4) << 20;
+  std::size_t position() const { return pos_; }
+  // Called now and then with a position before which the text is never read again.
+  void releaseBehind(std::function<void(std::size_t)> release) { release_ = std::move(release); }
 
 private:
   struct LocalTimes;
@@ -102,18 +97,7 @@ private:
   std::uint64_t magnitude(bool &negative, std::uint64_t limit, std::uint64_t negativeLimit);
   int intNumber();
   bool numberAhead();
-  // At the end of the text: more of it is asked for first.
-  bool atEnd() { return pos_ >= text_.size() && !more(); }
-  // True when the window ends where the text does.
-  bool atTextEnd() const { return !source_ || exhausted_; }
-  // Makes the window hold n bytes from pos_ on, or all there are; whether it does.
-  bool have(std::size_t n) {
-    while (text_.size() - pos_ < n)
-      if (!more()) return false;
-    return true;
-  }
-  // Drops the text before pos_ and reads on; false when the text has no more.
-  bool more();
+  bool atEnd() const { return pos_ >= text_.size(); }
   void skipBlanks();
   ItemId beginFolder(ItemId parent, NodeKind kind, std::optional<int> selectedIcon, bool &hasBody);
   std::time_t readDate(bool isFile, bool &warn);
@@ -130,15 +114,9 @@ private:
   CatalogModel::NameArena *diskNames_ = nullptr;
   FileData *diskEntry_ = nullptr; // the loading disk's entry, joined to the root at the end
   std::shared_ptr<LocalTimes> localTimes_;
+  std::function<void(std::size_t)> release_;
+  std::size_t nextRelease_ = 0;
   std::size_t nextPause_ = 0;
-  // The window over a text read from a source: text_ is window_[0, length), and
-  // window_[0] is the byte base_ of the catalog.
-  TextSource source_;
-  std::unique_ptr<char[]> window_;
-  std::size_t capacity_ = 0;
-  std::size_t base_ = 0;
-  std::size_t totalSize_ = 0;
-  bool exhausted_ = false;
 };
 
 } // namespace tavlor
