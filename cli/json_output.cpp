@@ -73,6 +73,14 @@ std::int64_t shownSize(tavlor::CatalogModel &model, const tavlor::FileData &entr
   return entry.size();
 }
 
+// The disk an item lies on (the item itself for a disk); none for the root.
+tavlor::ItemId diskItemOf(const tavlor::CatalogModel &model, tavlor::ItemId item) {
+  if (model.parentOf(item) == tavlor::kNoItem) return tavlor::kNoItem;
+  for (tavlor::ItemId up = model.parentOf(item); model.parentOf(up) != tavlor::kNoItem; up = model.parentOf(up))
+    item = up;
+  return item;
+}
+
 // What the rows of a folder share, remembered per folder: the rows of a search lie in
 // folders all over the tree, and walking up from each would visit every level again.
 struct FolderFacts {
@@ -91,11 +99,7 @@ const FolderFacts &factsOf(const tavlor::CatalogModel &model, const tavlor::File
   const auto found = folders.find(item);
   if (found != folders.end()) return found->second;
   FolderFacts facts;
-  if (model.parentOf(item) != tavlor::kNoItem) {
-    facts.disk = item;
-    for (tavlor::ItemId up = model.parentOf(item); model.parentOf(up) != tavlor::kNoItem; up = model.parentOf(up))
-      facts.disk = up;
-  }
+  facts.disk = diskItemOf(model, item);
   model.zipFilePath(entry, facts.zip);
   return folders.emplace(item, std::move(facts)).first->second;
 }
@@ -147,27 +151,21 @@ void JsonLines::key(const char *name) {
   buffer_ += "\":";
 }
 
-void JsonLines::quoted(std::string_view value) {
+bool JsonLines::quoted(std::string_view value) {
   if (plain(value)) {
     buffer_ += '"';
     buffer_.append(value);
     buffer_ += '"';
-    return;
+    return true;
   }
   // Escaping, and U+FFFD for the bytes that are not UTF-8, as the JSON library does it.
   buffer_ += nlohmann::json(std::string(value)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return false;
 }
 
 void JsonLines::text(const char *name, std::string_view value) {
   key(name);
-  if (plain(value)) {
-    buffer_ += '"';
-    buffer_.append(value);
-    buffer_ += '"';
-    return;
-  }
-  quoted(value);
-  if (!tavlor::isValidUtf8(value)) {
+  if (!quoted(value) && !tavlor::isValidUtf8(value)) {
     const std::string bytesKey = std::string(name) + "_bytes";
     key(bytesKey.c_str());
     quoted(escapedBytes(value));
@@ -256,10 +254,8 @@ const char *kindName(const tavlor::FileData &entry) {
 }
 
 std::string diskOf(const tavlor::CatalogModel &model, tavlor::ItemId item) {
-  if (model.parentOf(item) == tavlor::kNoItem) return {};
-  for (tavlor::ItemId up = model.parentOf(item); model.parentOf(up) != tavlor::kNoItem; up = model.parentOf(up))
-    item = up;
-  return model.label(item);
+  const tavlor::ItemId disk = diskItemOf(model, item);
+  return disk == tavlor::kNoItem ? std::string() : model.label(disk);
 }
 
 void entryFields(JsonLines &out, tavlor::CatalogModel &model, const tavlor::FileData &entry) {

@@ -43,7 +43,8 @@ public:
 
 private:
   void key(const char *name);
-  void quoted(std::string_view value);
+  // Writes value between quotes; true when it went as it is (printable ASCII).
+  bool quoted(std::string_view value);
   void flush();
 
   std::FILE *out_;

@@ -209,14 +209,8 @@ const std::string &CatalogModel::itemPath(ItemId id) const {
   if (!it->path) {
     // Only the asked item is cached: caching every ancestor would cost the square of
     // the depth for deeply nested catalogs.
-    std::vector<const std::string *> labels;
-    for (const Item *at = it; at && at->parent != kNoItem; at = item(at->parent))
-      labels.push_back(&at->label);
     auto path = std::make_unique<std::string>();
-    for (auto l = labels.rbegin(); l != labels.rend(); ++l) {
-      if (!path->empty() || l != labels.rbegin()) path->push_back('/');
-      path->append(**l);
-    }
+    appendItemPath(*path, id);
     it->path = std::move(path);
   }
   return *it->path;

@@ -131,7 +131,6 @@ public:
   const std::string &dateText(const FileData &entry);
   // The same texts without keeping them: for reports that pass over every entry once.
   std::string sizeTextOnce(const FileData &entry);
-  std::string dateTextOnce(const FileData &entry) const;
   // The text dateText gives for a time.
   static std::string formatDate(std::time_t when);
   // The same written into buffer, for the many lines of a report: no text is allocated.

@@ -77,11 +77,6 @@ std::string CatalogModel::sizeTextOnce(const FileData &entry) {
   return formatSize(entry.size_);
 }
 
-std::string CatalogModel::dateTextOnce(const FileData &entry) const {
-  if (entry.texts_ && entry.texts_->date) return *entry.texts_->date;
-  return formatDate(entry.date_);
-}
-
 namespace {
 
 // The local time of a date from a table of UTC days: within a day whose UTC offset
