@@ -118,14 +118,15 @@ int runFind(const std::vector<std::string> &args) {
   header.mask = tavlor::upperCased(options.operands.front());
   header.subfolders = !parsed.has("--no-subfolders");
   std::vector<tavlor::ResultRow> rows = tavlor::findFiles(model, *roots, header.mask, header.subfolders, filters);
-  tavlor::sortByName(rows);
   bool failed = false;
   if (parsed.has("--json")) {
+    tavlor::sortByName(rows);
     cli::JsonLines out(stdout);
     cli::writeEntries(out, model, rows);
     failed = !out.finish();
   } else {
-    tavlor::writeFindFilesReport(model, header, rows, parsed.has("--csv"), tavlor::fileReportWriter(stdout, &failed));
+    tavlor::writeFindFilesReportByName(model, header, rows, parsed.has("--csv"),
+                                       tavlor::fileReportWriter(stdout, &failed));
     failed = std::fflush(stdout) != 0 || failed;
   }
   if (failed) return cli::outputFailure("find");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "model/model_blocks.h"
@@ -142,11 +143,10 @@ std::string foundTitle(const FoundCounts &counts) {
   return text;
 }
 
-void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows, bool csv,
-                          const ReportWriter &write) {
+namespace {
+
+void appendReportHead(std::string &out, const FindFilesHeader &header, bool csv) {
   const std::string end = kReportLineEnd;
-  ReportPieces pieces(write);
-  std::string &out = pieces.text();
   out += " Tavlor, Find Files report" + end;
   out += " -------------------------------" + end;
   out += end;
@@ -156,6 +156,37 @@ void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, st
   out += end;
   out += reportColumnLine(csv) + end;
   if (!csv) out += end;
+}
+
+// Report lines kept in large blocks, each line whole in one block.
+class LineStore {
+public:
+  std::string_view add(std::string_view line) {
+    if (blocks_.empty() || used_ + line.size() > blockSize_) {
+      blockSize_ = std::max(kBlock, line.size());
+      blocks_.push_back(allocateBlock(blockSize_));
+      used_ = 0;
+    }
+    char *at = static_cast<char *>(blocks_.back().get()) + used_;
+    std::memcpy(at, line.data(), line.size());
+    used_ += line.size();
+    return {at, line.size()};
+  }
+
+private:
+  static constexpr std::size_t kBlock = 8u << 20;
+  std::vector<Block> blocks_;
+  std::size_t used_ = 0;
+  std::size_t blockSize_ = 0;
+};
+
+} // namespace
+
+void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows, bool csv,
+                          const ReportWriter &write) {
+  ReportPieces pieces(write);
+  std::string &out = pieces.text();
+  appendReportHead(out, header, csv);
   std::size_t count = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     prefetchRows(rows, i);
@@ -166,6 +197,49 @@ void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, st
     ++count;
   }
   appendReportCount(out, count, "Files found");
+}
+
+void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &header, std::vector<ResultRow> &rows,
+                                bool csv, const ReportWriter &write) {
+  // Rows in name order lie all over the model, and each line would wait for every
+  // folder above its entry in turn. In the order found, neighbours share their folder
+  // and its ancestors: each folder path is made once, in that order, for a run of hits
+  // in one folder, and the lines then only look it up.
+  std::vector<std::string_view, BlockAllocator<std::string_view>> folders(rows.size());
+  {
+    LineStore store;
+    std::string path;
+    std::string_view folder;
+    ItemId folderOf = kNoItem;
+    bool first = true;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (!rows[i].entry) continue;
+      if (first || rows[i].parent != folderOf) {
+        folderOf = rows[i].parent;
+        path.clear();
+        model.appendItemPath(path, folderOf);
+        path += kReportLineEnd;
+        folder = store.add(path);
+        first = false;
+      }
+      folders[i] = folder;
+    }
+    const std::vector<std::uint32_t> from = sortByName(rows);
+    ReportPieces pieces(write);
+    std::string &out = pieces.text();
+    appendReportHead(out, header, csv);
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < from.size(); ++k) {
+      prefetchRows(rows, k);
+      if (k + 8 < from.size()) __builtin_prefetch(folders[from[k + 8]].data());
+      if (!rows[k].entry) continue;
+      appendReportEntryFields(out, model, *rows[k].entry, csv);
+      out += folders[from[k]];
+      pieces.lineDone();
+      ++count;
+    }
+    appendReportCount(out, count, "Files found");
+  }
 }
 
 std::string findFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows,

@@ -53,7 +53,7 @@ void appendReportCount(std::string &out, std::size_t count, const char *what) {
   out += " " + std::to_string(count) + " " + what + "." + end;
 }
 
-void appendReportEntry(std::string &out, CatalogModel &model, const FileData &entry, bool csv) {
+void appendReportEntryFields(std::string &out, CatalogModel &model, const FileData &entry, bool csv) {
   // Texts made for the line only: a report of a million hits must not leave a million
   // cached texts behind in the model.
   char dateBuffer[CatalogModel::kDateTextSize];
@@ -74,6 +74,10 @@ void appendReportEntry(std::string &out, CatalogModel &model, const FileData &en
     appendPadded(out, entry.name(), 30, false);
     out += ' ';
   }
+}
+
+void appendReportEntry(std::string &out, CatalogModel &model, const FileData &entry, bool csv) {
+  appendReportEntryFields(out, model, entry, csv);
   model.appendItemPath(out, entry.parentItem());
   out += kReportLineEnd;
 }

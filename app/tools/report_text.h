@@ -35,6 +35,8 @@ std::string reportColumnLine(bool csv);
 // Characters are counted as the display shows them (displayColumns): a UTF-8 name
 // of 18 characters takes 18 columns however many bytes it holds.
 void appendReportEntry(std::string &out, CatalogModel &model, const FileData &entry, bool csv);
+// The same line up to its folder path: the path and the line end are the caller's.
+void appendReportEntryFields(std::string &out, CatalogModel &model, const FileData &entry, bool csv);
 
 // The closing lines of a report: a blank line, the dashes, and " COUNT WHAT." (as
 // "Files found" or "Duplicate sets found"), each with its line end.

@@ -147,9 +147,9 @@ std::vector<std::uint32_t> ResultList::sortBy(ResultColumn column, bool descendi
   return sortRows(&model_, rows_, column, descending);
 }
 
-void sortByName(std::vector<ResultRow> &rows) {
+std::vector<std::uint32_t> sortByName(std::vector<ResultRow> &rows) {
   // The model is only asked for folder paths, which a name sort never needs.
-  sortRows(nullptr, rows, ResultColumn::Name, false);
+  return sortRows(nullptr, rows, ResultColumn::Name, false);
 }
 
 template <typename Dead> void ResultList::removeRows(Dead &&dead) {

@@ -88,8 +88,8 @@ private:
 };
 
 // The rows sorted by name, ignoring case, equal names in their given order: a fresh
-// Find Files list.
-void sortByName(std::vector<ResultRow> &rows);
+// Find Files list. Returns where each row came from: row k is the former row result[k].
+std::vector<std::uint32_t> sortByName(std::vector<ResultRow> &rows);
 
 } // namespace tavlor
 

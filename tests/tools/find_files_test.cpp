@@ -175,6 +175,31 @@ TEST_F(FindFiles, ReportAsTextAndCsv) {
   EXPECT_TRUE(findFilesReport(model, header, {}, false).ends_with(" 0 Files found.\r\n"));
 }
 
+// The report made in the order found and written in name order is the report of the
+// sorted rows, byte for byte: equal names across folders in their found order, case
+// twins, disks (no folder path), runs of hits in one folder split by its subfolders.
+TEST_F(FindFiles, ReportByNameEqualsTheReportOfSortedRows) {
+  CatalogModel shelf;
+  load(shelf, "B", file("same", 1) + folder("b", file("Same", 2) + folder("c", file("same", 3)) + file("z", 4)) +
+                       file("same", 5) + folder("a", file("SAME", 6)));
+  load(shelf, "A", folder("same", file("a", 7)) + file("same.", 8));
+  const ItemId root = shelf.root();
+  for (const char *mask : {"SAME*", "*", "?"}) {
+    for (const bool csv : {false, true}) {
+      const FindFilesHeader header{lookInText(shelf, {&root, 1}), mask, true};
+      std::vector<ResultRow> rows = findFiles(shelf, {&root, 1}, mask, true);
+      std::vector<ResultRow> sorted = rows;
+      sortByName(sorted);
+      std::string written;
+      writeFindFilesReportByName(shelf, header, rows, csv, [&written](std::string_view piece) { written += piece; });
+      EXPECT_EQ(written, findFilesReport(shelf, header, sorted, csv)) << mask << (csv ? " csv" : "");
+      ASSERT_EQ(rows.size(), sorted.size());
+      for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].entry, sorted[i].entry) << mask << " row " << i;
+    }
+  }
+}
+
 // The name column is padded by the columns a name takes on screen, so the path column
 // lines up for UTF-8 names; a name that is not UTF-8 shows one character per byte.
 TEST_F(FindFiles, ReportPadsNamesByDisplayColumns) {
