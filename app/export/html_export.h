@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "model/catalog_model.h"
@@ -82,12 +83,13 @@ public:
   // The link target of every exported folder, by its entry (null for the root): for a
   // web site "Tavlor_folder" N ".htm", for a single file "#folder" N. Containers that
   // were linked but not exported hold an empty text.
-  const std::map<const FileData *, std::string> &pageNames() const { return pageNames_; }
+  // Every exported folder's page name (its anchor on a single page).
+  std::map<const FileData *, std::string> pageNames() const;
 
 private:
   struct Page;
-  FileData *entryOf(ItemId item) const;
-  std::vector<ItemId> exportedItems() const;
+  const FileData *entryOf(ItemId item) const;
+  std::vector<ItemId> exportedItems();
   void assignPageNames(const std::vector<ItemId> &items);
   // Whether a single file of these folders holds nothing but ASCII.
   bool pageIsAscii(const std::vector<ItemId> &items) const;
@@ -105,7 +107,9 @@ private:
   std::string folderPrefix_; // the output's folder with its trailing "/", or empty
   std::string outputName_;   // the output's own file name
   int folderFd_ = -1;        // the output's folder while run() writes
-  std::map<const FileData *, std::string> pageNames_;
+  void appendPageName(std::string &out, const FileData *entry) const;
+  std::unordered_map<const FileData *, std::uint32_t> pageNumbers_;
+  std::unordered_map<ItemId, const FileData *> entries_; // of the exported folders below the first
   int pageCounter_ = 0;
 };
 

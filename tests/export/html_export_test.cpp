@@ -264,4 +264,23 @@ TEST_F(HtmlExportTest, UnwritableOutputStillWritesTheIconsButNoPages) {
   EXPECT_FALSE(written("Tavlor_folder1.htm"));
 }
 
+// A folder of many subfolders, two of them case twins: each subfolder's row links to the
+// page of its own folder, which lists its own file.
+TEST_F(HtmlExportTest, ManySubfoldersAndCaseTwinsLinkToTheirOwnPages) {
+  std::string text = "zar_version_1_1\n< \n   %drivetype fixed\n> \n + \"WIDE\" 0 0 1 1 2000 0 0 0\n < \n";
+  std::vector<std::string> names = {"Docs", "DOCS"};
+  for (int i = 0; i < 40; ++i)
+    names.push_back("d" + std::to_string(i));
+  for (const std::string &n : names)
+    text += " + \"" + n + "\" 0 0 1 1 2000 0 0 0\n < \n \"in_" + n + "\" 1 1 1 2000 0 0 0\n > \n";
+  load(text + " > \n", "WIDE.zar");
+  ASSERT_TRUE(exportFrom(item("WIDE"), false, true).outputWritten);
+  const std::string top = page(pageNames_.at("WIDE"));
+  for (const std::string &n : names) {
+    const std::string own = pageNames_.at(n);
+    expectContains(top, {"<a href=\"" + own + "\">" + n + "</a>"});
+    expectContains(page(own), {"<b>WIDE/" + n + "</b>", " in_" + n + " </td>"});
+  }
+}
+
 } // namespace
