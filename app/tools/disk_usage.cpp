@@ -36,6 +36,7 @@ std::vector<UsageRow> diskUsage(const CatalogModel &model, ItemId top, int depth
   // Pre-order: every node comes after its parent, so walking the list backwards sums
   // children before their parents.
   std::vector<std::size_t> pending;
+  std::vector<const FileData *> childEntries;
   nodes.push_back({top, 0, 0, false, false, 0, 0, 0});
   std::size_t visited = 0;
   pending.push_back(0);
@@ -49,12 +50,14 @@ std::vector<UsageRow> diskUsage(const CatalogModel &model, ItemId top, int depth
       if (!e->isContainer()) files = addSize(files, e->size());
     nodes[index].total = files;
     const std::span<const ItemId> children = model.childrenOf(item);
-    for (auto child = children.rbegin(); child != children.rend(); ++child) {
-      const FileData *entry = model.lookupEntry(item, model.label(*child));
+    model.childEntries(item, childEntries); // all at once: a folder may hold 100,000 subfolders
+    for (std::size_t k = children.size(); k-- > 0;) {
+      const ItemId child = children[k];
+      const FileData *entry = childEntries[k];
       // As accumulate: a folder item without a container entry in its parent is not
       // part of the disk's contents.
       if (!entry || !entry->isContainer()) continue;
-      nodes.push_back({*child, index, nodes[index].depth + 1, true, entry->isZipFolder(), entry->size(), 0, 0});
+      nodes.push_back({child, index, nodes[index].depth + 1, true, entry->isZipFolder(), entry->size(), 0, 0});
       pending.push_back(nodes.size() - 1);
     }
   }
