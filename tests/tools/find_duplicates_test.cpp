@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tools/find_duplicates.h"
+#include "model/names.h"
 #include "tools/find_files.h"
 
 #include "tools_test_helpers.h"
@@ -78,6 +79,35 @@ TEST_F(Duplicates, CriteriaThresholdAndNamedMode) {
   EXPECT_EQ(unitLabel(1024), "KB");
   EXPECT_EQ(unitLabel(1), "bytes");
   EXPECT_EQ(unitLabel(7), "error");
+}
+
+// Names are grouped eight bytes at a time: every length across those steps, with case
+// changed at each place, pairs up; the bytes beside the letters ("@[`{", Latin-1 letters)
+// keep their names apart.
+TEST(DuplicateNames, CaseFoldedAtEveryPlaceAndLengthAndNothingElse) {
+  const std::string base = "abcdefghijklmnopqrstuvwxyz";
+  std::string disk;
+  for (std::size_t n = 1; n <= 20; ++n) {
+    std::string upper = base.substr(0, n);
+    upper[n - 1] = static_cast<char>(upper[n - 1] - 'a' + 'A');
+    disk += folder("lower" + std::to_string(n), file(base.substr(0, n), 1)) +
+            folder("upper" + std::to_string(n), file(upper, 1));
+  }
+  const std::pair<const char *, const char *> apart[] = {
+      {"name@x", "name`x"}, {"name[x", "name{x"}, {"longer_name@", "longer_name`"}, {"caf\xe9", "caf\xc9"}};
+  int k = 0;
+  for (const auto &[a, b] : apart)
+    disk += folder("a" + std::to_string(k), file(a, 1)) + folder("b" + std::to_string(k++), file(b, 1));
+  CatalogModel model;
+  load(model, "D", disk);
+  const DuplicatesResult found = findDuplicates(model, criteria(true, false, false));
+  const Sets sets = setsOf(model, found.rows);
+  ASSERT_EQ(sets.size(), 20u);
+  for (const auto &set : sets) {
+    ASSERT_EQ(set.size(), 2u);
+    EXPECT_TRUE(equalIgnoringCase(set[0].substr(0, set[0].rfind('@')), set[1].substr(0, set[1].rfind('@'))))
+        << set[0] << " " << set[1];
+  }
 }
 
 TEST_F(Duplicates, DatesSortAsTheirDecimalText) {
