@@ -121,8 +121,6 @@ std::string defaultHtmlDescription(std::time_t now) {
 
 namespace {
 
-// Appends text with the four characters of markup as references; runs without them
-// go in whole.
 // True when one of the eight bytes of word is a character of markup.
 bool holdsMarkup(std::uint64_t word) {
   const auto zeroByte = [](std::uint64_t x) {
@@ -132,6 +130,8 @@ bool holdsMarkup(std::uint64_t word) {
          zeroByte(word ^ 0x3e3e3e3e3e3e3e3eull) | zeroByte(word ^ 0x2222222222222222ull);
 }
 
+// Appends text with the four characters of markup as references; runs without them
+// go in whole.
 void appendEscaped(std::string &out, std::string_view text) {
   // Eight bytes at a time past runs without markup, then a plain test per byte.
   std::size_t from = 0;

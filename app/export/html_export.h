@@ -81,15 +81,16 @@ public:
   HtmlExportResult run(const std::function<void()> &folderWritten = {});
 
   // The link target of every exported folder, by its entry (null for the root): for a
-  // web site "Tavlor_folder" N ".htm", for a single file "#folder" N. Containers that
-  // were linked but not exported hold an empty text.
-  // Every exported folder's page name (its anchor on a single page).
+  // web site "Tavlor_folder" N ".htm", for a single file "#folder" N. A container that
+  // is linked but not exported has none (its link is empty).
   std::map<const FileData *, std::string> pageNames() const;
 
 private:
   struct Page;
   const FileData *entryOf(ItemId item) const;
   std::vector<ItemId> exportedItems();
+  // The page name of the folder whose entry this is, appended; nothing when not exported.
+  void appendPageName(std::string &out, const FileData *entry) const;
   void assignPageNames(const std::vector<ItemId> &items);
   // Whether a single file of these folders holds nothing but ASCII.
   bool pageIsAscii(const std::vector<ItemId> &items) const;
@@ -107,7 +108,6 @@ private:
   std::string folderPrefix_; // the output's folder with its trailing "/", or empty
   std::string outputName_;   // the output's own file name
   int folderFd_ = -1;        // the output's folder while run() writes
-  void appendPageName(std::string &out, const FileData *entry) const;
   std::unordered_map<const FileData *, std::uint32_t> pageNumbers_;
   std::unordered_map<ItemId, const FileData *> entries_; // of the exported folders below the first
   int pageCounter_ = 0;

@@ -158,19 +158,19 @@ void appendReportHead(std::string &out, const FindFilesHeader &header, bool csv)
   if (!csv) out += end;
 }
 
-// Report lines kept in large blocks, each line whole in one block.
+// Texts kept in large blocks, each whole in one block.
 class LineStore {
 public:
-  std::string_view add(std::string_view line) {
-    if (blocks_.empty() || used_ + line.size() > blockSize_) {
-      blockSize_ = std::max(kBlock, line.size());
+  std::string_view add(std::string_view text) {
+    if (blocks_.empty() || used_ + text.size() > blockSize_) {
+      blockSize_ = std::max(kBlock, text.size());
       blocks_.push_back(allocateBlock(blockSize_));
       used_ = 0;
     }
     char *at = static_cast<char *>(blocks_.back().get()) + used_;
-    std::memcpy(at, line.data(), line.size());
-    used_ += line.size();
-    return {at, line.size()};
+    std::memcpy(at, text.data(), text.size());
+    used_ += text.size();
+    return {at, text.size()};
   }
 
 private:

@@ -84,9 +84,9 @@ std::string findFilesReport(CatalogModel &model, const FindFilesHeader &header, 
 // The same report handed to write in pieces as it is formatted.
 void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, std::span<const ResultRow> rows, bool csv,
                           const ReportWriter &write);
-// The rows as findFiles gives them sorted with sortByName (rows is left sorted), and
-// their report written as writeFindFilesReport writes it, byte for byte; far faster
-// for a million hits.
+// The rows in the order findFiles gives them sorted with sortByName (rows is left
+// sorted), and their report written as writeFindFilesReport writes it, byte for byte;
+// folder paths are made in the order found, where a million hits share their folders.
 void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &header, std::vector<ResultRow> &rows,
                                 bool csv, const ReportWriter &write);
 
