@@ -95,9 +95,9 @@ TEST(DuplicateNames, CaseFoldedAtEveryPlaceAndLengthAndNothingElse) {
   }
   const std::pair<const char *, const char *> apart[] = {
       {"name@x", "name`x"}, {"name[x", "name{x"}, {"longer_name@", "longer_name`"}, {"caf\xe9", "caf\xc9"}};
-  int k = 0;
-  for (const auto &[a, b] : apart)
-    disk += folder("a" + std::to_string(k), file(a, 1)) + folder("b" + std::to_string(k++), file(b, 1));
+  for (std::size_t k = 0; k < std::size(apart); ++k)
+    disk += folder("a" + std::to_string(k), file(apart[k].first, 1)) +
+            folder("b" + std::to_string(k), file(apart[k].second, 1));
   CatalogModel model;
   load(model, "D", disk);
   const DuplicatesResult found = findDuplicates(model, criteria(true, false, false));
