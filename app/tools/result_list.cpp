@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 #include <utility>
 
@@ -31,40 +33,60 @@ std::uint64_t bigEndian(const unsigned char *bytes) {
   return value;
 }
 
+// From this many rows on, the name keys are made by two threads.
+constexpr std::size_t kTwoThreadRows = 100000;
+
 std::vector<std::uint32_t> sortRows(const CatalogModel *model, std::vector<ResultRow> &rows, ResultColumn column,
                                     bool descending) {
   const bool byText = column == ResultColumn::Name || column == ResultColumn::InFolder;
   std::vector<SortKey, BlockAllocator<SortKey>> keys(rows.size());
-  std::string folded;
-  if (byText) folded.reserve(rows.size() * 16);
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const ResultRow &r = rows[i];
-    SortKey &k = keys[i];
-    k = {0, 0, 0, 0, static_cast<std::uint32_t>(i)};
-    if (!r.entry) continue;
-    if (byText) {
-      const std::string_view text =
-          column == ResultColumn::Name ? r.entry->name() : std::string_view(model->itemPath(r.parent));
-      unsigned char head[16] = {};
-      for (std::size_t b = 0; b < text.size() && b < 16; ++b)
-        head[b] = foldCase(static_cast<unsigned char>(text[b]));
-      k.high = bigEndian(head);
-      k.low = bigEndian(head + 8);
-      k.length = static_cast<std::uint32_t>(text.size());
-      if (text.size() > 16) {
-        k.offset = static_cast<std::uint32_t>(folded.size());
-        for (std::size_t b = 16; b < text.size(); ++b)
-          folded.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(text[b]))));
+  // Making the keys waits on the memory of every entry and name: a long list is keyed
+  // by two threads, each with its own buffer for the rest of the texts. Folder paths
+  // are cached in the model as they are asked for, so only the name order is split.
+  const std::size_t half = column == ResultColumn::Name && rows.size() >= kTwoThreadRows ? rows.size() / 2 : rows.size();
+  std::string folded[2];
+  auto makeKeys = [&](std::size_t from, std::size_t to, std::string &rest) {
+    if (byText) rest.reserve((to - from) * 16);
+    for (std::size_t i = from; i < to; ++i) {
+      const ResultRow &r = rows[i];
+      SortKey &k = keys[i];
+      k = {0, 0, 0, 0, static_cast<std::uint32_t>(i)};
+      if (!r.entry) continue;
+      if (byText) {
+        const std::string_view text =
+            column == ResultColumn::Name ? r.entry->name() : std::string_view(model->itemPath(r.parent));
+        unsigned char head[16] = {};
+        for (std::size_t b = 0; b < text.size() && b < 16; ++b)
+          head[b] = foldCase(static_cast<unsigned char>(text[b]));
+        k.high = bigEndian(head);
+        k.low = bigEndian(head + 8);
+        k.length = static_cast<std::uint32_t>(text.size());
+        if (text.size() > 16) {
+          k.offset = static_cast<std::uint32_t>(rest.size());
+          for (std::size_t b = 16; b < text.size(); ++b)
+            rest.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(text[b]))));
+        }
+      } else {
+        const std::int64_t n =
+            column == ResultColumn::Size ? r.entry->size() : static_cast<std::int64_t>(r.entry->date());
+        // Flipping the sign bit orders signed numbers as unsigned ones.
+        k.low = static_cast<std::uint64_t>(n) ^ (std::uint64_t(1) << 63);
       }
-    } else {
-      const std::int64_t n =
-          column == ResultColumn::Size ? r.entry->size() : static_cast<std::int64_t>(r.entry->date());
-      // Flipping the sign bit orders signed numbers as unsigned ones.
-      k.low = static_cast<std::uint64_t>(n) ^ (std::uint64_t(1) << 63);
+    }
+  };
+  std::thread second;
+  if (half < rows.size()) {
+    try {
+      second = std::thread(makeKeys, half, rows.size(), std::ref(folded[1]));
+    } catch (const std::system_error &) {
+      makeKeys(half, rows.size(), folded[1]); // no thread to be had: the same keys in turn
     }
   }
+  makeKeys(0, half, folded[0]);
+  if (second.joinable()) second.join();
   auto rest = [&](const SortKey &k) {
-    return k.length > 16 ? std::string_view(folded).substr(k.offset, k.length - 16) : std::string_view();
+    const std::string &buffer = folded[k.row < half ? 0 : 1];
+    return k.length > 16 ? std::string_view(buffer).substr(k.offset, k.length - 16) : std::string_view();
   };
   auto compare = [&](const SortKey &a, const SortKey &b) {
     int c = 0;

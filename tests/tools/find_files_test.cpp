@@ -1,6 +1,9 @@
 // matchMask, the Find Files search and its report.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "model/names.h"
 #include "tools/find_files.h"
 #include "tools/match_mask.h"
 #include "tools/report_text.h"
@@ -198,6 +201,30 @@ TEST_F(FindFiles, ReportByNameEqualsTheReportOfSortedRows) {
         EXPECT_EQ(rows[i].entry, sorted[i].entry) << mask << " row " << i;
     }
   }
+}
+
+// A long list is keyed by two threads: names that agree in their first sixteen bytes
+// and differ after them, on both sides of the split, still come in the full order,
+// equal names in the order found.
+TEST(SortByName, ALongListInTheFullOrderOfItsNames) {
+  std::string body;
+  const int count = 150000;
+  for (int i = 0; i < count; ++i) {
+    const int key = (i * 7919) % 1009; // many equal names, found in no order
+    body += file("same_first_sixteen_" + std::to_string(key % 10 == 0 ? 0 : key) + (i % 2 ? "_B" : "_a"), i);
+  }
+  CatalogModel model;
+  load(model, "L", body);
+  const ItemId l = model.findItemByPath("L");
+  std::vector<ResultRow> rows = findFiles(model, {&l, 1}, "", false);
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(count));
+  std::vector<ResultRow> expected = rows;
+  std::stable_sort(expected.begin(), expected.end(), [](const ResultRow &a, const ResultRow &b) {
+    return compareIgnoringCase(a.entry->name(), b.entry->name()) < 0;
+  });
+  sortByName(rows);
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    ASSERT_EQ(rows[i].entry, expected[i].entry) << "row " << i;
 }
 
 // The name column is padded by the columns a name takes on screen, so the path column
