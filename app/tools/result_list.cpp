@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -74,16 +75,30 @@ std::vector<std::uint32_t> sortRows(const CatalogModel *model, std::vector<Resul
       }
     }
   };
+  // Memory running out on either thread reaches the caller as it would on one.
+  std::exception_ptr failed;
   std::thread second;
   if (half < rows.size()) {
     try {
-      second = std::thread(makeKeys, half, rows.size(), std::ref(folded[1]));
+      second = std::thread([&] {
+        try {
+          makeKeys(half, rows.size(), folded[1]);
+        } catch (...) {
+          failed = std::current_exception();
+        }
+      });
     } catch (const std::system_error &) {
       makeKeys(half, rows.size(), folded[1]); // no thread to be had: the same keys in turn
     }
   }
-  makeKeys(0, half, folded[0]);
+  try {
+    makeKeys(0, half, folded[0]);
+  } catch (...) {
+    if (second.joinable()) second.join();
+    throw;
+  }
   if (second.joinable()) second.join();
+  if (failed) std::rethrow_exception(failed);
   auto rest = [&](const SortKey &k) {
     const std::string &buffer = folded[k.row < half ? 0 : 1];
     return k.length > 16 ? std::string_view(buffer).substr(k.offset, k.length - 16) : std::string_view();
