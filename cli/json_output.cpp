@@ -349,10 +349,8 @@ void writeUsage(JsonLines &out, tavlor::CatalogModel &model, std::span<const tav
   for (const tavlor::UsageRow &row : rows) {
     out.begin();
     const tavlor::ItemId parent = model.parentOf(row.item);
-    const tavlor::FileData *entry =
-        parent == tavlor::kNoItem ? nullptr : model.lookupEntry(parent, model.label(row.item));
-    if (entry) {
-      entryFieldsSized(out, model, *entry, row.size);
+    if (row.entry) {
+      entryFieldsSized(out, model, *row.entry, row.size);
     } else if (parent != tavlor::kNoItem) {
       // A folder item its parent holds no entry for: what the tree knows of it.
       out.text("disk", diskOf(model, row.item));

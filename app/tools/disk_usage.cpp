@@ -17,6 +17,7 @@ std::int64_t addSize(std::int64_t sum, std::int64_t size) {
 
 struct Node {
   ItemId item;
+  const FileData *entry;
   std::size_t parent; // index in the walk; the top's is its own
   int depth;
   // What the item adds to its parent: its own total, or for a Zip Folder its stored
@@ -37,7 +38,9 @@ std::vector<UsageRow> diskUsage(const CatalogModel &model, ItemId top, int depth
   // children before their parents.
   std::vector<std::size_t> pending;
   std::vector<const FileData *> childEntries;
-  nodes.push_back({top, 0, 0, false, false, 0, 0, 0});
+  const ItemId topParent = model.parentOf(top);
+  nodes.push_back({top, topParent == kNoItem ? nullptr : model.lookupEntry(topParent, model.label(top)), 0, 0, false,
+                   false, 0, 0, 0});
   std::size_t visited = 0;
   pending.push_back(0);
   while (!pending.empty()) {
@@ -57,7 +60,7 @@ std::vector<UsageRow> diskUsage(const CatalogModel &model, ItemId top, int depth
       // As accumulate: a folder item without a container entry in its parent is not
       // part of the disk's contents.
       if (!entry || !entry->isContainer()) continue;
-      nodes.push_back({child, index, nodes[index].depth + 1, true, entry->isZipFolder(), entry->size(), 0, 0});
+      nodes.push_back({child, entry, index, nodes[index].depth + 1, true, entry->isZipFolder(), entry->size(), 0, 0});
       pending.push_back(nodes.size() - 1);
     }
   }
@@ -74,7 +77,7 @@ std::vector<UsageRow> diskUsage(const CatalogModel &model, ItemId top, int depth
   std::vector<UsageRow> rows;
   rows.reserve(shown.size());
   for (const Node *n : shown)
-    rows.push_back({n->item, n->total, n->depth});
+    rows.push_back({n->item, n->entry, n->total, n->depth});
   return rows;
 }
 

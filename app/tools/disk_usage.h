@@ -12,6 +12,9 @@ namespace tavlor {
 
 struct UsageRow {
   ItemId item = kNoItem;
+  // Its entry in its parent (lookupEntry's): null for the root and for a folder item
+  // its parent holds no entry for.
+  const FileData *entry = nullptr;
   std::int64_t size = 0; // what accumulate sums below the item
   int depth = 0;         // levels below the top
 };
