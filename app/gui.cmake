@@ -84,6 +84,7 @@ endif()
 
 add_executable(Tavlor40 ${CMAKE_CURRENT_SOURCE_DIR}/shell/main.cpp)
 target_link_libraries(Tavlor40 PRIVATE tavgui)
+tavlor_installed_program(Tavlor40)
 install(TARGETS Tavlor40 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The help page: installed to the program folder's Help/, and copied beside the build

@@ -44,6 +44,21 @@ if [[ $mode == install ]]; then
   [[ -x "$prefix/share/tavlor/Tavlor Catalog" ]] || fail "GNOME Files script is not executable"
   # The installed programs find their library under the prefix they were installed to.
   "$prefix/bin/tavlor" --help >/dev/null || fail "installed tavlor does not run"
+  # Neither the built nor the installed programs look for libraries in the folder they
+  # are started from: an empty or relative search-path entry means the current folder.
+  for binary in "$build"/cli/tavlor "$build"/app/Tavlor40 "$build"/plugin/TavlorCatalog \
+    "$build"/lib*/libTavscan60.so.6 "$prefix"/bin/* "$prefix"/lib*/libTavscan60.so.6; do
+    [[ -e $binary ]] || continue
+    paths=$(readelf -d "$binary" | sed -n 's/.*R\(UN\)\?PATH.*\[\(.*\)\]$/\2/p')
+    [[ -z $paths ]] && continue
+    bad=0
+    [[ ":$paths:" == *::* ]] && bad=1
+    IFS=: read -r -a entries <<<"$paths"
+    for entry in "${entries[@]}"; do
+      [[ -z $entry || $entry == /* || $entry == '$ORIGIN'* ]] || bad=1
+    done
+    ((bad == 0)) || fail "$binary searches the current folder for libraries (search path '$paths')"
+  done
   # A KDE service menu is Type=Service with the MimeType and Actions keys that KDE
   # reads; desktop-file-validate knows those keys for applications only and says so
   # for exactly these two lines. Anything else it says about any entry is a fault.
