@@ -112,4 +112,22 @@ TEST_F(CatalogCommand, WarningsGoToStandardError) {
       << result.err;
 }
 
+// The settings the browser saves steer the command line, which reads them without ever
+// writing the file.
+TEST_F(CatalogCommand, FollowsTheSavedSettingsAndLeavesThemAlone) {
+  const std::string conf = "[General]\nTavlor=\"" + dir_.path() + "/My, Catalogs\"\nUseSizeComma=+0\n"
+                           "ShowTotalSize= 0\n";
+  const std::string file = dir_.createFile("config/Quorvale/Tavlor.conf", conf);
+  dir_.createFile("disk/big", std::string(2000, 'b'));
+  ASSERT_EQ(run({"--label", "D1", dir_ / "disk"}, {}).out, dir_ / "My, Catalogs/D1.zar\n");
+  std::vector<std::string> env{"HOME=" + dir_.path(), "XDG_CONFIG_HOME=" + dir_.path() + "/config"};
+  const auto props = runProgram({TAVLOR_CLI_PATH, "properties", "D1"}, env);
+  ASSERT_EQ(props.status, 0) << props.err;
+  EXPECT_NE(props.out.find("Size: 2006\n"), std::string::npos) << props.out;
+  const auto ls = runProgram({TAVLOR_CLI_PATH, "ls"}, env);
+  ASSERT_EQ(ls.status, 0) << ls.err;
+  EXPECT_TRUE(ls.out.starts_with("Disk\tFree Space\t")) << ls.out;
+  EXPECT_EQ(readFile(file), conf); // not even the default descriptions file name is added
+}
+
 } // namespace
