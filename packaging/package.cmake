@@ -27,8 +27,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libTavscan60.so.6 comes with the package itself.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${TAVLOR_LIBRARY_OUTPUT_DIRECTORY})
-# xdg-open and xdg-mime open catalogs and decide their type.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, shared-mime-info, fuse3")
+# xdg-open and xdg-mime open catalogs and decide their type; libsystemd0 is loaded when
+# the system bus is first needed, so the package scan cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, shared-mime-info, fuse3, libsystemd0")
 # udisks2 ejects without root; without a desktop environment xdg-mime reads the MIME
 # database only through libfile-mimeinfo-perl (else a catalog is plain text to it).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "udisks2, desktop-file-utils, libfile-mimeinfo-perl")
