@@ -41,12 +41,6 @@ bool readSettingText(const char *name, std::string &out) {
   return true;
 }
 
-const char *readSettingText(const char *name) {
-  static std::string buffer;
-  if (!readSettingText(name, buffer)) return nullptr;
-  return buffer.c_str();
-}
-
 bool readSettingNumber(const char *name, std::int32_t &out) {
   QSettings store = openStore();
   const QVariant value = store.value(QString::fromUtf8(name));

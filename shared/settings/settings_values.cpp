@@ -25,6 +25,13 @@ std::string textOr(const char *name, std::string fallback) {
 
 } // namespace
 
+// The buffer form of readSettingText, the same over either store.
+const char *readSettingText(const char *name) {
+  static std::string buffer;
+  if (!readSettingText(name, buffer)) return nullptr;
+  return buffer.c_str();
+}
+
 bool readSwitch(const SwitchSetting &setting) {
   std::int32_t value = 0;
   if (!readSettingNumber(setting.name, value)) return setting.defaultOn;
