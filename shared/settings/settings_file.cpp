@@ -17,12 +17,16 @@ int hexDigit(char c) {
   return -1;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view trimmed(std::string_view s) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  while (!s.empty() && blank(s.front()))
+    s.remove_prefix(1);
+  while (!s.empty() && blank(s.back()))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -44,14 +48,17 @@ void appendUtf8(std::u16string &out, std::string_view in) {
       ++i;
       continue;
     }
-    const int extra = c >= 0xF0 && c <= 0xF4 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : -1;
+    const int extra = c >= 0xF0 && c <= 0xF4 ? 3 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xC2 && c <= 0xDF ? 1 : -1;
     char32_t cp = extra == 3 ? c & 0x07 : extra == 2 ? c & 0x0F : c & 0x1F;
     bool ok = extra > 0;
     for (int k = 1; ok && k <= extra; ++k) {
-      if (i + k >= in.size() || (static_cast<unsigned char>(in[i + k]) & 0xC0) != 0x80) ok = false;
-      else cp = (cp << 6) | (static_cast<unsigned char>(in[i + k]) & 0x3F);
+      if (i + k >= in.size() || (static_cast<unsigned char>(in[i + k]) & 0xC0) != 0x80)
+        ok = false;
+      else
+        cp = (cp << 6) | (static_cast<unsigned char>(in[i + k]) & 0x3F);
     }
-    if (ok && ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))))
+    if (ok && ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+               (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))))
       ok = false;
     if (!ok) {
       out += u'\uFFFD';
@@ -108,7 +115,8 @@ struct IniLine {
 bool readLine(std::string_view data, std::size_t &pos, IniLine &line) {
   const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
   std::size_t start = pos;
-  while (start < data.size() && isSpace(data[start])) ++start;
+  while (start < data.size() && isSpace(data[start]))
+    ++start;
   std::size_t i = start;
   bool inQuotes = false;
   line.equals = std::string_view::npos;
@@ -132,8 +140,10 @@ bool readLine(std::string_view data, std::size_t &pos, IniLine &line) {
       inQuotes = !inQuotes;
     } else if (ch == ';') {
       if (i == start + 1) {
-        while (i < data.size() && data[i] != '\n' && data[i] != '\r') ++i;
-        while (i < data.size() && (data[i] == '\n' || data[i] == '\r')) ++i;
+        while (i < data.size() && data[i] != '\n' && data[i] != '\r')
+          ++i;
+        while (i < data.size() && (data[i] == '\n' || data[i] == '\r'))
+          ++i;
         start = i;
         line.equals = std::string_view::npos;
       } else if (!inQuotes) {
@@ -176,7 +186,8 @@ std::string unescapedKey(std::string_view key) {
       continue;
     }
     const std::size_t start = i++;
-    while (i < key.size() && key[i] != '%' && key[i] != '\\') ++i;
+    while (i < key.size() && key[i] != '%' && key[i] != '\\')
+      ++i;
     appendUtf8(out, key.substr(start, i - start));
   }
   return toUtf8(out);
@@ -184,7 +195,8 @@ std::string unescapedKey(std::string_view key) {
 
 // Drops trailing blanks, but none before `limit` (escaped characters stay).
 void chopBlanks(std::u16string &s, std::size_t limit) {
-  while (s.size() > limit && (s.back() == u' ' || s.back() == u'\t')) s.pop_back();
+  while (s.size() > limit && (s.back() == u' ' || s.back() == u'\t'))
+    s.pop_back();
 }
 
 // A stored value: quotes group, backslash escapes, unquoted commas separate the parts
@@ -193,7 +205,8 @@ bool unescapedValue(std::string_view in, std::u16string &text) {
   bool isList = false, inQuotes = false, quoted = false;
   std::size_t i = 0;
   const auto skipBlanks = [&] {
-    while (i < in.size() && isBlank(in[i])) ++i;
+    while (i < in.size() && isBlank(in[i]))
+      ++i;
   };
   skipBlanks();
   std::size_t chopLimit = 0;
@@ -238,7 +251,8 @@ bool unescapedValue(std::string_view in, std::u16string &text) {
       chopLimit = 0;
     } else {
       std::size_t j = i + 1;
-      while (j < in.size() && in[j] != '\\' && in[j] != '"' && in[j] != ',') ++j;
+      while (j < in.size() && in[j] != '\\' && in[j] != '"' && in[j] != ',')
+        ++j;
       appendUtf8(text, in.substr(i, j - i));
       i = j;
     }
@@ -251,9 +265,9 @@ std::optional<std::string> readFile(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::string text;
-  text.resize(kMaxFileBytes);
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  char chunk[4096];
+  while (text.size() < kMaxFileBytes && in.read(chunk, sizeof chunk).gcount() > 0)
+    text.append(chunk, static_cast<std::size_t>(in.gcount()));
   return text;
 }
 
@@ -293,7 +307,8 @@ std::optional<std::string> iniTextValue(std::string_view ini, std::string_view n
   while (readLine(ini, pos, line)) {
     if (line.text.front() == '[') {
       const std::size_t close = line.text.find(']');
-      const std::string_view section = trimmed(line.text.substr(1, close == std::string_view::npos ? line.text.size() - 1 : close - 1));
+      const std::string_view section =
+          trimmed(line.text.substr(1, close == std::string_view::npos ? line.text.size() - 1 : close - 1));
       topLevel = equalsIgnoringCase(section, "general");
       continue;
     }
@@ -312,7 +327,8 @@ std::optional<std::string> iniTextValue(std::string_view ini, std::string_view n
       // The bytes are the text's characters; read back as UTF-8.
       std::u16string units = text.substr(11, text.size() - 12), bytes;
       std::string raw8;
-      for (char16_t u : units) raw8 += char(u & 0xFF);
+      for (char16_t u : units)
+        raw8 += char(u & 0xFF);
       appendUtf8(bytes, raw8);
       return toUtf8(bytes);
     }

@@ -25,8 +25,10 @@ bool readSettingNumber(const char *name, std::int32_t &out) {
   if (!value) return false;
   std::string_view text = *value;
   const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
-  while (!text.empty() && space(text.front())) text.remove_prefix(1);
-  while (!text.empty() && space(text.back())) text.remove_suffix(1);
+  while (!text.empty() && space(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && space(text.back()))
+    text.remove_suffix(1);
   if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
   long long number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);

@@ -115,7 +115,8 @@ TEST_F(CatalogCommand, WarningsGoToStandardError) {
 // The settings the browser saves steer the command line, which reads them without ever
 // writing the file.
 TEST_F(CatalogCommand, FollowsTheSavedSettingsAndLeavesThemAlone) {
-  const std::string conf = "[General]\nTavlor=\"" + dir_.path() + "/My, Catalogs\"\nUseSizeComma=+0\n"
+  const std::string conf = "[General]\nTavlor=\"" + dir_.path() +
+                           "/My, Catalogs\"\nUseSizeComma=+0\n"
                            "ShowTotalSize= 0\n";
   const std::string file = dir_.createFile("config/Quorvale/Tavlor.conf", conf);
   dir_.createFile("disk/big", std::string(2000, 'b'));

@@ -29,10 +29,26 @@ std::string printable(const std::optional<std::string> &v) {
 TEST(SettingsFile, ReadsBackEveryTextQtWrites) {
   testing_support::TempDir dir;
   const std::vector<std::string> texts{
-      "/home/ann/My, Catalogs", "  leading and trailing  ", "say \"hi\"", "back\\slash", "tab\there",
-      "two\nlines",             "Müller/日本/😀",             "@at start",  "@@twice",    "semi;colon",
-      "a=b",                    "",                         "\x01\x7f",   "\\x41",      "[General]",
-      "#hash",                  "ends with backslash\\",    "x\\\"y,z",   "007",        "KB",
+      "/home/ann/My, Catalogs",
+      "  leading and trailing  ",
+      "say \"hi\"",
+      "back\\slash",
+      "tab\there",
+      "two\nlines",
+      "Müller/日本/😀",
+      "@at start",
+      "@@twice",
+      "semi;colon",
+      "a=b",
+      "",
+      "\x01\x7f",
+      "\\x41",
+      "[General]",
+      "#hash",
+      "ends with backslash\\",
+      "x\\\"y,z",
+      "007",
+      "KB",
   };
   const std::string path = dir / "Tavlor.conf";
   {
@@ -86,6 +102,7 @@ TEST(SettingsFile, ReadsHandEditedFilesAsQtDoes) {
       "[General]\nK\n",
       "[General]\nK=trailing \\ \n",
       "[General]\nK=bad \xC3( utf-8\n",
+      "[General]\nK=\xF8\x88\x80\x80 \xF5\x80 \xED\xA0\x80 past the code points\n",
       "[General\nK=unclosed section\n",
   };
   testing_support::TempDir dir;
@@ -98,10 +115,14 @@ TEST(SettingsFile, ReadsHandEditedFilesAsQtDoes) {
 TEST(SettingsFile, LooksInTheUserFilesThenTheSystemFolders) {
   const auto files = [](const char *home, const char *configHome, const char *dirs) {
     setenv("HOME", home, 1);
-    if (configHome) setenv("XDG_CONFIG_HOME", configHome, 1);
-    else unsetenv("XDG_CONFIG_HOME");
-    if (dirs) setenv("XDG_CONFIG_DIRS", dirs, 1);
-    else unsetenv("XDG_CONFIG_DIRS");
+    if (configHome)
+      setenv("XDG_CONFIG_HOME", configHome, 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+    if (dirs)
+      setenv("XDG_CONFIG_DIRS", dirs, 1);
+    else
+      unsetenv("XDG_CONFIG_DIRS");
     return settingsFiles();
   };
   const std::vector<std::string> plain{"/home/ann/.config/Quorvale/Tavlor.conf", "/home/ann/.config/Quorvale.conf",
