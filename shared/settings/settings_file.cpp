@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -17,15 +18,18 @@ int hexDigit(char c) {
   return -1;
 }
 
+bool isSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
 bool isBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
 std::string_view trimmed(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
-  while (!s.empty() && blank(s.front()))
+  while (!s.empty() && isSpace(s.front()))
     s.remove_prefix(1);
-  while (!s.empty() && blank(s.back()))
+  while (!s.empty() && isSpace(s.back()))
     s.remove_suffix(1);
   return s;
 }
@@ -113,7 +117,6 @@ struct IniLine {
 };
 
 bool readLine(std::string_view data, std::size_t &pos, IniLine &line) {
-  const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
   std::size_t start = pos;
   while (start < data.size() && isSpace(data[start]))
     ++start;
@@ -347,6 +350,18 @@ std::optional<std::string> storedTextValue(std::string_view name) {
     if (std::optional<std::string> value = iniTextValue(*text, name)) return value;
   }
   return std::nullopt;
+}
+
+std::optional<std::int32_t> storedNumberValue(std::string_view name) {
+  const std::optional<std::string> value = storedTextValue(name);
+  if (!value) return std::nullopt;
+  std::string_view text = trimmed(*value);
+  if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+  long long number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (number < INT32_MIN || number > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(number);
 }
 
 } // namespace settings

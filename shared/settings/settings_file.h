@@ -8,6 +8,7 @@
 #ifndef SHARED_SETTINGS_SETTINGS_FILE_H
 #define SHARED_SETTINGS_SETTINGS_FILE_H
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ std::optional<std::string> iniTextValue(std::string_view ini, std::string_view n
 
 // iniTextValue over settingsFiles(); files that cannot be read are passed over.
 std::optional<std::string> storedTextValue(std::string_view name);
+
+// storedTextValue as a 32-bit number, blanks around it and a leading '+' allowed;
+// nullopt when missing, not a number or out of range.
+std::optional<std::int32_t> storedNumberValue(std::string_view name);
 
 } // namespace settings
 
