@@ -13,6 +13,7 @@
 #include <new>
 #include <vector>
 
+#include "model/model_blocks.h"
 #include "model/model_storage.h"
 
 namespace tavlor {
@@ -42,7 +43,8 @@ struct DigitRun {
   std::memcpy(&word, p, 8);
   // A byte is a digit when its high half is 3 and adding 6 keeps it there; a carry out
   // of a byte that is not a digit only disturbs the bytes after it.
-  const std::uint64_t halves = (word & 0xF0F0F0F0F0F0F0F0ull) | (((word + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) >> 4);
+  const std::uint64_t halves =
+      (word & 0xF0F0F0F0F0F0F0F0ull) | (((word + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) >> 4);
   const std::uint64_t other = halves ^ 0x3333333333333333ull;
   if (other == 0) return {0, 0}; // eight digits or more: the general reading
   const unsigned length = static_cast<unsigned>(__builtin_ctzll(other)) / 8;
@@ -89,24 +91,21 @@ enum class OpenFailure { None, Unreadable, NotAFile, Sparse, TooLarge, NotACatal
 // the file and the model it becomes are not held whole at the same time.
 class CatalogFile {
 public:
-  ~CatalogFile() {
-    if (pages_) ::munmap(pages_, capacity_);
-  }
   OpenFailure open(const std::string &path, std::uint64_t limit);
-  std::string_view text() const { return {static_cast<const char *>(pages_), size_}; }
+  std::string_view text() const { return {static_cast<const char *>(pages_.get()), size_}; }
   std::uint64_t fileSize() const { return fileSize_; }
   // Gives back the whole pages before offset; the text there must not be read again.
   void releaseBefore(std::size_t offset) {
     const std::size_t page = 1u << 21;
     const std::size_t end = offset / page * page;
     if (end <= released_) return;
-    ::madvise(static_cast<char *>(pages_) + released_, end - released_, MADV_DONTNEED);
+    ::madvise(static_cast<char *>(pages_.get()) + released_, end - released_, MADV_DONTNEED);
     released_ = end;
   }
 
 private:
   bool readAll(int fd);
-  void *pages_ = nullptr;
+  Block pages_;
   std::size_t capacity_ = 0;
   std::size_t size_ = 0;
   std::size_t released_ = 0;
@@ -166,14 +165,15 @@ OpenFailure CatalogFile::open(const std::string &path, std::uint64_t limit) {
 
 bool CatalogFile::readAll(int fd) {
   // A file that grows meanwhile is read up to the size it had when it was opened.
-  capacity_ = static_cast<std::size_t>(fileSize_) + 1; // never 0 bytes to map
-  void *pages = ::mmap(nullptr, capacity_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (pages == MAP_FAILED) return false;
-  // Read into huge pages where the kernel offers them: a large catalog is faulted in a
-  // few steps rather than one per 4 KiB.
-  ::madvise(pages, capacity_, MADV_HUGEPAGE);
-  pages_ = pages;
-  char *const bytes = static_cast<char *>(pages_);
+  capacity_ = static_cast<std::size_t>(fileSize_) + 1; // never 0 bytes
+  // A large catalog is read into aligned huge pages (model_blocks.h): faulted in a few
+  // steps rather than one per 4 KiB.
+  try {
+    pages_ = allocateBlock(capacity_);
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  char *const bytes = static_cast<char *>(pages_.get());
   while (size_ < capacity_ - 1) {
     const ssize_t n = ::pread(fd, bytes + size_, capacity_ - 1 - size_, static_cast<off_t>(size_));
     if (n < 0 && errno == EINTR) continue;
@@ -214,7 +214,8 @@ struct CatalogLoader::LocalTimes {
   };
   const std::size_t dayCount =
       static_cast<std::size_t>(daysFromCivil(kLastYear + 1, 1, 1) - daysFromCivil(kFirstYear, 1, 1));
-  std::unique_ptr<std::int32_t[], Free> offsets{static_cast<std::int32_t *>(std::calloc(dayCount, sizeof(std::int32_t)))};
+  std::unique_ptr<std::int32_t[], Free> offsets{
+      static_cast<std::int32_t *>(std::calloc(dayCount, sizeof(std::int32_t)))};
 
   static std::int64_t utcOffsetAt(std::int64_t utc) {
     const time_t t = static_cast<time_t>(utc);
@@ -467,7 +468,8 @@ std::time_t CatalogLoader::readDate(bool isFile, bool &warn) {
   return localTimes_->convert(day, month, year, hour, minute, second);
 }
 
-ItemId CatalogLoader::beginFolder(ItemId parent, NodeKind kind, std::optional<int> selectedIcon, bool &hasBody) {
+ItemId CatalogLoader::beginFolder(ItemId parent, NodeKind kind, std::optional<int> selectedIcon, bool &hasBody,
+                                  bool inOpenFolder) {
   hasBody = false;
   std::string &name = folderName_;
   readNameInto(name);
@@ -494,40 +496,62 @@ ItemId CatalogLoader::beginFolder(ItemId parent, NodeKind kind, std::optional<in
     CatalogModel::Item *disk = model_.item(id);
     disk->names = std::make_unique<CatalogModel::NameArena>();
     diskNames_ = disk->names.get();
+    // Names are about a quarter of a catalog's text.
+    diskNames_->expect(text_.size() / 4);
     diskEntry_ = model_.appendEntry(*model_.rootNames_, root, name, size, freeSpace, date, kind, false);
   } else {
-    model_.appendEntry(*diskNames_, parent, name, size, freeSpace, date, kind, true);
+    FileData *entry = model_.appendEntry(*diskNames_, parent, name, size, freeSpace, date, kind, !inOpenFolder);
     id = model_.newItem(parent, name, iconOf(kind), selected, false);
-    model_.item(parent)->children.push_back(id);
+    if (inOpenFolder) {
+      openEntries_.push_back(entry);
+      openChildren_.push_back(id);
+    } else {
+      model_.item(parent)->children.push_back(id);
+    }
   }
   hasBody = word() == "<";
   return id;
 }
 
+// The entries and subfolders of the open folders wait on two stacks, each folder's
+// above those of the folders it lies in, and are given to the folder in one piece when
+// it closes: a folder's lists are allocated once, at their size, instead of growing
+// entry by entry.
+void CatalogLoader::closeFolder(const OpenFolder &folder) {
+  CatalogModel::Item *it = model_.item(folder.id);
+  const auto entriesFrom = openEntries_.begin() + static_cast<std::ptrdiff_t>(folder.entriesFrom);
+  const auto childrenFrom = openChildren_.begin() + static_cast<std::ptrdiff_t>(folder.childrenFrom);
+  it->entries.insert(it->entries.end(), entriesFrom, openEntries_.end());
+  it->children.insert(it->children.end(), childrenFrom, openChildren_.end());
+  openEntries_.erase(entriesFrom, openEntries_.end());
+  openChildren_.erase(childrenFrom, openChildren_.end());
+  model_.sortChildren(folder.id);
+}
+
 ItemId CatalogLoader::readFolderEntry(ItemId parent, NodeKind kind, std::optional<int> selectedIcon) {
   if (parent != model_.root() && !diskNames_) return kNoItem; // a folder needs its disk
   bool hasBody = false;
-  const ItemId top = beginFolder(parent, kind, selectedIcon, hasBody);
-  std::vector<ItemId> open;
-  if (hasBody) open.push_back(top);
+  const ItemId top = beginFolder(parent, kind, selectedIcon, hasBody, false);
+  std::vector<OpenFolder> open;
+  if (hasBody) open.push_back({top, openEntries_.size(), openChildren_.size()});
   while (!open.empty()) {
     if (atEnd()) {
       damaged("end of the catalog inside a folder");
       for (; !open.empty(); open.pop_back())
-        model_.sortChildren(open.back());
+        closeFolder(open.back());
       break;
     }
     if (pos_ >= nextPause_) pause();
     const char c = text_[pos_++];
     if (c == '>') {
-      model_.sortChildren(open.back());
+      closeFolder(open.back());
       open.pop_back();
     } else if (c == '"') {
       --pos_;
-      readFileEntry(open.back());
+      readFileEntry(open.back().id);
     } else if (c == '+') {
-      const ItemId sub = beginFolder(open.back(), NodeKind::Folder, kOpenFolderIcon, hasBody);
-      if (hasBody) open.push_back(sub);
+      const ItemId sub = beginFolder(open.back().id, NodeKind::Folder, kOpenFolderIcon, hasBody, true);
+      if (hasBody) open.push_back({sub, openEntries_.size(), openChildren_.size()});
     }
   }
   if (parent == model_.root()) {
@@ -542,11 +566,10 @@ void CatalogLoader::readFileEntry(ItemId parent) {
   const std::int64_t size = unsignedNumber();
   bool warn = false;
   const std::time_t date = readDate(true, warn);
-  model_.appendEntry(*diskNames_, parent, name_, size, 0, date, NodeKind::File, true);
+  FileData *entry = model_.appendEntry(*diskNames_, parent, name_, size, 0, date, NodeKind::File, false);
+  openEntries_.push_back(entry);
   if (!warn) return;
-  std::string where = name_;
-  if (const FileData *entry = model_.lookupEntry(parent, name_)) where = model_.catalogPath(*entry);
-  reporter_.warning("Warning: file date invalid", "The file " + where +
+  reporter_.warning("Warning: file date invalid", "The file " + model_.catalogPath(*entry) +
                                                       " has invalid date information.\n"
                                                       "A default date will be presented: Feb 5, 2036\n\n"
                                                       "You may re-catalog the disk to eliminate this message.\n\n"
@@ -622,8 +645,10 @@ LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporte
                                    " are loaded),\nso it is skipped.");
     return {LoadStatus::Rejected, kNoItem};
   }
-  // Real catalogs hold about one folder per 500 bytes and rarely more than twice that.
+  // Real catalogs hold about one folder per 500 bytes (rarely more than twice that) and
+  // one entry per 40-50 bytes.
   model.reserveItems(static_cast<std::size_t>(file.fileSize() / 256));
+  model.expectEntries(static_cast<std::size_t>(file.fileSize() / 64));
   CatalogLoader loader(model, file.text(), path, reporter);
   loader.releaseBehind([&file](std::size_t offset) { file.releaseBefore(offset); });
   return loader.run();

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/catalog_model.h"
 #include "model/load_reporter.h"
@@ -76,7 +77,8 @@ public:
   // A folder, Zip Folder or disk after its "+", with everything in it; returns its
   // item (kNoItem at end of input before the name).
   ItemId readFolderEntry(ItemId parent, NodeKind kind, std::optional<int> selectedIcon);
-  // A file line, its opening quote not yet read, into parent.
+  // A file line, its opening quote not yet read, into parent, the innermost folder
+  // open in readFolderEntry.
   void readFileEntry(ItemId parent);
   // A quoted name: up to the first quote, then words up to the one holding a quote,
   // joined with single blanks.
@@ -99,7 +101,13 @@ private:
   bool numberAhead();
   bool atEnd() const { return pos_ >= text_.size(); }
   void skipBlanks();
-  ItemId beginFolder(ItemId parent, NodeKind kind, std::optional<int> selectedIcon, bool &hasBody);
+  struct OpenFolder {
+    ItemId id;
+    std::size_t entriesFrom; // its first entry in openEntries_
+    std::size_t childrenFrom;
+  };
+  ItemId beginFolder(ItemId parent, NodeKind kind, std::optional<int> selectedIcon, bool &hasBody, bool inOpenFolder);
+  void closeFolder(const OpenFolder &folder);
   std::time_t readDate(bool isFile, bool &warn);
   void damaged(const char *what);
   void pause();
@@ -113,6 +121,8 @@ private:
   std::string folderName_;
   CatalogModel::NameArena *diskNames_ = nullptr;
   FileData *diskEntry_ = nullptr; // the loading disk's entry, joined to the root at the end
+  std::vector<FileData *> openEntries_;
+  std::vector<ItemId> openChildren_;
   std::shared_ptr<LocalTimes> localTimes_;
   std::function<void(std::size_t)> release_;
   std::size_t nextRelease_ = 0;

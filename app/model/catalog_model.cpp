@@ -260,7 +260,20 @@ void CatalogModel::sortChildren(ItemId id) {
   Item *it = item(id);
   if (!it) return;
   std::vector<ItemId> &children = it->children;
-  std::stable_sort(children.begin(), children.end(), LabelOrder{items_});
+  const LabelOrder order{items_};
+  if (children.size() <= 16) {
+    // Most folders have a few subfolders: sorted in place, where stable_sort would
+    // allocate a buffer for each.
+    for (auto at = children.begin(); at != children.end(); ++at) {
+      const ItemId child = *at;
+      auto to = at;
+      for (; to != children.begin() && order(child, *(to - 1)); --to)
+        *to = *(to - 1);
+      *to = child;
+    }
+  } else {
+    std::stable_sort(children.begin(), children.end(), order);
+  }
   // Folders whose names differ in case only are different folders (Linux keeps Photos
   // beside photos); only a byte-for-byte repeat replaces its earlier namesake, as a
   // reload would. Twins stand together after the sort, in catalog order.
@@ -379,6 +392,10 @@ void CatalogModel::attachDisk(ItemId disk, FileData *entry) {
 
 void CatalogModel::reserveItems(std::size_t count) {
   items_.reserve(items_.size() + count);
+}
+
+void CatalogModel::expectEntries(std::size_t count) {
+  pool_->expect(count);
 }
 
 CatalogModel::NameArena &CatalogModel::arenaFor(ItemId parent) {

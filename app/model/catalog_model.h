@@ -89,6 +89,8 @@ public:
   // Makes room for count more folder items at once, so a large catalog's folders are
   // not moved again and again while it loads.
   void reserveItems(std::size_t count);
+  // The same for count more entries.
+  void expectEntries(std::size_t count);
 
   // ---- entry store ----
   // Creates an entry and appends it to the entries of parent (a valid item); returns

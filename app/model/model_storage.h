@@ -3,6 +3,7 @@
 #ifndef APP_MODEL_MODEL_STORAGE_H
 #define APP_MODEL_MODEL_STORAGE_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -28,6 +29,9 @@ struct FileData::Texts {
 // names cost their bytes and no allocation each.
 class CatalogModel::NameArena {
 public:
+  // Makes the next block hold at least bytes (up to the largest block): a large
+  // catalog starts on huge pages instead of growing through small blocks.
+  void expect(std::size_t bytes) { minBlock_ = std::min(bytes, kLargestBlock); }
   const char *store(std::string_view name) {
     if (name.empty()) return "";
     if (name.size() > kFirstBlock / 4) {
@@ -36,7 +40,7 @@ public:
       return large_.back().get();
     }
     if (blocks_.empty() || used_ + name.size() > blockSize_) {
-      blockSize_ = nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock);
+      blockSize_ = std::max(nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), minBlock_);
       blocks_.push_back(allocateBlock(blockSize_));
       used_ = 0;
     }
@@ -53,6 +57,7 @@ private:
   std::vector<std::unique_ptr<char[]>> large_;
   std::size_t used_ = 0;
   std::size_t blockSize_ = 0;
+  std::size_t minBlock_ = 0;
 };
 
 // FileData records in blocks of fixed size; a destroyed record's slot is reused, and
@@ -61,6 +66,8 @@ class CatalogModel::EntryPool {
 public:
   ~EntryPool() = default; // the model destroys every live record first
 
+  // The same for count more records.
+  void expect(std::size_t count) { minBlock_ = std::min(count * sizeof(Slot), kLargestBlock); }
   void *allocate() {
     if (!free_.empty()) {
       void *slot = free_.back();
@@ -68,7 +75,7 @@ public:
       return slot;
     }
     if (blocks_.empty() || used_ == blockSlots_) {
-      const std::size_t bytes = nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock);
+      const std::size_t bytes = std::max(nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), minBlock_);
       blocks_.push_back(allocateBlock(bytes));
       blockSlots_ = bytes / sizeof(Slot);
       used_ = 0;
@@ -92,6 +99,7 @@ private:
   std::vector<void *> free_;
   std::size_t used_ = 0;
   std::size_t blockSlots_ = 0;
+  std::size_t minBlock_ = 0;
 };
 
 struct CatalogModel::Item {
