@@ -87,12 +87,22 @@ enum class OpenFailure { None, Unreadable, NotAFile, Sparse, TooLarge, NotACatal
 
 // The bytes of a catalog file, read into pages of their own. The file is read, not
 // mapped: a mapped file that someone shortens while it is parsed would kill the
-// program. The pages behind the parse are given back as it goes (releaseBefore), so
-// the file and the model it becomes are not held whole at the same time.
+// program. It is read a few megabytes ahead of the parse (readMore) into room for
+// the whole file, and the pages behind the parse are given back as it goes
+// (releaseBefore): the same few physical pages carry the whole text, and the file and
+// the model it becomes are never held whole at the same time.
 class CatalogFile {
 public:
+  ~CatalogFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
   OpenFailure open(const std::string &path, std::uint64_t limit);
+  // The text read so far.
   std::string_view text() const { return {static_cast<const char *>(pages_.get()), size_}; }
+  // Reads the next piece after text(); false at the end of the file, or when it could
+  // not be read (readError() tells).
+  bool readMore();
+  int readError() const { return readError_; }
   std::uint64_t fileSize() const { return fileSize_; }
   // Gives back the whole pages before offset; the text there must not be read again.
   void releaseBefore(std::size_t offset) {
@@ -104,7 +114,9 @@ public:
   }
 
 private:
-  bool readAll(int fd);
+  static constexpr std::size_t kPiece = std::size_t(2) << 20;
+  int fd_ = -1;
+  int readError_ = 0;
   Block pages_;
   std::size_t capacity_ = 0;
   std::size_t size_ = 0;
@@ -137,6 +149,7 @@ bool startsWithVersion(int fd) {
 OpenFailure CatalogFile::open(const std::string &path, std::uint64_t limit) {
   // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer for ever.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  fd_ = fd;
   if (fd < 0) return OpenFailure::Unreadable;
   OpenFailure failure = OpenFailure::None;
   struct stat st {};
@@ -155,33 +168,44 @@ OpenFailure CatalogFile::open(const std::string &path, std::uint64_t limit) {
       failure = OpenFailure::Sparse;
     } else if (fileSize_ > limit) {
       failure = OpenFailure::TooLarge;
-    } else if (!readAll(fd)) {
-      failure = OpenFailure::Unreadable;
+    } else {
+      // A file that grows meanwhile is read up to the size it had when it was opened.
+      capacity_ = static_cast<std::size_t>(fileSize_) + 1; // never 0 bytes
+      // A large catalog lies in aligned huge pages (model_blocks.h): faulted in a few
+      // steps rather than one per 4 KiB.
+      try {
+        pages_ = allocateBlock(capacity_);
+      } catch (const std::bad_alloc &) {
+        failure = OpenFailure::Unreadable;
+      }
+      if (failure == OpenFailure::None && !readMore() && readError_ != 0) failure = OpenFailure::Unreadable;
     }
   }
-  ::close(fd);
+  if (failure != OpenFailure::None && fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
   return failure;
 }
 
-bool CatalogFile::readAll(int fd) {
-  // A file that grows meanwhile is read up to the size it had when it was opened.
-  capacity_ = static_cast<std::size_t>(fileSize_) + 1; // never 0 bytes
-  // A large catalog is read into aligned huge pages (model_blocks.h): faulted in a few
-  // steps rather than one per 4 KiB.
-  try {
-    pages_ = allocateBlock(capacity_);
-  } catch (const std::bad_alloc &) {
-    return false;
-  }
+bool CatalogFile::readMore() {
+  if (fd_ < 0 || !pages_) return false;
   char *const bytes = static_cast<char *>(pages_.get());
-  while (size_ < capacity_ - 1) {
-    const ssize_t n = ::pread(fd, bytes + size_, capacity_ - 1 - size_, static_cast<off_t>(size_));
+  const std::size_t wanted = std::min(kPiece, capacity_ - 1 - size_);
+  std::size_t got = 0;
+  while (got < wanted) {
+    const ssize_t n = ::pread(fd_, bytes + size_ + got, wanted - got, static_cast<off_t>(size_ + got));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break; // the file shrank: what is there is the catalog
-    size_ += static_cast<std::size_t>(n);
+    if (n < 0) readError_ = errno;
+    if (n <= 0) break; // an error, or the file shrank: what is there is the catalog
+    got += static_cast<std::size_t>(n);
   }
-  return true;
+  size_ += got;
+  if (got < wanted || size_ == capacity_ - 1) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  return got > 0;
 }
 
 std::string bytesText(std::uint64_t bytes) {
@@ -262,22 +286,49 @@ void CatalogLoader::damaged(const char *what) {
   reporter_.damaged(path_, pos_, what);
 }
 
+bool CatalogLoader::more() {
+  if (!more_) return false;
+  const std::size_t before = text_.size();
+  text_ = more_();
+  return text_.size() > before;
+}
+
+// The text may be read as the parse goes: every step that reaches the end of what is
+// there asks for more before it takes it for the end. The text keeps its place as it
+// grows, so pointers into it stay valid.
+[[gnu::noinline]] bool CatalogLoader::refill(const char *&end) {
+  if (!more()) return false;
+  end = text_.data() + text_.size();
+  return true;
+}
+
+bool CatalogLoader::atEnd() {
+  return pos_ >= text_.size() && !more();
+}
+
+// True when the byte at offset at is there (read if need be).
+bool CatalogLoader::has(std::size_t at) {
+  while (at >= text_.size())
+    if (!more()) return false;
+  return true;
+}
+
 // The scanning below works on local pointers: the compiler must assume that every
 // character read may alias a member, so loops over members reload them on each byte.
 
 [[gnu::always_inline]] inline void CatalogLoader::skipBlanks() {
-  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
-  while (p < end && isBlank(static_cast<unsigned char>(*p)))
+  const char *p = text_.data() + pos_, *end = text_.data() + text_.size();
+  while ((p < end || refill(end)) && isBlank(static_cast<unsigned char>(*p)))
     ++p;
   pos_ = static_cast<std::size_t>(p - text_.data());
 }
 
 [[gnu::always_inline]] inline std::string_view CatalogLoader::word() {
-  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
-  while (p < end && isBlank(static_cast<unsigned char>(*p)))
+  const char *p = text_.data() + pos_, *end = text_.data() + text_.size();
+  while ((p < end || refill(end)) && isBlank(static_cast<unsigned char>(*p)))
     ++p;
   const char *start = p;
-  while (p < end && !isBlank(static_cast<unsigned char>(*p)))
+  while ((p < end || refill(end)) && !isBlank(static_cast<unsigned char>(*p)))
     ++p;
   pos_ = static_cast<std::size_t>(p - text_.data());
   return std::string_view(start, static_cast<std::size_t>(p - start));
@@ -291,24 +342,26 @@ void CatalogLoader::damaged(const char *what) {
   if (atEnd()) return false;
   const char c = text_[pos_];
   if (isDigit(c)) return true;
-  return (c == '-' || c == '+') && pos_ + 1 < text_.size() && isDigit(text_[pos_ + 1]);
+  return (c == '-' || c == '+') && has(pos_ + 1) && isDigit(text_[pos_ + 1]);
 }
 
 // Passes over the rest of a word, up to a blank or a ">": a folder's closing mark
 // glued to the word before it still closes the folder.
-[[gnu::always_inline]] inline void skipWordRest(const char *&p, const char *end) {
-  while (p < end && !isBlank(static_cast<unsigned char>(*p)) && *p != '>')
+[[gnu::always_inline]] inline void CatalogLoader::skipWordRest(const char *&p, const char *&end) {
+  while ((p < end || refill(end)) && !isBlank(static_cast<unsigned char>(*p)) && *p != '>')
     ++p;
 }
 
 // The digits at p as an unsigned value, saturating at limit; p ends after the word.
-[[gnu::always_inline]] inline std::uint64_t scanDigits(const char *&p, const char *end, std::uint64_t limit) {
+[[gnu::always_inline]] inline std::uint64_t CatalogLoader::scanDigits(const char *&p, const char *&end,
+                                                                      std::uint64_t limit) {
   std::uint64_t value = 0;
-  // Up to 18 digits cannot overflow, so only longer numbers pay for the checks.
-  const char *fast = end - p > 18 ? p + 18 : end;
+  // Up to 18 digits cannot overflow, so only longer numbers pay for the checks (and
+  // those near the end of what has been read).
+  const char *fast = end - p > 18 ? p + 18 : p;
   while (p < fast && isDigit(*p))
     value = value * 10 + static_cast<unsigned>(*p++ - '0');
-  for (; p < end && isDigit(*p); ++p) {
+  for (; (p < end || refill(end)) && isDigit(*p); ++p) {
     const unsigned digit = static_cast<unsigned>(*p - '0');
     value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
   }
@@ -325,7 +378,7 @@ void CatalogLoader::damaged(const char *what) {
     damaged("number expected");
     return 0;
   }
-  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  const char *p = text_.data() + pos_, *end = text_.data() + text_.size();
   negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;
   const std::uint64_t value = scanDigits(p, end, negative ? negativeLimit : limit);
@@ -353,9 +406,9 @@ std::int64_t CatalogLoader::sizeWord() {
   damaged("number expected");
   if (atEnd()) return 0;
   const char c = text_[pos_];
-  const bool loneSign = c == '+' && (pos_ + 1 == text_.size() || isBlank(static_cast<unsigned char>(text_[pos_ + 1])));
+  const bool loneSign = c == '+' && (!has(pos_ + 1) || isBlank(static_cast<unsigned char>(text_[pos_ + 1])));
   if (c == '>' || c == '<' || c == '"' || loneSign) return 0;
-  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  const char *p = text_.data() + pos_, *end = text_.data() + text_.size();
   skipWordRest(p, end);
   pos_ = static_cast<std::size_t>(p - text_.data());
   return 0;
@@ -383,7 +436,7 @@ std::string CatalogLoader::readQuotedName() {
 
 void CatalogLoader::readNameInto(std::string &name) {
   name.clear();
-  while (pos_ < text_.size() && text_[pos_] != '"')
+  while ((pos_ < text_.size() || more()) && text_[pos_] != '"')
     ++pos_;
   if (atEnd()) {
     damaged("name expected");
@@ -433,10 +486,10 @@ std::time_t CatalogLoader::readDate(bool isFile, bool &warn) {
   int fields[6];
   // The usual record: six short plain numbers, read in one tight pass. Anything else
   // (signs, long or missing numbers) goes through the general reading.
-  const char *p = text_.data() + pos_, *const end = text_.data() + text_.size();
+  const char *p = text_.data() + pos_, *end = text_.data() + text_.size();
   int n = 0;
   for (; n < 6; ++n) {
-    while (p < end && isBlank(static_cast<unsigned char>(*p)))
+    while ((p < end || refill(end)) && isBlank(static_cast<unsigned char>(*p)))
       ++p;
     const DigitRun run = digitRun(p, end);
     if (run.length) {
@@ -447,8 +500,9 @@ std::time_t CatalogLoader::readDate(bool isFile, bool &warn) {
     }
     const char *start = p;
     int value = 0;
-    while (p < end && isDigit(*p) && p - start < 9)
+    while ((p < end || refill(end)) && isDigit(*p) && p - start < 9)
       value = value * 10 + (*p++ - '0');
+    // The loop above has read on where a piece of the text ended: p == end is the end.
     if (p == start || (p < end && !isBlank(static_cast<unsigned char>(*p)))) break;
     fields[n] = value;
     pos_ = static_cast<std::size_t>(p - text_.data());
@@ -497,7 +551,7 @@ ItemId CatalogLoader::beginFolder(ItemId parent, NodeKind kind, std::optional<in
     disk->names = std::make_unique<CatalogModel::NameArena>();
     diskNames_ = disk->names.get();
     // Names are about a quarter of a catalog's text.
-    diskNames_->expect(text_.size() / 4);
+    diskNames_->expect(std::max(total_, text_.size()) / 4);
     diskEntry_ = model_.appendEntry(*model_.rootNames_, root, name, size, freeSpace, date, kind, false);
   } else {
     FileData *entry = model_.appendEntry(*diskNames_, parent, name, size, freeSpace, date, kind, !inOpenFolder);
@@ -580,7 +634,7 @@ void CatalogLoader::pause() {
   // 256 KB is a few milliseconds of parsing: often enough for a window to stay
   // painted, rare enough to cost nothing.
   nextPause_ = pos_ + (256u << 10);
-  reporter_.progress(pos_, text_.size());
+  reporter_.progress(pos_, std::max(total_, text_.size()));
   if (release_ && pos_ >= nextRelease_) {
     release_(pos_);
     nextRelease_ = pos_ + (4u << 20);
@@ -650,8 +704,21 @@ LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporte
   model.reserveItems(static_cast<std::size_t>(file.fileSize() / 256));
   model.expectEntries(static_cast<std::size_t>(file.fileSize() / 64));
   CatalogLoader loader(model, file.text(), path, reporter);
+  loader.readAhead(
+      [&file] {
+        file.readMore();
+        return file.text();
+      },
+      static_cast<std::size_t>(file.fileSize()));
   loader.releaseBehind([&file](std::size_t offset) { file.releaseBefore(offset); });
-  return loader.run();
+  const LoadResult result = loader.run();
+  if (file.readError() != 0) {
+    // The disk failed under the parse: what was read is kept, and the user told.
+    reporter.warning("Tavlor", "Cannot read " + path + " to its end (" + std::strerror(file.readError()) +
+                                   "):\nreading stopped after " + bytesText(file.text().size()) + " of " +
+                                   bytesText(file.fileSize()) + " bytes, so only what was before is loaded.");
+  }
+  return result;
 }
 
 } // namespace tavlor

@@ -36,8 +36,9 @@ inline constexpr std::uint64_t kMaxCatalogBytes = 4ull << 30;
 std::uint64_t maxCatalogBytes();
 
 // Loads the catalog file at path into model. A disk whose label equals the new one
-// ignoring case is replaced. The file is mapped and parsed in one pass; input that
-// ends early ends the load, keeping what was read, and no input (words of any length,
+// ignoring case is replaced. The file is read as it is parsed, in one pass; input
+// that ends early ends the load, keeping what was read (a file that cannot be read to
+// its end also gives a box saying so), and no input (words of any length,
 // NUL bytes, huge numbers, deep nesting) can make it read outside the text, recurse
 // or hang. Only regular files are read: a FIFO, a device or a folder with a catalog's
 // name is skipped with a box (caption "Tavlor"), without waiting, and so is a file
@@ -88,6 +89,13 @@ public:
   std::size_t position() const { return pos_; }
   // Called now and then with a position before which the text is never read again.
   void releaseBehind(std::function<void(std::size_t)> release) { release_ = std::move(release); }
+  // Lets the text be read as the parse goes: more returns the text read so far, at the
+  // same place, longer than before unless its end was reached. total is its expected
+  // length, for progress.
+  void readAhead(std::function<std::string_view()> more, std::size_t total) {
+    more_ = std::move(more);
+    total_ = total;
+  }
 
 private:
   struct LocalTimes;
@@ -99,7 +107,12 @@ private:
   std::uint64_t magnitude(bool &negative, std::uint64_t limit, std::uint64_t negativeLimit);
   int intNumber();
   bool numberAhead();
-  bool atEnd() const { return pos_ >= text_.size(); }
+  bool more();
+  bool refill(const char *&end);
+  bool atEnd();
+  bool has(std::size_t at);
+  void skipWordRest(const char *&p, const char *&end);
+  std::uint64_t scanDigits(const char *&p, const char *&end, std::uint64_t limit);
   void skipBlanks();
   struct OpenFolder {
     ItemId id;
@@ -125,6 +138,8 @@ private:
   std::vector<ItemId> openChildren_;
   std::shared_ptr<LocalTimes> localTimes_;
   std::function<void(std::size_t)> release_;
+  std::function<std::string_view()> more_;
+  std::size_t total_ = 0;
   std::size_t nextRelease_ = 0;
   std::size_t nextPause_ = 0;
 };

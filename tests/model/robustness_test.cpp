@@ -7,6 +7,7 @@
 
 #include "model/catalog_loader.h"
 #include "model_test_helpers.h"
+#include "test_support.h"
 
 using namespace tavlor;
 using model_tests::diskCatalog;
@@ -25,7 +26,99 @@ LoadResult loadExact(CatalogModel &model, const std::string &text, RecordingRepo
   return loadCatalogText(model, std::string_view(exact.get(), text.size()), "cut.zar", reporter);
 }
 
+// Everything a load left in the model and told its reporter, as text.
+std::string dump(CatalogModel &model, const RecordingReporter &reporter) {
+  std::string out;
+  std::vector<ItemId> pending{model.root()};
+  while (!pending.empty()) {
+    const ItemId id = pending.back();
+    pending.pop_back();
+    out += model.itemPath(id) + " icons " + std::to_string(model.icon(id)) + "/" +
+           std::to_string(model.selectedIcon(id)) + "\n";
+    for (const FileData *e : model.entriesOf(id))
+      out += "  [" + std::string(e->name()) + "] " + std::to_string(e->size()) + " " + std::to_string(e->freeSpace()) +
+             " " + std::to_string(e->date()) + " " + std::to_string(static_cast<int>(e->kind())) + "\n";
+    for (ItemId child : model.childrenOf(id))
+      pending.push_back(child);
+  }
+  for (const auto &box : reporter.boxes)
+    out += "box " + box.caption + ": " + box.text + "\n";
+  return out + "damage " + std::to_string(reporter.damage) + "\n";
+}
+
+// The dump of text loaded whole, and of text handed to the loader step bytes at a time
+// as it asks for more (from a buffer that ends at its last byte).
+std::pair<std::string, std::string> wholeAndInPieces(const std::string &text, std::size_t step) {
+  CatalogModel whole;
+  RecordingReporter wholeReporter;
+  loadExact(whole, text, wholeReporter);
+  std::unique_ptr<char[]> exact(new char[text.size() ? text.size() : 1]);
+  std::memcpy(exact.get(), text.data(), text.size());
+  std::size_t given = std::min(step, text.size());
+  CatalogModel pieces;
+  RecordingReporter piecesReporter;
+  const std::string path = "cut.zar";
+  CatalogLoader loader(pieces, std::string_view(exact.get(), given), path, piecesReporter);
+  loader.readAhead(
+      [&] {
+        given = std::min(given + step, text.size());
+        return std::string_view(exact.get(), given);
+      },
+      text.size());
+  loader.run();
+  return {dump(whole, wholeReporter), dump(pieces, piecesReporter)};
+}
+
 } // namespace
+
+TEST(LoaderRobustness, TextReadAsTheParseGoesLoadsAsTheWholeText) {
+  // Catalogs cut at every byte by the pieces they are read in: regular ones, hostile
+  // words and numbers, and mutated ones.
+  std::vector<std::string> texts{
+      exampleCatalog(),
+      diskCatalog("D", " \"" + std::string(300, 'n') +
+                           "\" 1 1 1 2000 0 0 0\n \"a b  c\"\t77777777777777777777 -3 12 "
+                           "2020 23 59 59\n \"m\" 12\n + \"f\" x -9 1 1 2000 0 0 0 < > "
+                           "+ \"z.zip\" 5 0 1 1 2099 0 0 0 <\"q\" 1 5 2 2036 0 0 0>"
+                           " \"late\" 1 1 1 2077 0 0 0 \"w\" 1 12345678901 7x 2000 0 0 0 + 12 \"x\" - +5 <>")};
+  std::mt19937 random(20261209);
+  for (int round = 0; round < 200; ++round) {
+    std::string text = texts[round % 2];
+    for (int e = 0; e < 4; ++e)
+      text.insert(random() % text.size(), 1, "<>\"+-% \n07"[random() % 11]);
+    texts.push_back(text);
+  }
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    for (const std::size_t step : {1, 3, 8}) {
+      const auto [whole, pieces] = wholeAndInPieces(texts[i], step);
+      ASSERT_EQ(whole, pieces) << "text " << i << ", pieces of " << step;
+    }
+  }
+}
+
+TEST(LoaderRobustness, LargeCatalogFileLoadsAsItsText) {
+  // A file of several read-ahead pieces, through the file reader and its release of
+  // what is behind the parse.
+  std::string body;
+  for (int folder = 0; folder < 600; ++folder) {
+    body += " + \"folder " + std::to_string(folder) + "\" 0 0 3 4 2001 5 6 7\n <\n";
+    for (int file = 0; file < 250; ++file)
+      body += "  \"file " + std::to_string(file * 7919 % 1000) + ".txt\" " + std::to_string(file * 104729) + " " +
+              std::to_string(1 + file % 28) + " " + std::to_string(1 + folder % 12) + " " +
+              std::to_string(1990 + file % 40) + " " + std::to_string(file % 24) + " 30 0\n";
+    body += " >\n";
+  }
+  const std::string text = diskCatalog("BIG", body);
+  ASSERT_GT(text.size(), 6u << 20);
+  testing_support::TempDir dir;
+  const std::string path = dir.createFile("big.zar", text);
+  CatalogModel fromFile, fromText;
+  RecordingReporter fileReporter, textReporter;
+  ASSERT_EQ(loadCatalog(fromFile, path, fileReporter).status, LoadStatus::Loaded);
+  loadExact(fromText, text, textReporter);
+  EXPECT_EQ(fromFile.entryCount(), 1u + 600u * 251u);
+  EXPECT_EQ(dump(fromFile, fileReporter), dump(fromText, textReporter));
+}
 
 TEST(LoaderRobustness, EveryPrefixOfACatalogLoadsConsistently) {
   const std::string full = exampleCatalog();
