@@ -88,9 +88,10 @@ enum class OpenFailure { None, Unreadable, NotAFile, Sparse, TooLarge, NotACatal
 // The bytes of a catalog file, read into pages of their own. The file is read, not
 // mapped: a mapped file that someone shortens while it is parsed would kill the
 // program. It is read a few megabytes ahead of the parse (readMore) into room for
-// the whole file, and the pages behind the parse are given back as it goes
-// (releaseBefore): the same few physical pages carry the whole text, and the file and
-// the model it becomes are never held whole at the same time.
+// the whole file, and the pages behind the parse are moved ahead of it as it goes
+// (releaseBefore): the same few physical pages carry the whole text (fresh pages cost
+// the kernel more to clear than the parse of what is read into them), and the file
+// and the model it becomes are never held whole at the same time.
 class CatalogFile {
 public:
   ~CatalogFile() {
@@ -104,13 +105,11 @@ public:
   bool readMore();
   int readError() const { return readError_; }
   std::uint64_t fileSize() const { return fileSize_; }
-  // Gives back the whole pages before offset; the text there must not be read again.
+  // The text before offset is never read again: its whole pieces carry what is read
+  // next.
   void releaseBefore(std::size_t offset) {
-    const std::size_t page = 1u << 21;
-    const std::size_t end = offset / page * page;
-    if (end <= released_) return;
-    ::madvise(static_cast<char *>(pages_.get()) + released_, end - released_, MADV_DONTNEED);
-    released_ = end;
+    for (; released_ + kPiece <= offset; released_ += kPiece)
+      spare_.push_back(released_);
   }
 
 private:
@@ -121,6 +120,7 @@ private:
   std::size_t capacity_ = 0;
   std::size_t size_ = 0;
   std::size_t released_ = 0;
+  std::vector<std::size_t> spare_; // offsets of pieces behind the parse
   std::uint64_t fileSize_ = 0;
 };
 
@@ -192,6 +192,14 @@ bool CatalogFile::readMore() {
   if (fd_ < 0 || !pages_) return false;
   char *const bytes = static_cast<char *>(pages_.get());
   const std::size_t wanted = std::min(kPiece, capacity_ - 1 - size_);
+  // A piece behind the parse is moved here, pages and all (pieces are whole huge pages
+  // of the aligned block: a text with pieces behind it is over 2 MB); where that
+  // fails, the kernel hands out fresh pages.
+  if (!spare_.empty() && size_ % kPiece == 0) {
+    const std::size_t from = spare_.back();
+    spare_.pop_back();
+    ::mremap(bytes + from, kPiece, kPiece, MREMAP_MAYMOVE | MREMAP_FIXED, bytes + size_);
+  }
   std::size_t got = 0;
   while (got < wanted) {
     const ssize_t n = ::pread(fd_, bytes + size_ + got, wanted - got, static_cast<off_t>(size_ + got));
