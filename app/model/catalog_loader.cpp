@@ -558,8 +558,8 @@ ItemId CatalogLoader::beginFolder(ItemId parent, NodeKind kind, std::optional<in
     CatalogModel::Item *disk = model_.item(id);
     disk->names = std::make_unique<CatalogModel::NameArena>();
     diskNames_ = disk->names.get();
-    // Names are about a quarter of a catalog's text.
-    diskNames_->expect(std::max(total_, text_.size()) / 4);
+    // Names are about two fifths of a catalog's text.
+    diskNames_->expect(std::max(total_, text_.size()) / 5 * 2);
     diskEntry_ = model_.appendEntry(*model_.rootNames_, root, name, size, freeSpace, date, kind, false);
   } else {
     FileData *entry = model_.appendEntry(*diskNames_, parent, name, size, freeSpace, date, kind, !inOpenFolder);
@@ -708,9 +708,9 @@ LoadResult loadCatalog(CatalogModel &model, const std::string &path, LoadReporte
     return {LoadStatus::Rejected, kNoItem};
   }
   // Real catalogs hold about one folder per 500 bytes (rarely more than twice that) and
-  // one entry per 40-50 bytes.
+  // one entry per 45-50 bytes.
   model.reserveItems(static_cast<std::size_t>(file.fileSize() / 256));
-  model.expectEntries(static_cast<std::size_t>(file.fileSize() / 64));
+  model.expectEntries(static_cast<std::size_t>(file.fileSize() / 45));
   CatalogLoader loader(model, file.text(), path, reporter);
   loader.readAhead(
       [&file] {

@@ -31,7 +31,7 @@ class CatalogModel::NameArena {
 public:
   // Makes the next block hold at least bytes (up to the largest block): a large
   // catalog starts on huge pages instead of growing through small blocks.
-  void expect(std::size_t bytes) { minBlock_ = std::min(bytes, kLargestBlock); }
+  void expect(std::size_t bytes) { nextBlock_ = std::min(bytes, kLargestBlock); }
   const char *store(std::string_view name) {
     if (name.empty()) return "";
     if (name.size() > kFirstBlock / 4) {
@@ -40,7 +40,9 @@ public:
       return large_.back().get();
     }
     if (blocks_.empty() || used_ + name.size() > blockSize_) {
-      blockSize_ = std::max(nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), minBlock_);
+      // Never smaller than the block before: growth goes on from an expected size.
+      blockSize_ = std::max({nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), nextBlock_, blockSize_});
+      nextBlock_ = 0;
       blocks_.push_back(allocateBlock(blockSize_));
       used_ = 0;
     }
@@ -57,7 +59,7 @@ private:
   std::vector<std::unique_ptr<char[]>> large_;
   std::size_t used_ = 0;
   std::size_t blockSize_ = 0;
-  std::size_t minBlock_ = 0;
+  std::size_t nextBlock_ = 0;
 };
 
 // FileData records in blocks of fixed size; a destroyed record's slot is reused, and
@@ -67,7 +69,7 @@ public:
   ~EntryPool() = default; // the model destroys every live record first
 
   // The same for count more records.
-  void expect(std::size_t count) { minBlock_ = std::min(count * sizeof(Slot), kLargestBlock); }
+  void expect(std::size_t count) { nextBlock_ = std::min(count * sizeof(Slot), kLargestBlock); }
   void *allocate() {
     if (!free_.empty()) {
       void *slot = free_.back();
@@ -75,7 +77,9 @@ public:
       return slot;
     }
     if (blocks_.empty() || used_ == blockSlots_) {
-      const std::size_t bytes = std::max(nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), minBlock_);
+      const std::size_t bytes =
+          std::max({nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), nextBlock_, blockSlots_ * sizeof(Slot)});
+      nextBlock_ = 0;
       blocks_.push_back(allocateBlock(bytes));
       blockSlots_ = bytes / sizeof(Slot);
       used_ = 0;
@@ -99,7 +103,7 @@ private:
   std::vector<void *> free_;
   std::size_t used_ = 0;
   std::size_t blockSlots_ = 0;
-  std::size_t minBlock_ = 0;
+  std::size_t nextBlock_ = 0;
 };
 
 struct CatalogModel::Item {
