@@ -32,7 +32,10 @@ import resource, subprocess, sys
 # The interpreter may have had children of its own before this one.
 before = resource.getrusage(resource.RUSAGE_CHILDREN)
 with open(sys.argv[1], "wb") as out:
-    subprocess.run(sys.argv[2:], stdout=out, stderr=subprocess.DEVNULL)
+    # A command that crashes or is refused is no figure: the bench stops (dupes and find
+    # exit with 1 when they find nothing).
+    if subprocess.run(sys.argv[2:], stdout=out, stderr=subprocess.DEVNULL).returncode not in (0, 1):
+        sys.exit("failed: " + " ".join(sys.argv[2:]))
 usage = resource.getrusage(resource.RUSAGE_CHILDREN)
 cpu = usage.ru_utime + usage.ru_stime - before.ru_utime - before.ru_stime
 print("%.4f %d" % (cpu, usage.ru_maxrss))

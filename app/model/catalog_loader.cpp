@@ -193,12 +193,14 @@ bool CatalogFile::readMore() {
   char *const bytes = static_cast<char *>(pages_.get());
   const std::size_t wanted = std::min(kPiece, capacity_ - 1 - size_);
   // A piece behind the parse is moved here, pages and all (pieces are whole huge pages
-  // of the aligned block: a text with pieces behind it is over 2 MB); where that
-  // fails, the kernel hands out fresh pages.
+  // of the aligned block: a text with pieces behind it is over 2 MB). Its place stays
+  // mapped, empty (MREMAP_DONTUNMAP): a hole there could be given to other memory,
+  // which the release of the whole block would then take away. Where moving fails,
+  // the kernel hands out fresh pages.
   if (!spare_.empty() && size_ % kPiece == 0) {
     const std::size_t from = spare_.back();
     spare_.pop_back();
-    ::mremap(bytes + from, kPiece, kPiece, MREMAP_MAYMOVE | MREMAP_FIXED, bytes + size_);
+    ::mremap(bytes + from, kPiece, kPiece, MREMAP_MAYMOVE | MREMAP_FIXED | MREMAP_DONTUNMAP, bytes + size_);
   }
   std::size_t got = 0;
   while (got < wanted) {
