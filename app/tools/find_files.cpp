@@ -106,7 +106,27 @@ std::vector<ResultRow> findFilesWhere(const CatalogModel &model, std::span<const
       return true;
     });
   } else {
-    scan([upperMask](std::string_view name) { return matchMaskFolded(upperMask, name); });
+    // The plain characters before the first wildcard start every name the mask
+    // matches, and those after its last "*" end it: most names fail on these few bytes,
+    // before the general matcher.
+    const std::size_t headEnd = std::min(upperMask.find_first_of("*?"), upperMask.size());
+    const std::size_t lastStar = upperMask.rfind('*');
+    std::string_view tail;
+    if (lastStar != std::string_view::npos && upperMask.find('?', lastStar) == std::string_view::npos)
+      tail = upperMask.substr(lastStar + 1);
+    const std::string_view head = upperMask.substr(0, headEnd);
+    auto same = [](const char *bytes, std::string_view upper) {
+      for (std::size_t k = 0; k < upper.size(); ++k) {
+        if (foldCase(static_cast<unsigned char>(bytes[k])) != static_cast<unsigned char>(upper[k])) return false;
+      }
+      return true;
+    };
+    scan([upperMask, head, tail, same](std::string_view name) {
+      if (name.size() < head.size() + tail.size() || !same(name.data(), head) ||
+          !same(name.data() + (name.size() - tail.size()), tail))
+        return false;
+      return matchMaskFolded(upperMask, name);
+    });
   }
   // Back in search order: a counting sort by folder keeps each folder's store order.
   std::vector<std::uint32_t> start(order.size() + 1, 0);

@@ -120,7 +120,9 @@ TEST_F(FindFiles, ResultsComeInDepthFirstOrderWhateverTheMemoryOrder) {
       {model.root(), kNoItem}, {data, photos}, {photos, data}, {data, model.findItemByPath("DATA/zeta")}};
   for (const auto &set : sets) {
     const std::span<const ItemId> roots(set, set[1] == kNoItem ? 1 : 2);
-    for (const char *mask : {"", "*", "*.TXT", "*.JPG", "*A*", "D?*"})
+    for (const char *mask :
+         {"",   "*",      "*.TXT", "*.JPG", "*A*",    "D?*",        "*E*.TXT", "D*",    "A*",     "AB",   "*B",
+          "A?", "R*.T?T", "**",    "*.*",   "?*.TXT", "README.TXT", "D*A",     "DE*P*", "Z*.TXT", "*E*E*"})
       for (bool subfolders : {true, false}) {
         std::vector<const FileData *> got;
         for (const ResultRow &r : findFiles(model, roots, mask, subfolders))
@@ -183,8 +185,9 @@ TEST_F(FindFiles, ReportAsTextAndCsv) {
 // twins, disks (no folder path), runs of hits in one folder split by its subfolders.
 TEST_F(FindFiles, ReportByNameEqualsTheReportOfSortedRows) {
   CatalogModel shelf;
-  load(shelf, "B", file("same", 1) + folder("b", file("Same", 2) + folder("c", file("same", 3)) + file("z", 4)) +
-                       file("same", 5) + folder("a", file("SAME", 6)));
+  load(shelf, "B",
+       file("same", 1) + folder("b", file("Same", 2) + folder("c", file("same", 3)) + file("z", 4)) + file("same", 5) +
+           folder("a", file("SAME", 6)));
   load(shelf, "A", folder("same", file("a", 7)) + file("same.", 8));
   const ItemId root = shelf.root();
   for (const char *mask : {"SAME*", "*", "?"}) {
