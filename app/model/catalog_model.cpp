@@ -304,7 +304,7 @@ void CatalogModel::dropReplacedChildren(ItemId id, const std::vector<ItemId> &re
   for (ItemId child : replaced)
     ++doomed[labelOf(child)];
   Item *it = item(id);
-  std::vector<FileData *> &entries = it->entries;
+  EntryList &entries = it->entries;
   auto kept = std::remove_if(entries.begin(), entries.end(), [&](FileData *e) {
     if (!e->isContainer()) return false;
     auto found = doomed.find(e->name());
@@ -321,7 +321,9 @@ void CatalogModel::dropReplacedChildren(ItemId id, const std::vector<ItemId> &re
 }
 
 void CatalogModel::deleteSubtree(ItemId top) {
-  // Depth first without recursion: catalogs may nest folders very deeply.
+  // Depth first without recursion: catalogs may nest folders very deeply. The name
+  // blocks of a disk, which hold the lists of its folders too, go last.
+  std::vector<std::unique_ptr<NameArena>> arenas;
   std::vector<ItemId> pending{top};
   while (!pending.empty()) {
     const ItemId id = pending.back();
@@ -333,9 +335,9 @@ void CatalogModel::deleteSubtree(ItemId top) {
     it->alive = false;
     it->attached = false;
     it->children = {};
-    it->entries = {};
+    it->entries.clear();
     it->path.reset();
-    it->names.reset();
+    if (it->names) arenas.push_back(std::move(it->names));
     it->label = {};
     freeSlots_.push_back(static_cast<std::uint32_t>(id & kSlotMask));
   }
@@ -434,7 +436,7 @@ FileData *CatalogModel::addEntry(ItemId parent, std::string_view name, std::int6
 }
 
 std::size_t CatalogModel::entryIndex(const Item &it, std::string_view name) {
-  const std::vector<FileData *> &entries = it.entries;
+  const EntryList &entries = it.entries;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (entries[i]->name() == name) return i;
   }

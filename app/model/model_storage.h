@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,20 +40,41 @@ public:
       std::memcpy(large_.back().get(), name.data(), name.size());
       return large_.back().get();
     }
-    if (blocks_.empty() || used_ + name.size() > blockSize_) {
-      // Never smaller than the block before: growth goes on from an expected size.
-      blockSize_ = std::max({nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), nextBlock_, blockSize_});
-      nextBlock_ = 0;
-      blocks_.push_back(allocateBlock(blockSize_));
-      used_ = 0;
-    }
+    if (blocks_.empty() || used_ + name.size() > blockSize_) newBlock();
     char *at = static_cast<char *>(blocks_.back().get()) + used_;
     std::memcpy(at, name.data(), name.size());
     used_ += name.size();
     return at;
   }
+  // A copy of a folder's list of entries, in the same blocks.
+  FileData **storeList(FileData *const *entries, std::size_t count) {
+    if (count == 0) return nullptr;
+    const std::size_t bytes = count * sizeof(FileData *);
+    FileData **at;
+    if (bytes > kFirstBlock / 4) {
+      large_.push_back(std::make_unique_for_overwrite<char[]>(bytes));
+      at = reinterpret_cast<FileData **>(large_.back().get());
+    } else {
+      std::size_t aligned = (used_ + alignof(FileData *) - 1) & ~(alignof(FileData *) - 1);
+      if (blocks_.empty() || aligned + bytes > blockSize_) {
+        newBlock();
+        aligned = 0;
+      }
+      at = reinterpret_cast<FileData **>(static_cast<char *>(blocks_.back().get()) + aligned);
+      used_ = aligned + bytes;
+    }
+    std::memcpy(at, entries, bytes);
+    return at;
+  }
 
 private:
+  void newBlock() {
+    // Never smaller than the block before: growth goes on from an expected size.
+    blockSize_ = std::max({nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), nextBlock_, blockSize_});
+    nextBlock_ = 0;
+    blocks_.push_back(allocateBlock(blockSize_));
+    used_ = 0;
+  }
   static constexpr std::size_t kFirstBlock = 64 * 1024;
   static constexpr std::size_t kLargestBlock = 8 * 1024 * 1024;
   std::vector<Block> blocks_;
@@ -106,11 +128,89 @@ private:
   std::size_t nextBlock_ = 0;
 };
 
+// The entries of one folder item. A loaded folder's list lies in its disk's name
+// blocks (adopt), which outlive it; a change that needs more room moves it to memory
+// of its own. Pointers into the list stay valid until it changes.
+class EntryList {
+public:
+  EntryList() = default;
+  EntryList(EntryList &&other) noexcept { take(other); }
+  EntryList &operator=(EntryList &&other) noexcept {
+    if (this != &other) {
+      clear();
+      take(other);
+    }
+    return *this;
+  }
+  ~EntryList() { clear(); }
+
+  // Lists count entries kept at data, memory that outlives the list.
+  void adopt(FileData **data, std::size_t count) {
+    clear();
+    data_ = data;
+    size_ = capacity_ = count;
+  }
+  FileData **begin() { return data_; }
+  FileData **end() { return data_ + size_; }
+  FileData *const *begin() const { return data_; }
+  FileData *const *end() const { return data_ + size_; }
+  FileData **data() { return data_; }
+  FileData *const *data() const { return data_; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  FileData *operator[](std::size_t i) const { return data_[i]; }
+  operator std::span<FileData *const>() const { return {data_, size_}; }
+
+  void push_back(FileData *entry) {
+    if (size_ == capacity_) grow(size_ + 1);
+    data_[size_++] = entry;
+  }
+  FileData **erase(FileData **first, FileData **last) {
+    std::copy(last, end(), first);
+    size_ -= static_cast<std::size_t>(last - first);
+    return first;
+  }
+  FileData **erase(FileData **at) { return erase(at, at + 1); }
+  // Empties the list, and lets go of the memory it lay in.
+  void clear() {
+    if (owned_) delete[] data_;
+    data_ = nullptr;
+    size_ = capacity_ = 0;
+    owned_ = false;
+  }
+
+private:
+  void take(EntryList &other) {
+    data_ = other.data_;
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    owned_ = other.owned_;
+    other.data_ = nullptr;
+    other.size_ = other.capacity_ = 0;
+    other.owned_ = false;
+  }
+  void grow(std::size_t needed) {
+    const std::size_t capacity = std::max<std::size_t>({needed, capacity_ * 2, 4});
+    FileData **moved = new FileData *[capacity];
+    std::copy(begin(), end(), moved);
+    const std::size_t size = size_;
+    clear();
+    data_ = moved;
+    size_ = size;
+    capacity_ = capacity;
+    owned_ = true;
+  }
+  FileData **data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+  bool owned_ = false;
+};
+
 struct CatalogModel::Item {
   std::string label;
   ItemId parent = kNoItem;
   std::vector<ItemId> children;
-  std::vector<FileData *> entries;
+  EntryList entries;
   mutable std::unique_ptr<std::string> path; // itemPath, once asked
   std::unique_ptr<NameArena> names;          // a disk's name bytes
   std::uint32_t generation = 0;

@@ -348,7 +348,7 @@ void CatalogModel::childEntries(ItemId id, std::vector<const FileData *> &out) c
   const Item *it = item(id);
   if (!it) return;
   const std::vector<ItemId> &children = it->children;
-  const std::vector<FileData *> &entries = it->entries;
+  const EntryList &entries = it->entries;
   // Few children: lookupEntry itself, which finds a child's entry among the first
   // entries (a catalog lists a folder's subfolders before its files). Otherwise the
   // same choice (exact name first, the first in catalog order) through sorted copies,

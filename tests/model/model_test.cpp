@@ -149,9 +149,17 @@ TEST(EntryStore, ListsLookupsAndRemoval) {
   FileData *added = model.addEntry(disk, "new.txt", 9, 0, 0, NodeKind::File);
   EXPECT_EQ(model.folderPath(*added), "BACKUP1");
   EXPECT_EQ(model.catalogPath(*added), "BACKUP1/new.txt");
-  model.removeEntriesOf(disk);
-  EXPECT_TRUE(model.entriesOf(disk).empty());
-  EXPECT_EQ(model.childrenOf(disk).size(), 2u); // the items stay
+  // A loaded list grows past its loaded length, and goes with the disk when reloaded.
+  for (const char *name : {"n1", "n2", "n3"})
+    model.addEntry(model.findItemByPath("BACKUP1/docs"), name, 1, 0, 0, NodeKind::File);
+  EXPECT_EQ(model_tests::entryNames(model, model.findItemByPath("BACKUP1/docs")),
+            (std::vector<std::string>{"notes.txt", "n1", "n2", "n3"}));
+  load(model, exampleCatalog(), reporter);
+  EXPECT_EQ(model.entryCount(), 8u);
+  const ItemId reloaded = model.findItemByPath("BACKUP1");
+  model.removeEntriesOf(reloaded);
+  EXPECT_TRUE(model.entriesOf(reloaded).empty());
+  EXPECT_EQ(model.childrenOf(reloaded).size(), 2u); // the items stay
 }
 
 namespace {
