@@ -106,10 +106,15 @@ public:
   int readError() const { return readError_; }
   std::uint64_t fileSize() const { return fileSize_; }
   // The text before offset is never read again: its whole pieces carry what is read
-  // next.
+  // next, or are given back when no more is to be read.
   void releaseBefore(std::size_t offset) {
-    for (; released_ + kPiece <= offset; released_ += kPiece)
-      spare_.push_back(released_);
+    for (; released_ + kPiece <= offset; released_ += kPiece) {
+      if (fd_ >= 0 && spare_.size() < 2) {
+        spare_.push_back(released_);
+      } else {
+        ::madvise(static_cast<char *>(pages_.get()) + released_, kPiece, MADV_DONTNEED);
+      }
+    }
   }
 
 private:
@@ -214,6 +219,9 @@ bool CatalogFile::readMore() {
   if (got < wanted || size_ == capacity_ - 1) {
     ::close(fd_);
     fd_ = -1;
+    for (const std::size_t piece : spare_)
+      ::madvise(bytes + piece, kPiece, MADV_DONTNEED);
+    spare_.clear();
   }
   return got > 0;
 }
@@ -654,7 +662,7 @@ void CatalogLoader::pause() {
   reporter_.progress(pos_, std::max(total_, text_.size()));
   if (release_ && pos_ >= nextRelease_) {
     release_(pos_);
-    nextRelease_ = pos_ + (4u << 20);
+    nextRelease_ = pos_ + (2u << 20);
   }
 }
 
