@@ -33,18 +33,19 @@ const std::string &CatalogModel::labelOf(ItemId id) const {
 }
 
 FileData::FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size,
-                   std::int64_t freeSpace, std::time_t date, NodeKind kind)
-    : name_(name), parentItem_(parentItem), size_(size), freeSpace_(freeSpace), date_(date), nameLength_(nameLength),
-      kind_(kind) {}
+                   std::time_t date, NodeKind kind)
+    : name_(name), parentItem_(parentItem), size_(size), date_(date), nameLength_(nameLength), kind_(kind) {}
 
 FileData::~FileData() = default;
 
-CatalogModel::CatalogModel() : pool_(std::make_unique<EntryPool>()), rootNames_(std::make_unique<NameArena>()) {}
+CatalogModel::CatalogModel()
+    : pool_(std::make_unique<EntryPool>(sizeof(FileData))),
+      containerPool_(std::make_unique<EntryPool>(sizeof(ContainerData))), rootNames_(std::make_unique<NameArena>()) {}
 
 CatalogModel::~CatalogModel() {
   for (Item &it : items_) {
     for (FileData *e : it.entries)
-      pool_->release(e);
+      releaseRecord(e);
     it.entries.clear();
   }
 }
@@ -397,7 +398,9 @@ void CatalogModel::reserveItems(std::size_t count) {
 }
 
 void CatalogModel::expectEntries(std::size_t count) {
+  // One folder for every ten entries or so.
   pool_->expect(count);
+  containerPool_->expect(count / 10);
 }
 
 CatalogModel::NameArena &CatalogModel::arenaFor(ItemId parent) {
@@ -416,8 +419,10 @@ CatalogModel::NameArena &CatalogModel::arenaFor(ItemId parent) {
 FileData *CatalogModel::appendEntry(NameArena &names, ItemId parent, std::string_view name, std::int64_t size,
                                     std::int64_t freeSpace, std::time_t date, NodeKind kind, bool link) {
   const char *bytes = names.store(name);
-  FileData *entry = new (pool_->allocate())
-      FileData(bytes, static_cast<std::uint32_t>(name.size()), parent, size, freeSpace, date, kind);
+  const auto length = static_cast<std::uint32_t>(name.size());
+  FileData *entry = isContainer(kind)
+                        ? new (containerPool_->allocate()) ContainerData(bytes, length, parent, size, freeSpace, date, kind)
+                        : new (pool_->allocate()) FileData(bytes, length, parent, size, date, kind);
   ++entryCount_;
   if (link) item(parent)->entries.push_back(entry);
   return entry;
@@ -475,8 +480,19 @@ std::vector<FileData *> CatalogModel::filesAndZipFoldersOf(ItemId id) const {
   return out;
 }
 
+void CatalogModel::releaseRecord(FileData *entry) {
+  if (entry->isContainer()) {
+    auto *container = static_cast<ContainerData *>(entry);
+    container->~ContainerData();
+    containerPool_->release(container);
+  } else {
+    entry->~FileData();
+    pool_->release(entry);
+  }
+}
+
 void CatalogModel::destroyEntry(FileData *entry) {
-  pool_->release(entry);
+  releaseRecord(entry);
   --entryCount_;
 }
 

@@ -193,6 +193,7 @@ private:
                         std::int64_t freeSpace, std::time_t date, NodeKind kind, bool link);
   NameArena &arenaFor(ItemId parent);
   void destroyEntry(FileData *entry);
+  void releaseRecord(FileData *entry); // its destructor, and its slot back to its pool
   void destroyEntriesIn(Item &it);
   void deleteSubtree(ItemId top);
   const std::string &labelOf(ItemId id) const; // of a live item, unchecked
@@ -209,7 +210,8 @@ private:
 
   std::vector<Item, BlockAllocator<Item>> items_; // large arrays on huge pages
   std::vector<std::uint32_t> freeSlots_;
-  std::unique_ptr<EntryPool> pool_;
+  std::unique_ptr<EntryPool> pool_;          // files
+  std::unique_ptr<EntryPool> containerPool_; // disks, folders, Zip Folders
   std::unique_ptr<NameArena> rootNames_;
   std::vector<ModelObserver *> observers_;
   ItemId root_ = kNoItem;

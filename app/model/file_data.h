@@ -41,7 +41,7 @@ public:
   std::int64_t size() const { return size_; }
   // Disk: free bytes; folder and Zip Folder: the second number of its folder line;
   // file: 0.
-  std::int64_t freeSpace() const { return freeSpace_; }
+  std::int64_t freeSpace() const;
   // Seconds since 1970-01-01 00:00 UTC.
   std::time_t date() const { return date_; }
 
@@ -52,19 +52,35 @@ public:
 
 private:
   friend class CatalogModel;
+  friend class ContainerData;
   struct Texts;
-  FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size, std::int64_t freeSpace,
-           std::time_t date, NodeKind kind);
+  FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size, std::time_t date,
+           NodeKind kind);
 
   const char *name_;
   ItemId parentItem_;
   mutable std::int64_t size_;
-  std::int64_t freeSpace_;
   std::time_t date_;
   mutable std::unique_ptr<Texts> texts_; // null until a text is first asked for
   std::uint32_t nameLength_;
   NodeKind kind_;
 };
+
+// A disk, folder or Zip Folder: an entry with the free space files do not have (a
+// million files are a million words less).
+class ContainerData final : public FileData {
+private:
+  friend class CatalogModel;
+  friend class FileData;
+  ContainerData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size,
+                std::int64_t freeSpace, std::time_t date, NodeKind kind)
+      : FileData(name, nameLength, parentItem, size, date, kind), freeSpace_(freeSpace) {}
+  std::int64_t freeSpace_;
+};
+
+inline std::int64_t FileData::freeSpace() const {
+  return isContainer() ? static_cast<const ContainerData *>(this)->freeSpace_ : 0;
+}
 
 } // namespace tavlor
 

@@ -84,14 +84,16 @@ private:
   std::size_t nextBlock_ = 0;
 };
 
-// FileData records in blocks of fixed size; a destroyed record's slot is reused, and
-// no record ever moves, so pointers stay valid until the record is destroyed.
+// Records of one size (FileData or ContainerData) in blocks; a destroyed record's slot
+// is reused, and no record ever moves, so pointers stay valid until the record is
+// destroyed.
 class CatalogModel::EntryPool {
 public:
+  explicit EntryPool(std::size_t slot) : slot_(slot) {}
   ~EntryPool() = default; // the model destroys every live record first
 
   // The same for count more records.
-  void expect(std::size_t count) { nextBlock_ = std::min(count * sizeof(Slot), kLargestBlock); }
+  void expect(std::size_t count) { nextBlock_ = std::min(count * slot_, kLargestBlock); }
   void *allocate() {
     if (!free_.empty()) {
       void *slot = free_.back();
@@ -100,25 +102,22 @@ public:
     }
     if (blocks_.empty() || used_ == blockSlots_) {
       const std::size_t bytes =
-          std::max({nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), nextBlock_, blockSlots_ * sizeof(Slot)});
+          std::max({nextBlockSize(blocks_.size(), kFirstBlock, kLargestBlock), nextBlock_, blockSlots_ * slot_});
       nextBlock_ = 0;
       blocks_.push_back(allocateBlock(bytes));
-      blockSlots_ = bytes / sizeof(Slot);
+      blockSlots_ = bytes / slot_;
       used_ = 0;
     }
-    return static_cast<Slot *>(blocks_.back().get()) + used_++;
+    return static_cast<char *>(blocks_.back().get()) + slot_ * used_++;
   }
-  void release(FileData *entry) {
-    entry->~FileData();
-    free_.push_back(entry);
-  }
+  // A slot whose record has been destroyed.
+  void release(void *slot) { free_.push_back(slot); }
 
 private:
-  struct Slot {
-    alignas(FileData) unsigned char bytes[sizeof(FileData)];
-  };
   // A million entries of a real disk: every word of a record counts.
-  static_assert(sizeof(FileData) <= 56, "FileData grew");
+  static_assert(sizeof(FileData) <= 48, "FileData grew");
+  static_assert(sizeof(FileData) % alignof(ContainerData) == 0 && sizeof(ContainerData) % alignof(ContainerData) == 0);
+  std::size_t slot_;
   static constexpr std::size_t kFirstBlock = 64 * 1024;
   static constexpr std::size_t kLargestBlock = 8 * 1024 * 1024;
   std::vector<Block> blocks_;

@@ -56,7 +56,7 @@ const std::string &CatalogModel::sizeText(const FileData &entry) {
 const std::string &CatalogModel::freeSpaceText(const FileData &entry) {
   if (!entry.texts_) entry.texts_ = std::make_unique<FileData::Texts>();
   FileData::Texts &t = *entry.texts_;
-  if (!t.freeSpace) t.freeSpace = formatSize(entry.freeSpace_);
+  if (!t.freeSpace) t.freeSpace = formatSize(entry.freeSpace());
   return *t.freeSpace;
 }
 
