@@ -32,8 +32,8 @@ const std::string &CatalogModel::labelOf(ItemId id) const {
   return items_[id & kSlotMask].label;
 }
 
-FileData::FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size,
-                   std::time_t date, NodeKind kind)
+FileData::FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size, std::time_t date,
+                   NodeKind kind)
     : name_(name), parentItem_(parentItem), size_(size), date_(date), nameLength_(nameLength), kind_(kind) {}
 
 FileData::~FileData() = default;
@@ -420,9 +420,12 @@ FileData *CatalogModel::appendEntry(NameArena &names, ItemId parent, std::string
                                     std::int64_t freeSpace, std::time_t date, NodeKind kind, bool link) {
   const char *bytes = names.store(name);
   const auto length = static_cast<std::uint32_t>(name.size());
-  FileData *entry = isContainer(kind)
-                        ? new (containerPool_->allocate()) ContainerData(bytes, length, parent, size, freeSpace, date, kind)
-                        : new (pool_->allocate()) FileData(bytes, length, parent, size, date, kind);
+  FileData *entry;
+  if (isContainer(kind)) {
+    entry = new (containerPool_->allocate()) ContainerData(bytes, length, parent, size, freeSpace, date, kind);
+  } else {
+    entry = new (pool_->allocate()) FileData(bytes, length, parent, size, date, kind); // a file has no free space
+  }
   ++entryCount_;
   if (link) item(parent)->entries.push_back(entry);
   return entry;
