@@ -593,14 +593,9 @@ void CatalogLoader::closeFolder(const OpenFolder &folder) {
   CatalogModel::Item *it = model_.item(folder.id);
   const auto entriesFrom = openEntries_.begin() + static_cast<std::ptrdiff_t>(folder.entriesFrom);
   const auto childrenFrom = openChildren_.begin() + static_cast<std::ptrdiff_t>(folder.childrenFrom);
-  // The list is kept in the disk's name blocks.
-  const std::size_t count = static_cast<std::size_t>(openEntries_.end() - entriesFrom);
-  if (it->entries.empty()) {
-    it->entries.adopt(diskNames_->storeList(openEntries_.data() + folder.entriesFrom, count), count);
-  } else {
-    for (auto at = entriesFrom; at != openEntries_.end(); ++at)
-      it->entries.push_back(*at);
-  }
+  // The list is kept in the disk's name blocks (a folder being read has no entries yet).
+  const std::size_t count = openEntries_.size() - folder.entriesFrom;
+  it->entries.adopt(diskNames_->storeList(openEntries_.data() + folder.entriesFrom, count), count);
   it->children.insert(it->children.end(), childrenFrom, openChildren_.end());
   openEntries_.erase(entriesFrom, openEntries_.end());
   openChildren_.erase(childrenFrom, openChildren_.end());

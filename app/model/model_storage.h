@@ -153,8 +153,6 @@ public:
   FileData **end() { return data_ + size_; }
   FileData *const *begin() const { return data_; }
   FileData *const *end() const { return data_ + size_; }
-  FileData **data() { return data_; }
-  FileData *const *data() const { return data_; }
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   FileData *operator[](std::size_t i) const { return data_[i]; }

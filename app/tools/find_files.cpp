@@ -85,48 +85,34 @@ std::vector<ResultRow> findFilesWhere(const CatalogModel &model, std::span<const
     const FileData *entry;
   };
   std::vector<Hit, BlockAllocator<Hit>> hits;
-  auto scan = [&](auto matches) {
-    for (const Visit &v : visits) {
-      for (std::uint32_t k = 0; k < v.count; ++k) {
-        if (matches(v.entries[k]->name()) && (!wantEntry || wantEntry(*v.entries[k])))
-          hits.push_back({v.rank, v.entries[k]});
-      }
+  // The plain characters before the first wildcard start every name the mask matches,
+  // and those after its last "*" end it: most names fail on these few bytes, before the
+  // general matcher. A mask of "*" and plain characters ("*.JPG", the commonest search)
+  // matches exactly the names that end with them.
+  const std::size_t headEnd = std::min(upperMask.find_first_of("*?"), upperMask.size());
+  const std::size_t lastStar = upperMask.rfind('*');
+  std::string_view tail;
+  if (lastStar != std::string_view::npos && upperMask.find('?', lastStar) == std::string_view::npos)
+    tail = upperMask.substr(lastStar + 1);
+  const std::string_view head = upperMask.substr(0, headEnd);
+  const bool tailDecides = upperMask.size() > 1 && tail.size() + 1 == upperMask.size(); // "*" and the tail
+  auto same = [](const char *bytes, std::string_view upper) {
+    for (std::size_t k = 0; k < upper.size(); ++k) {
+      if (foldCase(static_cast<unsigned char>(bytes[k])) != static_cast<unsigned char>(upper[k])) return false;
     }
+    return true;
   };
-  // "*" followed by plain characters ("*.JPG", the commonest search) matches exactly the
-  // names that end with those characters: compared in place, without the general matcher.
-  const std::string_view suffix = upperMask.substr(upperMask.empty() ? 0 : 1);
-  if (upperMask.size() > 1 && upperMask[0] == '*' && suffix.find_first_of("*?") == std::string_view::npos) {
-    scan([suffix](std::string_view name) {
-      if (name.size() < suffix.size()) return false;
-      const char *tail = name.data() + (name.size() - suffix.size());
-      for (std::size_t k = 0; k < suffix.size(); ++k) {
-        if (foldCase(static_cast<unsigned char>(tail[k])) != static_cast<unsigned char>(suffix[k])) return false;
-      }
-      return true;
-    });
-  } else {
-    // The plain characters before the first wildcard start every name the mask
-    // matches, and those after its last "*" end it: most names fail on these few bytes,
-    // before the general matcher.
-    const std::size_t headEnd = std::min(upperMask.find_first_of("*?"), upperMask.size());
-    const std::size_t lastStar = upperMask.rfind('*');
-    std::string_view tail;
-    if (lastStar != std::string_view::npos && upperMask.find('?', lastStar) == std::string_view::npos)
-      tail = upperMask.substr(lastStar + 1);
-    const std::string_view head = upperMask.substr(0, headEnd);
-    auto same = [](const char *bytes, std::string_view upper) {
-      for (std::size_t k = 0; k < upper.size(); ++k) {
-        if (foldCase(static_cast<unsigned char>(bytes[k])) != static_cast<unsigned char>(upper[k])) return false;
-      }
-      return true;
-    };
-    scan([upperMask, head, tail, same](std::string_view name) {
-      if (name.size() < head.size() + tail.size() || !same(name.data(), head) ||
-          !same(name.data() + (name.size() - tail.size()), tail))
-        return false;
-      return matchMaskFolded(upperMask, name);
-    });
+  auto matches = [&](std::string_view name) {
+    if (name.size() < head.size() + tail.size() || !same(name.data(), head) ||
+        !same(name.data() + (name.size() - tail.size()), tail))
+      return false;
+    return tailDecides || matchMaskFolded(upperMask, name);
+  };
+  for (const Visit &v : visits) {
+    for (std::uint32_t k = 0; k < v.count; ++k) {
+      if (matches(v.entries[k]->name()) && (!wantEntry || wantEntry(*v.entries[k])))
+        hits.push_back({v.rank, v.entries[k]});
+    }
   }
   // Back in search order: a counting sort by folder keeps each folder's store order.
   std::vector<std::uint32_t> start(order.size() + 1, 0);
