@@ -4,6 +4,7 @@
 #include "CTavlor2Doc.h"
 #include "Icons.h"
 #include "MessageBoxes.h"
+#include "PaintBreaks.h"
 #include "TextCodec.h"
 #include "WaitCursor.h"
 #include "tools/find_files.h"
@@ -16,6 +17,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
+
+#include <utility>
 
 using tavlor::ResultColumn;
 
@@ -90,9 +93,14 @@ void FindFilesDlg::findNow() {
   resultModel()->setUseSystemIcons(tavlor::settingSwitch("UseSystemIcons", true));
   setWindowTitle(tr(tavlor::kFindFilesTitle));
   maskText_ = tavlor::upperCased(maskText_);
-  std::vector<tavlor::ResultRow> rows = tavlor::findFiles(catalog(), roots, maskText_, lookInSubfolders_);
-  tavlor::sortByName(rows);
-  const tavlor::FoundCounts counts = tavlor::countFound(rows);
+  // A search of millions of entries takes a while: the windows keep painting meanwhile.
+  std::vector<tavlor::ResultRow> rows;
+  tavlor::FoundCounts counts;
+  runWhileWindowsPaint([&, &model = std::as_const(catalog())] {
+    rows = tavlor::findFiles(model, roots, maskText_, lookInSubfolders_);
+    tavlor::sortByName(rows);
+    counts = tavlor::countFound(rows);
+  });
   const bool found = !rows.empty();
   resultModel()->setRows(std::move(rows), tr(tavlor::kNoFilesFound), stripIcon(9));
   if (found) setWindowTitle(QString::fromStdString(tavlor::foundTitle(counts)));

@@ -1,6 +1,7 @@
 #include "ResultListModel.h"
 
 #include "Icons.h"
+#include "PaintBreaks.h"
 #include "TextCodec.h"
 
 #include <QHeaderView>
@@ -35,10 +36,20 @@ void ResultListModel::setRows(std::vector<ResultRow> rows, const QString &messag
 
 void ResultListModel::sortByColumn(int column) {
   if (column < 0 || column >= columnCount()) return;
+  const ResultColumn key = columns_[static_cast<size_t>(column)].key;
+  // The name order of millions of rows is made on a second thread while the windows
+  // paint the rows as they stand; the other orders are quick, and read texts and sizes
+  // that painting fills in.
+  std::vector<std::uint32_t> from;
+  if (key == ResultColumn::Name) {
+    runWhileWindowsPaint([&] { from = results_.sortOrder(key, descending_); });
+  } else {
+    from = results_.sortOrder(key, descending_);
+  }
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   // Selections and the current row follow their rows to their new places.
   const QModelIndexList before = persistentIndexList();
-  const std::vector<std::uint32_t> from = results_.sortBy(columns_[static_cast<size_t>(column)].key, descending_);
+  results_.reorder(from);
   descending_ = !descending_;
   std::vector<int> to(from.size());
   for (size_t k = 0; k < from.size(); ++k)

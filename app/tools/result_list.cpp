@@ -37,8 +37,8 @@ std::uint64_t bigEndian(const unsigned char *bytes) {
 // From this many rows on, the name keys are made by two threads.
 constexpr std::size_t kTwoThreadRows = 100000;
 
-std::vector<std::uint32_t> sortRows(const CatalogModel *model, std::vector<ResultRow> &rows, ResultColumn column,
-                                    bool descending) {
+std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vector<ResultRow> &rows,
+                                       ResultColumn column, bool descending) {
   const bool byText = column == ResultColumn::Name || column == ResultColumn::InFolder;
   std::vector<SortKey, BlockAllocator<SortKey>> keys(rows.size());
   // Making the keys waits on the memory of every entry and name: a long list is keyed
@@ -151,14 +151,17 @@ std::vector<std::uint32_t> sortRows(const CatalogModel *model, std::vector<Resul
       at = end;
     }
   }
-  std::vector<ResultRow> sorted(rows.size());
   std::vector<std::uint32_t> from(rows.size());
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    sorted[i] = rows[keys[i].row];
+  for (std::size_t i = 0; i < keys.size(); ++i)
     from[i] = keys[i].row;
-  }
-  rows = std::move(sorted);
   return from;
+}
+
+void applyOrder(std::vector<ResultRow> &rows, std::span<const std::uint32_t> from) {
+  std::vector<ResultRow> sorted(rows.size());
+  for (std::size_t i = 0; i < from.size(); ++i)
+    sorted[i] = rows[from[i]];
+  rows = std::move(sorted);
 }
 
 } // namespace
@@ -181,12 +184,24 @@ void ResultList::assign(std::vector<ResultRow> rows) {
 }
 
 std::vector<std::uint32_t> ResultList::sortBy(ResultColumn column, bool descending) {
-  return sortRows(&model_, rows_, column, descending);
+  std::vector<std::uint32_t> from = sortOrder(column, descending);
+  applyOrder(rows_, from);
+  return from;
+}
+
+std::vector<std::uint32_t> ResultList::sortOrder(ResultColumn column, bool descending) const {
+  return sortedOrder(&model_, rows_, column, descending);
+}
+
+void ResultList::reorder(std::span<const std::uint32_t> from) {
+  applyOrder(rows_, from);
 }
 
 std::vector<std::uint32_t> sortByName(std::vector<ResultRow> &rows) {
   // The model is only asked for folder paths, which a name sort never needs.
-  return sortRows(nullptr, rows, ResultColumn::Name, false);
+  std::vector<std::uint32_t> from = sortedOrder(nullptr, rows, ResultColumn::Name, false);
+  applyOrder(rows, from);
+  return from;
 }
 
 template <typename Dead> void ResultList::removeRows(Dead &&dead) {

@@ -64,6 +64,12 @@ public:
   // keep their order. Only for lists without separators. Returns where each row came
   // from: row k is the former row result[k].
   std::vector<std::uint32_t> sortBy(ResultColumn column, bool descending);
+  // sortBy in two steps: the order alone, which leaves the rows as they are, and then
+  // the rows put in it. A Name order reads nothing but the rows' entries' names, so
+  // another thread may make it while this one paints the rows; the other columns read
+  // texts and sizes the model fills in as they are shown.
+  std::vector<std::uint32_t> sortOrder(ResultColumn column, bool descending) const;
+  void reorder(std::span<const std::uint32_t> from);
 
   // Called around the removal of rows whose entries are about to be destroyed, and
   // after the model dropped its size texts (unit or comma changed): a view resets or

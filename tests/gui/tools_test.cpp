@@ -11,10 +11,15 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "DialogRunner.h"
 #include "FindDuplicatesDlg.h"
 #include "FindFilesDlg.h"
 #include "FrameActions.h"
+#include "PaintBreaks.h"
 #include "ToolDialogs.h"
 
 using namespace gui_support;
@@ -95,9 +100,28 @@ private slots:
     QVERIFY(report.find("\r\n\r\n time, size, name, path \r\n 01/01/01 12:00:00, 100, a.txt, BACKUP\r\n") !=
             std::string::npos);
     QVERIFY(report.ends_with(" 5 Files found.\r\n"));
+    // The name order is made beside the window's thread; the selection still follows.
+    dialog->sortByColumn(0);
+    QCOMPARE(column(dialog), QStringList({"y.txt", "x.txt", "only.txt", "b.txt", "a.txt"}));
+    QCOMPARE(dialog->selectedEntries().front()->name(), std::string_view("a.txt"));
+    QCOMPARE(dialog->resultView()->selectionModel()->selectedRows().value(0).row(), 4);
     dialog->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(f.doc().busy(), 0);
+  }
+
+  void longWorkRunsOnASecondThreadWhileTimersFire() {
+    std::atomic<bool> ticked = false;
+    QTimer::singleShot(0, [&] { ticked = true; });
+    std::thread::id worker;
+    runWhileWindowsPaint([&] {
+      worker = std::this_thread::get_id();
+      for (int i = 0; i < 1000 && !ticked; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    });
+    QVERIFY(ticked);
+    QVERIFY(worker != std::this_thread::get_id());
+    QVERIFY_THROWS_EXCEPTION(std::bad_alloc, runWhileWindowsPaint([] { throw std::bad_alloc(); }));
   }
 
   void nothingFoundAndTheEmptyMaskWarning() {
