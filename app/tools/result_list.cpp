@@ -6,6 +6,8 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -37,14 +39,58 @@ std::uint64_t bigEndian(const unsigned char *bytes) {
 // From this many rows on, the name keys are made by two threads.
 constexpr std::size_t kTwoThreadRows = 100000;
 
+// Each row's folder as its place among the distinct folder paths in order, case
+// ignored (rows without entry get 0). The rows of one folder share its path, so
+// ordering the few paths and then the rows by a number is far cheaper than keying
+// every row by a text of its own; equal paths share a place.
+std::vector<std::uint32_t> folderRanks(const CatalogModel &model, const std::vector<ResultRow> &rows) {
+  std::unordered_map<ItemId, std::uint32_t> indexOf;
+  std::vector<ItemId> folders;
+  std::vector<std::uint32_t> rank(rows.size(), 0);
+  bool have = false;
+  ItemId last = kNoItem;
+  std::uint32_t lastIndex = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].entry) continue;
+    // Found rows come folder by folder: the table is asked once per run.
+    if (!have || rows[i].parent != last) {
+      const auto [at, added] = indexOf.try_emplace(rows[i].parent, static_cast<std::uint32_t>(folders.size()));
+      if (added) folders.push_back(rows[i].parent);
+      have = true;
+      last = rows[i].parent;
+      lastIndex = at->second;
+    }
+    rank[i] = lastIndex;
+  }
+  std::vector<std::string> folded(folders.size());
+  for (std::size_t f = 0; f < folders.size(); ++f) {
+    const std::string &path = model.itemPath(folders[f]);
+    folded[f].resize(path.size());
+    for (std::size_t b = 0; b < path.size(); ++b)
+      folded[f][b] = static_cast<char>(foldCase(static_cast<unsigned char>(path[b])));
+  }
+  std::vector<std::uint32_t> order(folders.size());
+  for (std::uint32_t f = 0; f < order.size(); ++f)
+    order[f] = f;
+  std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return folded[a] < folded[b]; });
+  std::vector<std::uint32_t> place(folders.size());
+  for (std::size_t k = 0; k < order.size(); ++k)
+    place[order[k]] = k > 0 && folded[order[k]] == folded[order[k - 1]] ? place[order[k - 1]]
+                                                                          : static_cast<std::uint32_t>(k);
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].entry) rank[i] = place[rank[i]];
+  return rank;
+}
+
 std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vector<ResultRow> &rows,
                                        ResultColumn column, bool descending) {
-  const bool byText = column == ResultColumn::Name || column == ResultColumn::InFolder;
+  const bool byText = column == ResultColumn::Name;
+  const std::vector<std::uint32_t> folders =
+      column == ResultColumn::InFolder ? folderRanks(*model, rows) : std::vector<std::uint32_t>();
   std::vector<SortKey, BlockAllocator<SortKey>> keys(rows.size());
   // Making the keys waits on the memory of every entry and name: a long list is keyed
-  // by two threads, each with its own buffer for the rest of the texts. Folder paths
-  // are cached in the model as they are asked for, so only the name order is split.
-  const std::size_t half = column == ResultColumn::Name && rows.size() >= kTwoThreadRows ? rows.size() / 2 : rows.size();
+  // by two threads, each with its own buffer for the rest of the names.
+  const std::size_t half = byText && rows.size() >= kTwoThreadRows ? rows.size() / 2 : rows.size();
   std::string folded[2];
   auto makeKeys = [&](std::size_t from, std::size_t to, std::string &rest) {
     if (byText) rest.reserve((to - from) * 16);
@@ -54,8 +100,7 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
       k = {0, 0, 0, 0, static_cast<std::uint32_t>(i)};
       if (!r.entry) continue;
       if (byText) {
-        const std::string_view text =
-            column == ResultColumn::Name ? r.entry->name() : std::string_view(model->itemPath(r.parent));
+        const std::string_view text = r.entry->name();
         unsigned char head[16] = {};
         for (std::size_t b = 0; b < text.size() && b < 16; ++b)
           head[b] = foldCase(static_cast<unsigned char>(text[b]));
@@ -68,8 +113,9 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
             rest.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(text[b]))));
         }
       } else {
-        const std::int64_t n =
-            column == ResultColumn::Size ? r.entry->size() : static_cast<std::int64_t>(r.entry->date());
+        const std::int64_t n = column == ResultColumn::Size   ? r.entry->size()
+                               : column == ResultColumn::Date ? static_cast<std::int64_t>(r.entry->date())
+                                                              : folders[i];
         // Flipping the sign bit orders signed numbers as unsigned ones.
         k.low = static_cast<std::uint64_t>(n) ^ (std::uint64_t(1) << 63);
       }

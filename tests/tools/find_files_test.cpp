@@ -7,6 +7,7 @@
 #include "tools/find_files.h"
 #include "tools/match_mask.h"
 #include "tools/report_text.h"
+#include "tools/result_list.h"
 
 #include "tools_test_helpers.h"
 
@@ -228,6 +229,33 @@ TEST(SortByName, ALongListInTheFullOrderOfItsNames) {
   sortByName(rows);
   for (std::size_t i = 0; i < rows.size(); ++i)
     ASSERT_EQ(rows[i].entry, expected[i].entry) << "row " << i;
+}
+
+// The In Folder order ranks each distinct folder path once: rows scattered by a name
+// sort, case twins of one path and a disk's own row (no path) come in the order of
+// their paths, case ignored, equal paths in row order, both ways.
+TEST(ResultListSort, InFolderOrdersRowsByTheirFolderPaths) {
+  CatalogModel shelf;
+  load(shelf, "B",
+       file("x", 1) + folder("docs", file("y", 2) + folder("sub", file("x", 3))) + folder("DOCS", file("z", 4)) +
+           folder("a", file("y", 5) + file("x", 6)));
+  load(shelf, "A", folder("docs", file("x", 7)) + file("w", 8));
+  const ItemId root = shelf.root();
+  std::vector<ResultRow> rows = findFiles(shelf, {&root, 1}, "", true);
+  sortByName(rows);
+  for (const bool descending : {false, true}) {
+    ResultList list(shelf);
+    list.assign(rows);
+    std::vector<ResultRow> expected = rows;
+    std::stable_sort(expected.begin(), expected.end(), [&](const ResultRow &a, const ResultRow &b) {
+      const int c = compareIgnoringCase(shelf.itemPath(a.parent), shelf.itemPath(b.parent));
+      return descending ? c > 0 : c < 0;
+    });
+    list.sortBy(ResultColumn::InFolder, descending);
+    ASSERT_EQ(list.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+      EXPECT_EQ(list[i].entry, expected[i].entry) << (descending ? "descending" : "ascending") << " row " << i;
+  }
 }
 
 // The name column is padded by the columns a name takes on screen, so the path column
