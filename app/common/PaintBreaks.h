@@ -13,9 +13,10 @@ void letWindowsPaint(bool now = false);
 
 // Runs work on a second thread and returns when it is done, passing on what it threw;
 // meanwhile this thread paints and runs timers as letWindowsPaint does, and input
-// waits. The work must only read what painting may also read (the entries' names and
-// the folder tree, never the texts, sizes and paths the model fills in as they are
-// shown). Where no thread can be had, the work runs here.
+// waits. The work must only read what painting may also read: the entries' names,
+// dates and sizes (a folder's through sizeAcrossThreads) and the folder tree's labels,
+// never the texts and paths the model fills in and keeps as they are shown. Where no
+// thread can be had, the work runs here.
 void runWhileWindowsPaint(const std::function<void()> &work);
 
 #endif // APP_COMMON_PAINTBREAKS_H

@@ -2,6 +2,7 @@
 #ifndef APP_MODEL_FILE_DATA_H
 #define APP_MODEL_FILE_DATA_H
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -39,6 +40,11 @@ public:
   // its folder line, replaced by the sum of its contents the first time its size
   // text is asked for when it was 0.
   std::int64_t size() const { return size_; }
+  // size(), for another thread while the window's thread may be filling in a folder's
+  // sum (which is stored the same way): it reads the catalog's number or the sum.
+  std::int64_t sizeAcrossThreads() const {
+    return std::atomic_ref<std::int64_t>(size_).load(std::memory_order_relaxed);
+  }
   // Disk: free bytes; folder and Zip Folder: the second number of its folder line;
   // file: 0.
   std::int64_t freeSpace() const;
@@ -56,6 +62,8 @@ private:
   struct Texts;
   FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size, std::time_t date,
            NodeKind kind);
+  // A container's size replaced by the sum of its contents.
+  void fillSize(std::int64_t sum) const { std::atomic_ref<std::int64_t>(size_).store(sum, std::memory_order_relaxed); }
 
   const char *name_;
   ItemId parentItem_;

@@ -46,7 +46,7 @@ const std::string &CatalogModel::sizeText(const FileData &entry) {
     if (entry.isContainer() && entry.size_ == 0) {
       std::int64_t size = 0, files = 0, folders = 0, zips = 0;
       accumulate(findOwnItem(entry), size, files, folders, zips);
-      entry.size_ = size;
+      entry.fillSize(size);
     }
     t.size = formatSize(entry.size_);
   }
@@ -72,7 +72,7 @@ std::string CatalogModel::sizeTextOnce(const FileData &entry) {
   if (entry.isContainer() && entry.size_ == 0) {
     std::int64_t size = 0, files = 0, folders = 0, zips = 0;
     accumulate(findOwnItem(entry), size, files, folders, zips);
-    entry.size_ = size;
+    entry.fillSize(size);
   }
   return formatSize(entry.size_);
 }
@@ -435,7 +435,7 @@ void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &file
     Totals &up = stack.back().totals;
     // A folder's size is what a walk from its own item would sum: kept, as its size
     // text keeps it, so the folders of a large disk are not walked once per level.
-    if (!done.entry->isZipFolder() && done.entry->size_ == 0) done.entry->size_ = done.totals.size;
+    if (!done.entry->isZipFolder() && done.entry->size_ == 0) done.entry->fillSize(done.totals.size);
     if (done.entry->isZipFolder()) {
       up.size = addSize(up.size, done.entry->size());
       up.zips += done.totals.zips + 1;

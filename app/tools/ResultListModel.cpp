@@ -37,15 +37,10 @@ void ResultListModel::setRows(std::vector<ResultRow> rows, const QString &messag
 void ResultListModel::sortByColumn(int column) {
   if (column < 0 || column >= columnCount()) return;
   const ResultColumn key = columns_[static_cast<size_t>(column)].key;
-  // The name order of millions of rows is made on a second thread while the windows
-  // paint the rows as they stand; the other orders are quick, and read texts and sizes
-  // that painting fills in.
+  // The order of millions of rows is made on a second thread while the windows paint
+  // the rows as they stand.
   std::vector<std::uint32_t> from;
-  if (key == ResultColumn::Name) {
-    runWhileWindowsPaint([&] { from = results_.sortOrder(key, descending_); });
-  } else {
-    from = results_.sortOrder(key, descending_);
-  }
+  runWhileWindowsPaint([&] { from = results_.sortOrder(key, descending_); });
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   // Selections and the current row follow their rows to their new places.
   const QModelIndexList before = persistentIndexList();

@@ -62,12 +62,20 @@ std::vector<std::uint32_t> folderRanks(const CatalogModel &model, const std::vec
     }
     rank[i] = lastIndex;
   }
+  // The paths are joined from the folders' labels here, not taken from the model's
+  // cache of paths: painting the rows fills that in, perhaps while this runs.
   std::vector<std::string> folded(folders.size());
+  std::vector<const std::string *> labels;
   for (std::size_t f = 0; f < folders.size(); ++f) {
-    const std::string &path = model.itemPath(folders[f]);
-    folded[f].resize(path.size());
-    for (std::size_t b = 0; b < path.size(); ++b)
-      folded[f][b] = static_cast<char>(foldCase(static_cast<unsigned char>(path[b])));
+    labels.clear();
+    for (ItemId at = folders[f]; at != kNoItem && model.parentOf(at) != kNoItem; at = model.parentOf(at))
+      labels.push_back(&model.label(at));
+    std::string &path = folded[f];
+    for (std::size_t k = labels.size(); k-- > 0;) {
+      if (k + 1 < labels.size()) path.push_back('/');
+      for (const char c : *labels[k])
+        path.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(c))));
+    }
   }
   std::vector<std::uint32_t> order(folders.size());
   for (std::uint32_t f = 0; f < order.size(); ++f)
@@ -113,7 +121,7 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
             rest.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(text[b]))));
         }
       } else {
-        const std::int64_t n = column == ResultColumn::Size   ? r.entry->size()
+        const std::int64_t n = column == ResultColumn::Size   ? r.entry->sizeAcrossThreads()
                                : column == ResultColumn::Date ? static_cast<std::int64_t>(r.entry->date())
                                                               : folders[i];
         // Flipping the sign bit orders signed numbers as unsigned ones.

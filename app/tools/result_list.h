@@ -65,9 +65,9 @@ public:
   // from: row k is the former row result[k].
   std::vector<std::uint32_t> sortBy(ResultColumn column, bool descending);
   // sortBy in two steps: the order alone, which leaves the rows as they are, and then
-  // the rows put in it. A Name order reads nothing but the rows' entries' names, so
-  // another thread may make it while this one paints the rows; the other columns read
-  // texts and sizes the model fills in as they are shown.
+  // the rows put in it. The order reads names, dates, sizes and folder labels, which
+  // painting the rows leaves as they are or, for a folder's sum, fills in the way
+  // another thread may read it: another thread may make it while this one paints.
   std::vector<std::uint32_t> sortOrder(ResultColumn column, bool descending) const;
   void reorder(std::span<const std::uint32_t> from);
 
