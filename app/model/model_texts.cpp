@@ -86,26 +86,42 @@ namespace {
 // answered anew.
 struct DayCache {
   // A slot of zero bytes is empty: the table is taken as zero pages, which cost
-  // nothing until a date of theirs is asked for.
+  // nothing until a date of theirs is asked for. Eight bytes a slot keep the whole
+  // table in the processor's second-level cache while a report streams past it.
   struct Slot {
-    std::int64_t day; // the UTC day XOR the lowest number, never 0
-    const char *zone = nullptr;
-    std::int32_t offset = 0;
-    std::int8_t isDst = 0;
-    bool changes; // the offset changes within the day: ask the library
+    std::int32_t day; // the UTC day XOR the lowest number, never 0
+    std::uint8_t kind; // 1 + the index of the day's offset in kinds, or kChanges
   };
+  // An offset in force, with its zone name and daylight-saving flag: a zone has a few.
+  struct Kind {
+    const char *zone;
+    std::int32_t offset;
+    std::int8_t isDst;
+  };
+  static constexpr std::uint8_t kChanges = 255; // the offset changes within the day: ask the library
   struct Free {
     void operator()(Slot *p) const { std::free(p); }
   };
   static constexpr std::size_t kSlots = 16384; // 44 years of days without a collision
   std::unique_ptr<Slot[], Free> slots{static_cast<Slot *>(std::calloc(kSlots, sizeof(Slot)))};
+  std::vector<Kind> kinds;
   bool zoneKnown = false;
   long zoneOffset = 0;
   const char *zoneNames[2] = {};
 
+  std::uint8_t kindOf(const struct tm &start) {
+    for (std::size_t k = 0; k < kinds.size(); ++k)
+      if (kinds[k].offset == start.tm_gmtoff && kinds[k].isDst == start.tm_isdst && kinds[k].zone == start.tm_zone)
+        return static_cast<std::uint8_t>(k + 1);
+    if (kinds.size() + 1 >= kChanges) return kChanges;
+    kinds.push_back({start.tm_zone, static_cast<std::int32_t>(start.tm_gmtoff), static_cast<std::int8_t>(start.tm_isdst)});
+    return static_cast<std::uint8_t>(kinds.size());
+  }
+
   bool localTime(std::time_t when, struct tm &out) {
     if (!zoneKnown || zoneOffset != ::timezone || zoneNames[0] != ::tzname[0] || zoneNames[1] != ::tzname[1]) {
-      if (zoneKnown) std::memset(static_cast<void *>(slots.get()), 0, kSlots * sizeof(Slot));
+      if (zoneKnown && slots) std::memset(static_cast<void *>(slots.get()), 0, kSlots * sizeof(Slot));
+      kinds.clear();
       zoneKnown = true;
       zoneOffset = ::timezone;
       zoneNames[0] = ::tzname[0];
@@ -113,23 +129,23 @@ struct DayCache {
     }
     const std::int64_t utc = static_cast<std::int64_t>(when);
     const std::int64_t utcDay = utc / 86400 - (utc % 86400 < 0 ? 1 : 0);
-    if (!slots) return localtime_r(&when, &out) != nullptr;
+    if (!slots || utcDay <= std::numeric_limits<std::int32_t>::min() || utcDay > std::numeric_limits<std::int32_t>::max())
+      return localtime_r(&when, &out) != nullptr;
     Slot &slot = slots[static_cast<std::size_t>(utcDay) & (kSlots - 1)];
-    const std::int64_t stored = utcDay ^ std::numeric_limits<std::int64_t>::min();
+    const std::int32_t stored = static_cast<std::int32_t>(utcDay) ^ std::numeric_limits<std::int32_t>::min();
     if (slot.day != stored) {
       slot.day = stored;
       const std::time_t first = static_cast<std::time_t>(utcDay * 86400);
       const std::time_t last = first + 86399;
       struct tm start {}, end {};
-      slot.changes = !localtime_r(&first, &start) || !localtime_r(&last, &end) || start.tm_gmtoff != end.tm_gmtoff ||
-                     start.tm_isdst != end.tm_isdst;
-      slot.zone = start.tm_zone;
-      slot.offset = static_cast<std::int32_t>(start.tm_gmtoff);
-      slot.isDst = static_cast<std::int8_t>(start.tm_isdst);
+      const bool changes = !localtime_r(&first, &start) || !localtime_r(&last, &end) ||
+                           start.tm_gmtoff != end.tm_gmtoff || start.tm_isdst != end.tm_isdst;
+      slot.kind = changes ? kChanges : kindOf(start);
     }
-    if (slot.changes) return localtime_r(&when, &out) != nullptr;
+    if (slot.kind == kChanges) return localtime_r(&when, &out) != nullptr;
+    const Kind &kind = kinds[slot.kind - 1];
     // Days to a civil date, as proleptic Gregorian arithmetic does it.
-    const std::int64_t shifted = utc + slot.offset;
+    const std::int64_t shifted = utc + kind.offset;
     std::int64_t days = shifted / 86400;
     std::int64_t seconds = shifted % 86400;
     if (seconds < 0) {
@@ -137,9 +153,9 @@ struct DayCache {
       --days;
     }
     out = {};
-    out.tm_isdst = slot.isDst;
-    out.tm_gmtoff = slot.offset;
-    out.tm_zone = slot.zone;
+    out.tm_isdst = kind.isDst;
+    out.tm_gmtoff = kind.offset;
+    out.tm_zone = kind.zone;
     out.tm_hour = static_cast<int>(seconds / 3600);
     out.tm_min = static_cast<int>(seconds / 60 % 60);
     out.tm_sec = static_cast<int>(seconds % 60);
