@@ -194,6 +194,11 @@ void CatalogModel::appendItemPath(std::string &out, ItemId id) const {
     out += *it->path;
     return;
   }
+  appendLabelPath(out, id);
+}
+
+void CatalogModel::appendLabelPath(std::string &out, ItemId id) const {
+  const Item *it = item(id);
   thread_local std::vector<const std::string *> labels;
   labels.clear();
   for (const Item *at = it; at && at->parent != kNoItem; at = item(at->parent))

@@ -76,6 +76,9 @@ public:
   const std::string &itemPath(ItemId item) const;
   // itemPath appended to out, without keeping it: for reports that name many folders once.
   void appendItemPath(std::string &out, ItemId item) const;
+  // The same joined from the labels alone, never reading the paths itemPath keeps: for
+  // another thread while this one paints (and so fills in those paths).
+  void appendLabelPath(std::string &out, ItemId item) const;
   // The item of a catalog path such as DATA/docs/old ("/" between components; "\" is
   // part of a name; empty is the root). Each component is matched exactly first, then
   // ignoring case.

@@ -62,20 +62,13 @@ std::vector<std::uint32_t> folderRanks(const CatalogModel &model, const std::vec
     }
     rank[i] = lastIndex;
   }
-  // The paths are joined from the folders' labels here, not taken from the model's
-  // cache of paths: painting the rows fills that in, perhaps while this runs.
+  // The paths are joined from the folders' labels, not taken from the model's cache of
+  // paths: painting the rows fills that in, perhaps while this runs.
   std::vector<std::string> folded(folders.size());
-  std::vector<const std::string *> labels;
   for (std::size_t f = 0; f < folders.size(); ++f) {
-    labels.clear();
-    for (ItemId at = folders[f]; at != kNoItem && model.parentOf(at) != kNoItem; at = model.parentOf(at))
-      labels.push_back(&model.label(at));
-    std::string &path = folded[f];
-    for (std::size_t k = labels.size(); k-- > 0;) {
-      if (k + 1 < labels.size()) path.push_back('/');
-      for (const char c : *labels[k])
-        path.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(c))));
-    }
+    model.appendLabelPath(folded[f], folders[f]);
+    for (char &c : folded[f])
+      c = static_cast<char>(foldCase(static_cast<unsigned char>(c)));
   }
   std::vector<std::uint32_t> order(folders.size());
   for (std::uint32_t f = 0; f < order.size(); ++f)
