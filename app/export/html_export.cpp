@@ -122,7 +122,7 @@ std::string defaultHtmlDescription(std::time_t now) {
 namespace {
 
 // True when one of the eight bytes of word is a character of markup.
-bool holdsMarkup(std::uint64_t word) {
+[[gnu::always_inline]] inline bool holdsMarkup(std::uint64_t word) {
   const auto zeroByte = [](std::uint64_t x) {
     return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
   };
@@ -151,12 +151,40 @@ void appendEscaped(std::string &out, std::string_view text) {
   out.append(text, from, std::string_view::npos);
 }
 
+// True when bytes are ASCII without a character of markup: most names and every
+// date, which then go in whole. Eight bytes at a time, in one pass.
+bool isPlainAscii(std::string_view bytes) {
+  std::size_t at = 0;
+  for (; at + 8 <= bytes.size(); at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + at, 8);
+    if ((word & 0x8080808080808080ull) || holdsMarkup(word)) return false;
+  }
+  for (; at < bytes.size(); ++at) {
+    const char c = bytes[at];
+    if (static_cast<unsigned char>(c) >= 0x80 || c == '&' || c == '<' || c == '>' || c == '"') return false;
+  }
+  return true;
+}
+
 // htmlText appended to out, without a copy where the bytes are UTF-8 already.
 void appendHtmlText(std::string &out, std::string_view bytes) {
-  if (isAsciiText(bytes) || isValidUtf8(bytes))
+  if (isPlainAscii(bytes))
+    out.append(bytes);
+  else if (isValidUtf8(bytes))
     appendEscaped(out, bytes);
   else
     appendEscaped(out, displayUtf8(bytes));
+}
+
+// The same for a folder path, each of whose names is converted on its own.
+void appendHtmlPath(std::string &out, std::string_view path) {
+  if (isPlainAscii(path))
+    out.append(path);
+  else if (isValidUtf8(path))
+    appendEscaped(out, path);
+  else
+    appendEscaped(out, displayUtf8Path(path));
 }
 
 } // namespace
@@ -184,7 +212,7 @@ HtmlExport::HtmlExport(CatalogModel &model, ItemId start, HtmlExportOptions opti
 }
 
 const FileData *HtmlExport::entryOf(ItemId item) const {
-  if (const auto known = entries_.find(item); known != entries_.end()) return known->second;
+  if (const FileData *const *known = entries_.find(item)) return *known;
   const ItemId parent = model_.parentOf(item);
   if (parent == kNoItem) return nullptr;
   return model_.lookupEntry(parent, model_.label(item));
@@ -206,7 +234,7 @@ std::vector<ItemId> HtmlExport::exportedItems() {
     const auto children = model_.childrenOf(item);
     model_.childEntries(item, childEntries);
     for (std::size_t k = 0; k < children.size(); ++k)
-      entries_.emplace(children[k], childEntries[k]);
+      entries_.insert(children[k], childEntries[k]);
     for (auto it = children.rbegin(); it != children.rend(); ++it)
       pending.push_back(*it);
   }
@@ -218,14 +246,14 @@ void HtmlExport::assignPageNames(const std::vector<ItemId> &items) {
   pageNumbers_.reserve(items.size());
   pageCounter_ = 0;
   for (ItemId item : items)
-    pageNumbers_.emplace(entryOf(item), ++pageCounter_);
+    pageNumbers_.insert(entryOf(item), ++pageCounter_);
 }
 
 void HtmlExport::appendPageName(std::string &out, const FileData *entry) const {
-  const auto found = pageNumbers_.find(entry);
-  if (found == pageNumbers_.end()) return; // a folder not exported links nowhere
+  const std::uint32_t *number = pageNumbers_.find(entry);
+  if (!number) return; // a folder not exported links nowhere
   char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, found->second).ptr;
+  const auto end = std::to_chars(digits, digits + sizeof digits, *number).ptr;
   out += options_.singleFile ? "#folder" : "Tavlor_folder";
   out.append(digits, end);
   if (!options_.singleFile) out += ".htm";
@@ -233,8 +261,7 @@ void HtmlExport::appendPageName(std::string &out, const FileData *entry) const {
 
 std::map<const FileData *, std::string> HtmlExport::pageNames() const {
   std::map<const FileData *, std::string> names;
-  for (const auto &[entry, number] : pageNumbers_)
-    appendPageName(names[entry], entry);
+  pageNumbers_.forEach([&](const FileData *entry, std::uint32_t) { appendPageName(names[entry], entry); });
   return names;
 }
 
@@ -380,15 +407,30 @@ void HtmlExport::writeFolder(ItemId item, Page &main, HtmlExportResult &result) 
     writeHead(page);
     page.line("<p>");
   }
-  std::string heading = kRootLabel;
+  page.put("<b>");
+  std::string_view parentPath = folderPath(item, parent);
   if (entry) {
     // Not kept in the model: a page of a million folders would keep a path for each.
-    heading.clear();
-    model_.appendItemPath(heading, entry->parentItem());
-    if (!heading.empty() && !entry->name().empty()) heading += '/';
-    heading += entry->name();
+    std::string walked;
+    if (entry->parentItem() != parent) {
+      model_.appendItemPath(walked, entry->parentItem());
+      parentPath = walked;
+    }
+    std::string &text = page.text;
+    const std::size_t at = text.size();
+    text.append(parentPath);
+    if (!parentPath.empty() && !entry->name().empty()) text += '/';
+    text.append(entry->name());
+    // Converted and escaped where it stands unless it needs to be.
+    if (!isPlainAscii(std::string_view(text).substr(at))) {
+      const std::string heading = text.substr(at);
+      text.resize(at);
+      appendHtmlPath(text, heading);
+    }
+  } else {
+    page.put(htmlEscape(displayUtf8Path(kRootLabel)));
   }
-  page.line("<b>" + htmlEscape(displayUtf8Path(heading)) + "</b>");
+  page.line("</b>");
   page.line(kTableLine);
   page.line("<td width=\"220\" bgcolor=\"#cccccc\" >Filename</td>");
   page.line("<td bgcolor=\"#cccccc\" align=\"right\">Size</td>");
@@ -398,7 +440,7 @@ void HtmlExport::writeFolder(ItemId item, Page &main, HtmlExportResult &result) 
   bool hasUp = true;
   if (parentEntry) {
     appendPageName(up, parentEntry);
-    if (!pageNumbers_.count(parentEntry)) up = htmlHref(outputName_);
+    if (!pageNumbers_.contains(parentEntry)) up = htmlHref(outputName_);
   } else if (options_.singleFile) {
     hasUp = false;
   } else {
@@ -414,6 +456,31 @@ void HtmlExport::writeFolder(ItemId item, Page &main, HtmlExportResult &result) 
     page.line("</html>");
     if (const int err = save(page, pageName)) result.unwritten.push_back({folderPrefix_ + pageName, err});
   }
+}
+
+std::string_view HtmlExport::folderPath(ItemId item, ItemId parent) {
+  // Folders come in pre-order: the parent, when exported, was written before and is
+  // still among the ends kept; whatever was written after it is dropped.
+  while (!pathEnds_.empty() && pathEnds_.back().item != parent)
+    pathEnds_.pop_back();
+  std::size_t parentLength;
+  if (pathEnds_.empty()) {
+    pathText_.clear();
+    model_.appendItemPath(pathText_, parent);
+    parentLength = pathText_.size();
+    if (parent != kNoItem) pathEnds_.push_back({parent, parentLength});
+  } else {
+    parentLength = pathEnds_.back().length;
+    pathText_.resize(parentLength);
+  }
+  // The item's own path, as the model joins it: its label after its parent's path,
+  // with no separator below the root, whose own path is empty.
+  if (parent != kNoItem) {
+    if (model_.parentOf(parent) != kNoItem) pathText_ += '/';
+    pathText_ += model_.label(item);
+  }
+  pathEnds_.push_back({item, pathText_.size()});
+  return std::string_view(pathText_).substr(0, parentLength);
 }
 
 void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {

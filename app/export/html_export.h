@@ -9,10 +9,10 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "model/catalog_model.h"
+#include "model/flat_index.h"
 
 namespace tavlor {
 
@@ -98,6 +98,9 @@ private:
   void writeSummary(Page &page) const;
   void writeFolder(ItemId item, Page &main, HtmlExportResult &result);
   void writeEntryRow(Page &page, const FileData &entry);
+  // The path of parent, the item's parent in the folder tree, as appendItemPath makes
+  // it; item's own path is kept for the folders below it.
+  std::string_view folderPath(ItemId item, ItemId parent);
   // Writes the page into the output folder under name; 0 or an errno value.
   int save(const Page &page, const std::string &name) const;
 
@@ -108,8 +111,16 @@ private:
   std::string folderPrefix_; // the output's folder with its trailing "/", or empty
   std::string outputName_;   // the output's own file name
   int folderFd_ = -1;        // the output's folder while run() writes
-  std::unordered_map<const FileData *, std::uint32_t> pageNumbers_;
-  std::unordered_map<ItemId, const FileData *> entries_; // of the exported folders below the first
+  FlatIndex<const FileData *, std::uint32_t> pageNumbers_;
+  FlatIndex<ItemId, const FileData *> entries_; // of the exported folders below the first
+  // The folder path of the item written last and of each of its exported ancestors (its
+  // length in pathText_), so a folder's heading is its parent's path and its own name.
+  struct PathEnd {
+    ItemId item;
+    std::size_t length;
+  };
+  std::vector<PathEnd> pathEnds_;
+  std::string pathText_;
   int pageCounter_ = 0;
 };
 

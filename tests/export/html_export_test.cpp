@@ -283,4 +283,32 @@ TEST_F(HtmlExportTest, ManySubfoldersAndCaseTwinsLinkToTheirOwnPages) {
   }
 }
 
+TEST_F(HtmlExportTest, EveryFolderIsHeadedByItsWholePathInAnyOrderOfDepths) {
+  // A deep branch followed by shallower siblings, on two disks, with names that need
+  // converting or escaping: each heading is the folder's own path, whatever came before.
+  auto folder = [](const std::string &name, const std::string &inside) {
+    return " + \"" + name + "\" 0 0 1 1 2000 0 0 0\n < \n" + inside + " > \n";
+  };
+  const std::string file = " \"f.txt\" 1 1 1 2000 0 0 0\n";
+  auto disk = [&](const std::string &label) {
+    return "zar_version_1_1\n< \n   %drivetype fixed\n> \n" +
+           folder(label, folder("a", folder("b", folder("c\xe9", file)) + folder("x&<y>", file)) +
+                             folder("z", folder("a", file)));
+  };
+  load(disk("ONE"), "ONE.zar");
+  load(disk("TWO"), "TWO.zar");
+  const std::vector<std::string> paths = {"ONE", "ONE/a", "ONE/a/b", "ONE/a/b/c\xe9", "ONE/a/x&<y>", "ONE/z",
+                                          "ONE/z/a", "TWO", "TWO/a/b/c\xe9", "TWO/z/a"};
+  auto heading = [](const std::string &path) {
+    return "<b>" + tavlor::htmlEscape(tavlor::displayUtf8Path(path)) + "</b>";
+  };
+  ASSERT_TRUE(exportFrom(model_.root(), true, true).outputWritten);
+  const std::string single = page("index.htm");
+  for (const std::string &path : paths)
+    expectContains(single, {heading(path)});
+  ASSERT_TRUE(exportFrom(item("TWO/a"), false, true, "site/index.htm").outputWritten);
+  for (const std::string path : {"TWO/a", "TWO/a/b", "TWO/a/b/c\xe9", "TWO/a/x&<y>"})
+    expectContains(page("site/" + pageNames_.at(path.substr(path.rfind('/') + 1))), {heading(path)});
+}
+
 } // namespace
