@@ -4,12 +4,24 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace tavlor {
 
 inline unsigned char foldCase(unsigned char c) {
   return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+}
+
+// foldCase of each of the eight bytes of word at once.
+inline std::uint64_t foldCase8(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+  const std::uint64_t low7 = word & ~kHigh;
+  // Per byte, the high bit says: at least 'a', above 'z', and a byte below 0x80.
+  const std::uint64_t fromA = low7 + (0x80 - 'a') * kOnes;
+  const std::uint64_t pastZ = low7 + (0x80 - 'z' - 1) * kOnes;
+  const std::uint64_t lower = fromA & ~pastZ & ~word & kHigh;
+  return word - (lower >> 2); // 0x80 >> 2 is the 0x20 between the cases
 }
 
 inline bool equalIgnoringCase(std::string_view a, std::string_view b) {

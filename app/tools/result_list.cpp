@@ -1,6 +1,8 @@
 #include "tools/result_list.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cstdint>
 #include <exception>
 #include <string_view>
@@ -29,11 +31,26 @@ struct SortKey {
   std::uint32_t row;
 };
 
-std::uint64_t bigEndian(const unsigned char *bytes) {
-  std::uint64_t value = 0;
-  for (int b = 0; b < 8; ++b)
-    value = (value << 8) | bytes[b];
-  return value;
+// The eight bytes from bytes, case folded, as a number whose order is theirs.
+std::uint64_t foldedNumber(const unsigned char *bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, 8);
+  word = foldCase8(word);
+  if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+  return word;
+}
+
+// Folds the case of text in place, eight bytes at a time.
+void foldInPlace(char *text, std::size_t n) {
+  std::size_t at = 0;
+  for (; at + 8 <= n; at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text + at, 8);
+    word = foldCase8(word);
+    std::memcpy(text + at, &word, 8);
+  }
+  for (; at < n; ++at)
+    text[at] = static_cast<char>(foldCase(static_cast<unsigned char>(text[at])));
 }
 
 // From this many rows on, the name keys are made by two threads.
@@ -103,15 +120,14 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
       if (byText) {
         const std::string_view text = r.entry->name();
         unsigned char head[16] = {};
-        for (std::size_t b = 0; b < text.size() && b < 16; ++b)
-          head[b] = foldCase(static_cast<unsigned char>(text[b]));
-        k.high = bigEndian(head);
-        k.low = bigEndian(head + 8);
+        std::memcpy(head, text.data(), std::min<std::size_t>(text.size(), 16));
+        k.high = foldedNumber(head);
+        k.low = foldedNumber(head + 8);
         k.length = static_cast<std::uint32_t>(text.size());
         if (text.size() > 16) {
           k.offset = static_cast<std::uint32_t>(rest.size());
-          for (std::size_t b = 16; b < text.size(); ++b)
-            rest.push_back(static_cast<char>(foldCase(static_cast<unsigned char>(text[b]))));
+          rest.append(text.substr(16));
+          foldInPlace(rest.data() + k.offset, text.size() - 16);
         }
       } else {
         const std::int64_t n = column == ResultColumn::Size   ? r.entry->sizeAcrossThreads()

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "model/names.h"
 #include "tools/find_files.h"
@@ -210,6 +211,24 @@ TEST_F(FindFiles, ReportByNameEqualsTheReportOfSortedRows) {
 // A long list is keyed by two threads: names that agree in their first sixteen bytes
 // and differ after them, on both sides of the split, still come in the full order,
 // equal names in the order found.
+TEST(SortByName, EightBytesFoldAsEachByteAlone) {
+  // Every byte value in every place, beside neighbours at the edges of the letters.
+  const unsigned char around[] = {'`', 'a', 'z', '{', '@', 'Z', 0x7f, 0x80, 0xe1, 0xff, 0};
+  for (unsigned char n : around)
+    for (int b = 0; b < 256; ++b)
+      for (int at = 0; at < 8; ++at) {
+        unsigned char bytes[8], folded[8];
+        std::fill(std::begin(bytes), std::end(bytes), n);
+        bytes[at] = static_cast<unsigned char>(b);
+        for (int i = 0; i < 8; ++i)
+          folded[i] = foldCase(bytes[i]);
+        std::uint64_t word, expected;
+        std::memcpy(&word, bytes, 8);
+        std::memcpy(&expected, folded, 8);
+        ASSERT_EQ(foldCase8(word), expected) << "byte " << b << " at " << at << " among " << int(n);
+      }
+}
+
 TEST(SortByName, ALongListInTheFullOrderOfItsNames) {
   std::string body;
   const int count = 150000;
