@@ -23,13 +23,16 @@ namespace {
 // A row's sort key in one contiguous array: for texts the first sixteen folded bytes
 // as two numbers decide most comparisons, and the rest of the folded text lies in one
 // buffer, so sorting never reaches into the entries, which lie all over memory.
+// Twenty-four bytes: the sort takes two arrays of keys, fresh memory of a long list.
 struct SortKey {
   std::uint64_t high;
   std::uint64_t low; // the number for sizes and dates
-  std::uint32_t offset;
-  std::uint32_t length;
   std::uint32_t row;
+  // A text of at most sixteen bytes: its length. A longer one: kLong + where its
+  // length (four bytes) and then its folded rest lie in the buffer.
+  std::uint32_t tail;
 };
+constexpr std::uint32_t kLong = 17;
 
 // The eight bytes from bytes, case folded, as a number whose order is theirs.
 std::uint64_t foldedNumber(const unsigned char *bytes) {
@@ -111,11 +114,11 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
   const std::size_t half = byText && rows.size() >= kTwoThreadRows ? rows.size() / 2 : rows.size();
   std::string folded[2];
   auto makeKeys = [&](std::size_t from, std::size_t to, std::string &rest) {
-    if (byText) rest.reserve((to - from) * 16);
+    if (byText) rest.reserve((to - from) * 8);
     for (std::size_t i = from; i < to; ++i) {
       const ResultRow &r = rows[i];
       SortKey &k = keys[i];
-      k = {0, 0, 0, 0, static_cast<std::uint32_t>(i)};
+      k = {0, 0, static_cast<std::uint32_t>(i), 0};
       if (!r.entry) continue;
       if (byText) {
         const std::string_view text = r.entry->name();
@@ -123,11 +126,14 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
         std::memcpy(head, text.data(), std::min<std::size_t>(text.size(), 16));
         k.high = foldedNumber(head);
         k.low = foldedNumber(head + 8);
-        k.length = static_cast<std::uint32_t>(text.size());
-        if (text.size() > 16) {
-          k.offset = static_cast<std::uint32_t>(rest.size());
+        const auto length = static_cast<std::uint32_t>(text.size());
+        if (length <= 16) {
+          k.tail = length;
+        } else {
+          k.tail = kLong + static_cast<std::uint32_t>(rest.size());
+          rest.append(reinterpret_cast<const char *>(&length), sizeof length);
           rest.append(text.substr(16));
-          foldInPlace(rest.data() + k.offset, text.size() - 16);
+          foldInPlace(rest.data() + rest.size() - (length - 16), length - 16);
         }
       } else {
         const std::int64_t n = column == ResultColumn::Size   ? r.entry->sizeAcrossThreads()
@@ -162,9 +168,13 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
   }
   if (second.joinable()) second.join();
   if (failed) std::rethrow_exception(failed);
-  auto rest = [&](const SortKey &k) {
-    const std::string &buffer = folded[k.row < half ? 0 : 1];
-    return k.length > 16 ? std::string_view(buffer).substr(k.offset, k.length - 16) : std::string_view();
+  // A text's length, and its folded bytes after the first sixteen.
+  auto lengthAndRest = [&](const SortKey &k) -> std::pair<std::uint32_t, std::string_view> {
+    if (k.tail < kLong) return {k.tail, {}};
+    const char *at = folded[k.row < half ? 0 : 1].data() + (k.tail - kLong);
+    std::uint32_t length;
+    std::memcpy(&length, at, sizeof length);
+    return {length, std::string_view(at + sizeof length, length - 16)};
   };
   auto compare = [&](const SortKey &a, const SortKey &b) {
     int c = 0;
@@ -175,8 +185,10 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
     } else if (byText) {
       // Equal first sixteen bytes: the rest decides, then the length (a shorter text
       // padded with zero bytes must still sort before a longer one holding them).
-      const int r = rest(a).compare(rest(b));
-      c = r != 0 ? (r < 0 ? -1 : 1) : (a.length < b.length ? -1 : (a.length > b.length ? 1 : 0));
+      const auto [lengthA, restA] = lengthAndRest(a);
+      const auto [lengthB, restB] = lengthAndRest(b);
+      const int r = restA.compare(restB);
+      c = r != 0 ? (r < 0 ? -1 : 1) : (lengthA < lengthB ? -1 : (lengthA > lengthB ? 1 : 0));
     }
     if (descending) c = -c;
     return c != 0 ? c < 0 : a.row < b.row;
