@@ -27,16 +27,21 @@ std::string CatalogModel::formatSize(std::int64_t value) const {
   char digits[32];
   const char *d = digits;
   const char *const end = std::to_chars(digits, digits + sizeof digits, count).ptr;
-  std::string out;
-  if (*d == '-') out.push_back(*d++);
+  // Made in a buffer of its own and taken as one piece: a report asks for a size per line.
+  char text[48];
+  char *at = text;
+  if (*d == '-') *at++ = *d++;
   const std::size_t n = static_cast<std::size_t>(end - d);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (sizeComma_ && i > 0 && (n - i) % 3 == 0) out.push_back(',');
-    out.push_back(d[i]);
+  // The digits in groups of three from the right, the first group perhaps shorter.
+  std::size_t group = sizeComma_ ? (n % 3 == 0 ? 3 : n % 3) : n;
+  for (std::size_t i = 0; i < n; group = 3) {
+    if (i > 0) *at++ = ',';
+    for (std::size_t k = 0; k < group; ++k)
+      *at++ = d[i++];
   }
-  if (sizeUnit_ == 1024) out += "KB";
-  if (sizeUnit_ == 1048576) out += "MB";
-  return out;
+  if (sizeUnit_ == 1024) at = std::copy_n("KB", 2, at);
+  if (sizeUnit_ == 1048576) at = std::copy_n("MB", 2, at);
+  return std::string(text, at);
 }
 
 const std::string &CatalogModel::sizeText(const FileData &entry) {

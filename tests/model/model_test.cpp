@@ -17,6 +17,12 @@ TEST(ModelTexts, SizeFormatting) {
   EXPECT_EQ(model.formatSize(1234567), "1,234,567");
   EXPECT_EQ(model.formatSize(123), "123");
   EXPECT_EQ(model.formatSize(0), "0");
+  // Every length of the first group of digits, and a sign before them.
+  EXPECT_EQ(model.formatSize(1000), "1,000");
+  EXPECT_EQ(model.formatSize(12345), "12,345");
+  EXPECT_EQ(model.formatSize(123456), "123,456");
+  EXPECT_EQ(model.formatSize(-1234567), "-1,234,567");
+  EXPECT_EQ(model.formatSize(INT64_MIN), "-9,223,372,036,854,775,808");
   EXPECT_TRUE(model.setSizeUnit("KB"));
   EXPECT_FALSE(model.setSizeUnit("KB"));
   EXPECT_FALSE(model.setSizeUnit("kb")); // unknown: nothing changes
