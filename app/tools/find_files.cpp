@@ -237,6 +237,8 @@ void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &head
     std::size_t count = 0;
     for (std::size_t k = 0; k < from.size(); ++k) {
       prefetchRows(rows, k);
+      // The folder's place in the table first, then its path once that place is near.
+      if (k + 16 < from.size()) __builtin_prefetch(&folders[from[k + 16]]);
       if (k + 8 < from.size()) __builtin_prefetch(folders[from[k + 8]].data());
       if (!rows[k].entry) continue;
       appendReportEntryFields(out, model, *rows[k].entry, csv);
