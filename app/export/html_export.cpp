@@ -167,24 +167,16 @@ bool isPlainAscii(std::string_view bytes) {
   return true;
 }
 
-// htmlText appended to out, without a copy where the bytes are UTF-8 already.
-void appendHtmlText(std::string &out, std::string_view bytes) {
+// htmlText appended to out, without a copy where the bytes are UTF-8 already; convert
+// makes the display text of bytes that are not (a folder path converts name by name).
+void appendHtmlText(std::string &out, std::string_view bytes,
+                    std::string (*convert)(std::string_view) = displayUtf8) {
   if (isPlainAscii(bytes))
     out.append(bytes);
   else if (isValidUtf8(bytes))
     appendEscaped(out, bytes);
   else
-    appendEscaped(out, displayUtf8(bytes));
-}
-
-// The same for a folder path, each of whose names is converted on its own.
-void appendHtmlPath(std::string &out, std::string_view path) {
-  if (isPlainAscii(path))
-    out.append(path);
-  else if (isValidUtf8(path))
-    appendEscaped(out, path);
-  else
-    appendEscaped(out, displayUtf8Path(path));
+    appendEscaped(out, convert(bytes));
 }
 
 } // namespace
@@ -425,7 +417,7 @@ void HtmlExport::writeFolder(ItemId item, Page &main, HtmlExportResult &result) 
     if (!isPlainAscii(std::string_view(text).substr(at))) {
       const std::string heading = text.substr(at);
       text.resize(at);
-      appendHtmlPath(text, heading);
+      appendHtmlText(text, heading, displayUtf8Path);
     }
   } else {
     page.put(htmlEscape(displayUtf8Path(kRootLabel)));
