@@ -220,6 +220,11 @@ void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &head
     bool first = true;
     for (std::size_t i = 0; i < rows.size(); ++i) {
       if (!rows[i].entry) continue;
+      // A folder's size is the sum of its contents, made when first asked for and kept
+      // for the folders below it too. Asked for here, in the order found, a folder comes
+      // before those inside it, so each content is summed once; asked for in name order,
+      // every folder would sum again what lies below it.
+      if (rows[i].entry->isContainer()) model.sizeTextOnce(*rows[i].entry);
       if (first || rows[i].parent != folderOf) {
         folderOf = rows[i].parent;
         path.clear();
