@@ -204,41 +204,39 @@ HtmlExport::HtmlExport(CatalogModel &model, ItemId start, HtmlExportOptions opti
 }
 
 const FileData *HtmlExport::entryOf(ItemId item) const {
-  if (const FileData *const *known = entries_.find(item)) return *known;
   const ItemId parent = model_.parentOf(item);
   if (parent == kNoItem) return nullptr;
   return model_.lookupEntry(parent, model_.label(item));
 }
 
-std::vector<ItemId> HtmlExport::exportedItems() {
-  std::vector<ItemId> items;
-  entries_.clear();
-  if (!model_.isValid(start_)) return items;
-  if (!options_.recurse) return {start_};
+std::vector<HtmlExport::Folder> HtmlExport::exportedFolders() const {
+  std::vector<Folder> folders;
+  if (!model_.isValid(start_)) return folders;
+  const Folder first{start_, entryOf(start_), kOutside};
+  if (!options_.recurse) return {first};
   // Pre-order without recursion: catalogs may nest folders deeper than the stack. The
   // entries of a folder's subfolders are found together, once.
-  std::vector<ItemId> pending{start_};
+  std::vector<Folder> pending{first};
   std::vector<const FileData *> childEntries;
   while (!pending.empty()) {
-    const ItemId item = pending.back();
+    const Folder folder = pending.back();
     pending.pop_back();
-    items.push_back(item);
-    const auto children = model_.childrenOf(item);
-    model_.childEntries(item, childEntries);
-    for (std::size_t k = 0; k < children.size(); ++k)
-      entries_.insert(children[k], childEntries[k]);
-    for (auto it = children.rbegin(); it != children.rend(); ++it)
-      pending.push_back(*it);
+    const auto at = static_cast<std::uint32_t>(folders.size());
+    folders.push_back(folder);
+    const auto children = model_.childrenOf(folder.item);
+    model_.childEntries(folder.item, childEntries);
+    for (std::size_t k = children.size(); k-- > 0;)
+      pending.push_back({children[k], childEntries[k], at});
   }
-  return items;
+  return folders;
 }
 
-void HtmlExport::assignPageNames(const std::vector<ItemId> &items) {
+void HtmlExport::assignPageNames(const std::vector<Folder> &folders) {
   pageNumbers_.clear();
-  pageNumbers_.reserve(items.size());
+  pageNumbers_.reserve(folders.size());
   pageCounter_ = 0;
-  for (ItemId item : items)
-    pageNumbers_.insert(entryOf(item), ++pageCounter_);
+  for (const Folder &folder : folders)
+    pageNumbers_.insert(folder.entry, ++pageCounter_);
 }
 
 void HtmlExport::appendPageName(std::string &out, const FileData *entry) const {
@@ -257,12 +255,12 @@ std::map<const FileData *, std::string> HtmlExport::pageNames() const {
   return names;
 }
 
-bool HtmlExport::pageIsAscii(const std::vector<ItemId> &items) const {
+bool HtmlExport::pageIsAscii(const std::vector<Folder> &folders) const {
   if (!isAsciiText(options_.description)) return false;
   if (model_.isValid(start_) && !isAsciiText(model_.itemPath(start_))) return false;
-  for (ItemId item : items) {
-    if (!isAsciiText(model_.label(item))) return false;
-    for (const FileData *e : model_.entriesOf(item))
+  for (const Folder &folder : folders) {
+    if (!isAsciiText(model_.label(folder.item))) return false;
+    for (const FileData *e : model_.entriesOf(folder.item))
       if (!isAsciiText(e->name())) return false;
   }
   // Sizes are digits; dates follow the locale, whose short formats show no month or
@@ -277,8 +275,8 @@ bool HtmlExport::pageIsAscii(const std::vector<ItemId> &items) const {
 
 HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   HtmlExportResult result;
-  const std::vector<ItemId> items = exportedItems();
-  assignPageNames(items);
+  const std::vector<Folder> folders = exportedFolders();
+  assignPageNames(folders);
 
   // A folder the user names that is not there yet is made, as a copy makes its
   // destination; from here on everything is written relative to it.
@@ -319,13 +317,13 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   }
   Page main;
   if (options_.singleFile) {
-    main.utf8 = !pageIsAscii(items);
+    main.utf8 = !pageIsAscii(folders);
     main.out = [&output](std::string_view piece) { return output.write(piece.data(), piece.size()); };
   }
   writeHead(main);
   writeSummary(main);
-  for (ItemId item : items) {
-    writeFolder(item, main, result);
+  for (const Folder &folder : folders) {
+    writeFolder(folders, folder, main, result);
     if (folderWritten) folderWritten();
   }
   main.line("</body>");
@@ -383,10 +381,14 @@ void HtmlExport::writeSummary(Page &page) const {
   page.put("</table> ");
 }
 
-void HtmlExport::writeFolder(ItemId item, Page &main, HtmlExportResult &result) {
-  const FileData *entry = entryOf(item);
+void HtmlExport::writeFolder(const std::vector<Folder> &folders, const Folder &folder, Page &main,
+                             HtmlExportResult &result) {
+  const ItemId item = folder.item;
+  const FileData *entry = folder.entry;
   const ItemId parent = model_.parentOf(item);
-  const FileData *parentEntry = parent == kNoItem ? nullptr : entryOf(parent);
+  const FileData *parentEntry = folder.parent != kOutside ? folders[folder.parent].entry
+                                : parent == kNoItem      ? nullptr
+                                                         : entryOf(parent);
   std::string pageName;
   appendPageName(pageName, entry);
 
@@ -476,26 +478,26 @@ std::string_view HtmlExport::folderPath(ItemId item, ItemId parent) {
 }
 
 void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {
-  page.put("<tr><td> ");
-  const char *close = " </td>";
+  // A row is a few fixed pieces between its texts, each appended whole.
+  std::string &text = page.text;
   if (entry.isContainer()) {
-    page.put(entry.isZipFolder() ? "<img SRC=\"zipicon.gif\"> <a href=\"" : "<img SRC=\"foldericon.gif\"> <a href=\"");
-    appendPageName(page.text, &entry);
-    page.put("\">");
-    close = "</a> </td>";
+    text += entry.isZipFolder() ? std::string_view("<tr><td> <img SRC=\"zipicon.gif\"> <a href=\"")
+                                : std::string_view("<tr><td> <img SRC=\"foldericon.gif\"> <a href=\"");
+    appendPageName(text, &entry);
+    text += std::string_view("\">");
+    appendHtmlText(text, entry.name());
+    text += std::string_view("</a> </td><td align=\"right\">");
   } else {
-    page.put("<img SRC=\"fileicon.gif\"> ");
+    text += std::string_view("<tr><td> <img SRC=\"fileicon.gif\"> ");
+    appendHtmlText(text, entry.name());
+    text += std::string_view(" </td><td align=\"right\">");
   }
-  appendHtmlText(page.text, entry.name());
-  page.put(close);
   // Texts made for the row only: a disk of a million entries keeps no text per entry.
-  page.put("<td align=\"right\">");
-  page.put(model_.sizeTextOnce(entry)); // digits, commas and a unit: nothing to escape
-  page.put("</td><td align=\"right\">");
+  text += model_.sizeTextOnce(entry); // digits, commas and a unit: nothing to escape
+  text += std::string_view("</td><td align=\"right\">");
   char dateBuffer[CatalogModel::kDateTextSize];
-  appendHtmlText(page.text, CatalogModel::dateTextOnce(entry, dateBuffer));
-  page.put("</td>");
-  page.line("</tr>");
+  appendHtmlText(text, CatalogModel::dateTextOnce(entry, dateBuffer));
+  page.line("</td></tr>");
 }
 
 int HtmlExport::save(const Page &page, const std::string &name) const {

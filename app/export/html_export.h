@@ -87,16 +87,25 @@ public:
 
 private:
   struct Page;
+  // An exported folder: its item, its entry (null for the root) and the place of its
+  // parent among the exported folders, kOutside for the first.
+  struct Folder {
+    ItemId item;
+    const FileData *entry;
+    std::uint32_t parent;
+  };
+  static constexpr std::uint32_t kOutside = ~std::uint32_t(0);
+  // The entry of an item, looked up in its parent.
   const FileData *entryOf(ItemId item) const;
-  std::vector<ItemId> exportedItems();
+  std::vector<Folder> exportedFolders() const;
   // The page name of the folder whose entry this is, appended; nothing when not exported.
   void appendPageName(std::string &out, const FileData *entry) const;
-  void assignPageNames(const std::vector<ItemId> &items);
+  void assignPageNames(const std::vector<Folder> &folders);
   // Whether a single file of these folders holds nothing but ASCII.
-  bool pageIsAscii(const std::vector<ItemId> &items) const;
+  bool pageIsAscii(const std::vector<Folder> &folders) const;
   void writeHead(Page &page) const;
   void writeSummary(Page &page) const;
-  void writeFolder(ItemId item, Page &main, HtmlExportResult &result);
+  void writeFolder(const std::vector<Folder> &folders, const Folder &folder, Page &main, HtmlExportResult &result);
   void writeEntryRow(Page &page, const FileData &entry);
   // The path of parent, the item's parent in the folder tree, as appendItemPath makes
   // it; item's own path is kept for the folders below it.
@@ -112,7 +121,6 @@ private:
   std::string outputName_;   // the output's own file name
   int folderFd_ = -1;        // the output's folder while run() writes
   FlatIndex<const FileData *, std::uint32_t> pageNumbers_;
-  FlatIndex<ItemId, const FileData *> entries_; // of the exported folders below the first
   // The folder path of the item written last and of each of its exported ancestors (its
   // length in pathText_), so a folder's heading is its parent's path and its own name.
   struct PathEnd {
