@@ -123,15 +123,22 @@ struct DayCache {
     return static_cast<std::uint8_t>(kinds.size());
   }
 
+  // Starts the table anew when tzset has put another zone in force; generation counts
+  // the zones seen.
+  void followZone() {
+    if (zoneKnown && zoneOffset == ::timezone && zoneNames[0] == ::tzname[0] && zoneNames[1] == ::tzname[1]) return;
+    if (zoneKnown && slots) std::memset(static_cast<void *>(slots.get()), 0, kSlots * sizeof(Slot));
+    kinds.clear();
+    zoneKnown = true;
+    zoneOffset = ::timezone;
+    zoneNames[0] = ::tzname[0];
+    zoneNames[1] = ::tzname[1];
+    ++generation;
+  }
+  std::uint64_t generation = 0;
+
   bool localTime(std::time_t when, struct tm &out) {
-    if (!zoneKnown || zoneOffset != ::timezone || zoneNames[0] != ::tzname[0] || zoneNames[1] != ::tzname[1]) {
-      if (zoneKnown && slots) std::memset(static_cast<void *>(slots.get()), 0, kSlots * sizeof(Slot));
-      kinds.clear();
-      zoneKnown = true;
-      zoneOffset = ::timezone;
-      zoneNames[0] = ::tzname[0];
-      zoneNames[1] = ::tzname[1];
-    }
+    followZone();
     const std::int64_t utc = static_cast<std::int64_t>(when);
     const std::int64_t utcDay = utc / 86400 - (utc % 86400 < 0 ? 1 : 0);
     if (!slots || utcDay <= std::numeric_limits<std::int32_t>::min() || utcDay > std::numeric_limits<std::int32_t>::max())
@@ -189,9 +196,15 @@ struct DayCache {
 // consults the locale for every field. Anything else is left to strftime.
 class DatePattern {
 public:
-  // Writes the text into out (room for kRoom bytes); nullopt when strftime must.
-  std::optional<std::size_t> write(const struct tm &t, char *out) {
+  // A number that changes whenever the locale's time formats may have (any of their
+  // texts moved), after which the pattern follows them.
+  std::uint64_t generation() {
     refresh();
+    return generation_;
+  }
+  // Writes the text into out (room for kRoom bytes) by the pattern as of the last
+  // generation(); nullopt when strftime must.
+  std::optional<std::size_t> writePlain(const struct tm &t, char *out) const {
     if (!plain_) return std::nullopt;
     char *at = out;
     for (std::size_t i = 0; i < pattern_.size(); ++i) {
@@ -239,6 +252,7 @@ private:
     const char *am = nl_langinfo(AM_STR), *pm = nl_langinfo(PM_STR);
     const char *const texts[] = {date, time, ampm, am, pm};
     if (known_ && std::equal(std::begin(texts), std::end(texts), std::begin(seen_))) return;
+    ++generation_;
     if (known_ && date_ == date && time_ == time && ampm_ == ampm && am_ == am && pm_ == pm) {
       std::copy(std::begin(texts), std::end(texts), std::begin(seen_));
       return;
@@ -278,6 +292,7 @@ private:
     return true;
   }
   bool known_ = false, plain_ = false;
+  std::uint64_t generation_ = 0;
   const char *seen_[5] = {}; // where the locale's texts were: the same places, the same texts
   std::string date_, time_, ampm_, am_, pm_, pattern_;
 };
@@ -286,6 +301,17 @@ private:
 // library that is loaded at run time.
 thread_local std::unique_ptr<DayCache> dayCache;
 thread_local std::unique_ptr<DatePattern> datePattern;
+
+// The text of the date asked for last: the files of one folder often share their time
+// to the second (a package installed, a folder copied), and a report lists them in a row.
+struct LastDate {
+  std::time_t when = 0;
+  std::uint64_t zone = 0, pattern = 0;
+  std::size_t length = 0;
+  bool known = false;
+  char text[DatePattern::kRoom];
+};
+thread_local std::unique_ptr<LastDate> lastDate;
 
 } // namespace
 
@@ -302,11 +328,30 @@ bool CatalogModel::localTime(std::time_t when, struct tm &out) {
 }
 
 std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDateTextSize]) {
+  static_assert(DatePattern::kRoom <= kDateTextSize);
+  if (!dayCache) dayCache = std::make_unique<DayCache>();
+  if (!datePattern) datePattern = std::make_unique<DatePattern>();
+  if (!lastDate) lastDate = std::make_unique<LastDate>();
+  // Only texts of the pattern are kept: they depend on nothing but the date, the zone
+  // and the formats that the generations follow.
+  dayCache->followZone();
+  const std::uint64_t zone = dayCache->generation, pattern = datePattern->generation();
+  LastDate &last = *lastDate;
+  if (last.known && last.when == when && last.zone == zone && last.pattern == pattern) {
+    std::memcpy(buffer, last.text, last.length);
+    return std::string_view(buffer, last.length);
+  }
   struct tm local {};
   if (!localTime(when, local)) return {};
-  static_assert(DatePattern::kRoom <= kDateTextSize);
-  if (!datePattern) datePattern = std::make_unique<DatePattern>();
-  if (const auto n = datePattern->write(local, buffer)) return std::string_view(buffer, *n);
+  if (const auto n = datePattern->writePlain(local, buffer)) {
+    last.when = when;
+    last.zone = zone;
+    last.pattern = pattern;
+    last.length = *n;
+    last.known = true;
+    std::memcpy(last.text, buffer, *n);
+    return std::string_view(buffer, *n);
+  }
   return std::string_view(buffer, std::strftime(buffer, sizeof buffer, "%x %X", &local));
 }
 
