@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
@@ -267,6 +268,33 @@ int main(int argc, char **argv) {
                     pass == 0 ? "first" : "again", meter.total(), meter.longestTickGap());
       }
     }
+    // Scrolling the list in its last order (by name): each step, its repaint included,
+    // holds the window as long as it takes.
+    QTreeView *view = find->resultView();
+    QScrollBar *bar = view->verticalScrollBar();
+    double longest = 0, all = 0;
+    int steps = 0;
+    auto step = [&](auto &&move) {
+      QElapsedTimer each;
+      each.start();
+      move();
+      view->viewport()->repaint();
+      const double took = seconds(each);
+      longest = std::max(longest, took);
+      all += took;
+      ++steps;
+    };
+    step([&] { view->scrollToBottom(); });
+    step([&] { view->scrollToTop(); });
+    step([&] { bar->setValue(bar->maximum() / 2); });
+    for (int i = 0; i < 100; ++i)
+      step([&] { bar->triggerAction(QAbstractSlider::SliderPageStepAdd); });
+    for (int i = 0; i < 100; ++i)
+      step([&] { bar->triggerAction(QAbstractSlider::SliderSingleStepSub); });
+    for (int i = 1; i <= 20; ++i)
+      step([&] { bar->setValue(static_cast<int>(static_cast<long long>(bar->maximum()) * i / 21)); });
+    std::printf("  scrolled (%d steps: ends, middle, pages, lines, jumps): longest step %.3f s, all %.3f s\n", steps,
+                longest, all);
   }
 
   // Responsiveness afterwards: the time a posted event waits for the event loop.
