@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -228,25 +229,38 @@ std::vector<HtmlExport::Folder> HtmlExport::exportedFolders() const {
     for (std::size_t k = children.size(); k-- > 0;)
       pending.push_back({children[k], childEntries[k], at});
   }
+  // Each folder's exported subfolders, in order, as a list through them.
+  for (std::size_t j = folders.size(); j-- > 1;) {
+    Folder &parent = folders[folders[j].parent];
+    folders[j].nextSibling = parent.firstChild;
+    parent.firstChild = static_cast<std::uint32_t>(j);
+  }
   return folders;
 }
 
-void HtmlExport::assignPageNames(const std::vector<Folder> &folders) {
+void HtmlExport::assignPageNames(std::vector<Folder> &folders) {
   pageNumbers_.clear();
   pageNumbers_.reserve(folders.size());
   pageCounter_ = 0;
-  for (const Folder &folder : folders)
-    pageNumbers_.insert(folder.entry, ++pageCounter_);
+  // Numbers go by entry: folders sharing one (a twin without an entry of its own
+  // takes its twin's) share the first one's page.
+  for (Folder &folder : folders) {
+    folder.page = static_cast<std::uint32_t>(++pageCounter_);
+    if (!pageNumbers_.insert(folder.entry, folder.page)) folder.page = *pageNumbers_.find(folder.entry);
+  }
 }
 
 void HtmlExport::appendPageName(std::string &out, const FileData *entry) const {
-  const std::uint32_t *number = pageNumbers_.find(entry);
-  if (!number) return; // a folder not exported links nowhere
+  if (const std::uint32_t *number = pageNumbers_.find(entry)) appendPageNumber(out, *number);
+  // a folder not exported links nowhere
+}
+
+void HtmlExport::appendPageNumber(std::string &out, std::uint32_t number) const {
   char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, *number).ptr;
-  out += options_.singleFile ? "#folder" : "Tavlor_folder";
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  out += options_.singleFile ? std::string_view("#folder") : std::string_view("Tavlor_folder");
   out.append(digits, end);
-  if (!options_.singleFile) out += ".htm";
+  if (!options_.singleFile) out += std::string_view(".htm");
 }
 
 std::map<const FileData *, std::string> HtmlExport::pageNames() const {
@@ -275,7 +289,7 @@ bool HtmlExport::pageIsAscii(const std::vector<Folder> &folders) const {
 
 HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   HtmlExportResult result;
-  const std::vector<Folder> folders = exportedFolders();
+  std::vector<Folder> folders = exportedFolders();
   assignPageNames(folders);
 
   // A folder the user names that is not there yet is made, as a copy makes its
@@ -390,7 +404,7 @@ void HtmlExport::writeFolder(const std::vector<Folder> &folders, const Folder &f
                                 : parent == kNoItem      ? nullptr
                                                          : entryOf(parent);
   std::string pageName;
-  appendPageName(pageName, entry);
+  appendPageNumber(pageName, folder.page);
 
   Page own;
   Page &page = options_.singleFile ? main : own;
@@ -432,7 +446,9 @@ void HtmlExport::writeFolder(const std::vector<Folder> &folders, const Folder &f
 
   std::string up;
   bool hasUp = true;
-  if (parentEntry) {
+  if (parentEntry && folder.parent != kOutside) {
+    appendPageNumber(up, folders[folder.parent].page);
+  } else if (parentEntry) {
     appendPageName(up, parentEntry);
     if (!pageNumbers_.contains(parentEntry)) up = htmlHref(outputName_);
   } else if (options_.singleFile) {
@@ -442,6 +458,11 @@ void HtmlExport::writeFolder(const std::vector<Folder> &folders, const Folder &f
   }
   if (hasUp) page.line("<tr><td><a href=\"" + up + "\"> <img SRC=\"upicon.gif\"> <b> ..  </b> </a>");
 
+  // The pages of the subfolders, by entry, for their rows' links.
+  childPages_.clear();
+  for (std::uint32_t j = folder.firstChild; j != kOutside; j = folders[j].nextSibling)
+    if (folders[j].entry) childPages_.push_back({folders[j].entry, folders[j].page});
+  std::sort(childPages_.begin(), childPages_.end());
   for (const FileData *e : model_.entriesOf(item))
     writeEntryRow(page, *e);
   page.line("</table>");
@@ -483,7 +504,8 @@ void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {
   if (entry.isContainer()) {
     text += entry.isZipFolder() ? std::string_view("<tr><td> <img SRC=\"zipicon.gif\"> <a href=\"")
                                 : std::string_view("<tr><td> <img SRC=\"foldericon.gif\"> <a href=\"");
-    appendPageName(text, &entry);
+    const auto child = std::lower_bound(childPages_.begin(), childPages_.end(), std::pair(&entry, std::uint32_t(0)));
+    if (child != childPages_.end() && child->first == &entry) appendPageNumber(text, child->second);
     text += std::string_view("\">");
     appendHtmlText(text, entry.name());
     text += std::string_view("</a> </td><td align=\"right\">");

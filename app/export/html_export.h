@@ -87,20 +87,24 @@ public:
 
 private:
   struct Page;
+  static constexpr std::uint32_t kOutside = ~std::uint32_t(0);
   // An exported folder: its item, its entry (null for the root) and the place of its
   // parent among the exported folders, kOutside for the first.
   struct Folder {
     ItemId item;
     const FileData *entry;
     std::uint32_t parent;
+    std::uint32_t page = 0;                // its page number
+    std::uint32_t firstChild = kOutside;  // its first exported subfolder's place
+    std::uint32_t nextSibling = kOutside; // the next exported subfolder of its parent
   };
-  static constexpr std::uint32_t kOutside = ~std::uint32_t(0);
   // The entry of an item, looked up in its parent.
   const FileData *entryOf(ItemId item) const;
   std::vector<Folder> exportedFolders() const;
   // The page name of the folder whose entry this is, appended; nothing when not exported.
   void appendPageName(std::string &out, const FileData *entry) const;
-  void assignPageNames(const std::vector<Folder> &folders);
+  void assignPageNames(std::vector<Folder> &folders);
+  void appendPageNumber(std::string &out, std::uint32_t number) const;
   // Whether a single file of these folders holds nothing but ASCII.
   bool pageIsAscii(const std::vector<Folder> &folders) const;
   void writeHead(Page &page) const;
@@ -130,6 +134,7 @@ private:
   std::vector<PathEnd> pathEnds_;
   std::string pathText_;
   int pageCounter_ = 0;
+  std::vector<std::pair<const FileData *, std::uint32_t>> childPages_; // of the folder being written
 };
 
 } // namespace tavlor
