@@ -75,15 +75,6 @@ std::uint64_t mixed(std::uint64_t h) {
   return h ^ (h >> 33);
 }
 
-// Eight bytes with their ASCII lower-case letters made capitals, as foldCase makes them.
-std::uint64_t foldedWord(std::uint64_t w) {
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-  const std::uint64_t low = w & ~kHigh; // no byte's sum below carries into the next
-  const std::uint64_t fromA = (low + 0x1f1f1f1f1f1f1f1full) & kHigh; // at least 'a'
-  const std::uint64_t pastZ = (low + 0x0505050505050505ull) & kHigh; // past 'z'
-  return w - ((fromA & ~pastZ & ~w) >> 2);                     // 0x80 >> 2 is 'a' - 'A'
-}
-
 // A hash of the name with case folded, eight bytes at a step.
 std::uint64_t foldedNameHash(std::string_view name, std::uint64_t h) {
   const char *p = name.data();
@@ -91,12 +82,12 @@ std::uint64_t foldedNameHash(std::string_view name, std::uint64_t h) {
   for (; n >= 8; p += 8, n -= 8) {
     std::uint64_t w;
     std::memcpy(&w, p, 8);
-    h = (h ^ foldedWord(w)) * 0x100000001b3ull;
+    h = (h ^ foldCase8(w)) * 0x100000001b3ull;
     h ^= h >> 29;
   }
   std::uint64_t tail = 0;
   std::memcpy(&tail, p, n);
-  return (h ^ foldedWord(tail) ^ (static_cast<std::uint64_t>(name.size()) << 56)) * 0x100000001b3ull;
+  return (h ^ foldCase8(tail) ^ (static_cast<std::uint64_t>(name.size()) << 56)) * 0x100000001b3ull;
 }
 
 // What a file is compared by, with the key text it is listed by.
