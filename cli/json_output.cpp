@@ -69,7 +69,7 @@ void appendTwo(char *at, int value) {
 
 // The size a report shows for the entry: a container that holds 0 shows its contents.
 std::int64_t shownSize(tavlor::CatalogModel &model, const tavlor::FileData &entry) {
-  if (entry.isContainer() && entry.size() == 0) model.sizeTextOnce(entry);
+  if (entry.isContainer() && entry.size() == 0) model.summedSize(entry);
   return entry.size();
 }
 

@@ -518,7 +518,7 @@ void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {
   text += model_.sizeTextOnce(entry); // digits, commas and a unit: nothing to escape
   text += std::string_view("</td><td align=\"right\">");
   char dateBuffer[CatalogModel::kDateTextSize];
-  appendHtmlText(text, CatalogModel::dateTextOnce(entry, dateBuffer));
+  appendHtmlText(text, model_.dateTextOnce(entry, dateBuffer));
   page.line("</td></tr>");
 }
 

@@ -489,6 +489,7 @@ std::vector<FileData *> CatalogModel::filesAndZipFoldersOf(ItemId id) const {
 }
 
 void CatalogModel::releaseRecord(FileData *entry) {
+  if (entry->hasTexts_) texts_.erase(entry);
   if (entry->isContainer()) {
     auto *container = static_cast<ContainerData *>(entry);
     container->~ContainerData();
@@ -535,13 +536,9 @@ void CatalogModel::removeEntriesOf(ItemId id) {
 }
 
 void CatalogModel::refreshSizeTexts() {
-  for (Item &it : items_) {
-    for (FileData *e : it.entries) {
-      if (e->texts_) {
-        e->texts_->size.reset();
-        e->texts_->freeSpace.reset();
-      }
-    }
+  for (auto &[entry, texts] : texts_) {
+    texts->size.reset();
+    texts->freeSpace.reset();
   }
   notify([](ModelObserver &o) { o.sizeTextsDropped(); });
 }

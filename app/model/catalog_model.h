@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "model/file_data.h"
@@ -140,12 +141,16 @@ public:
   const std::string &dateText(const FileData &entry);
   // The same texts without keeping them: for reports that pass over every entry once.
   std::string sizeTextOnce(const FileData &entry);
+  // The size sizeText shows, without a text: for a container whose size is 0 the sum
+  // of its contents, kept as its size. Reads and keeps nothing painting fills in but
+  // that sum (stored atomically), so a search on another thread may ask for it.
+  std::int64_t summedSize(const FileData &entry);
   // The text dateText gives for a time.
   static std::string formatDate(std::time_t when);
   // The same written into buffer, for the many lines of a report: no text is allocated.
   static constexpr std::size_t kDateTextSize = 128;
   static std::string_view formatDate(std::time_t when, char (&buffer)[kDateTextSize]);
-  static std::string_view dateTextOnce(const FileData &entry, char (&buffer)[kDateTextSize]);
+  std::string_view dateTextOnce(const FileData &entry, char (&buffer)[kDateTextSize]) const;
   // The local time of when, as localtime_r gives it, from the day table the date texts
   // use; false when the C library has none.
   static bool localTime(std::time_t when, struct tm &out);
@@ -188,6 +193,7 @@ private:
   struct LabelOrder;
   class EntryPool;
   class NameArena;
+  struct Texts;
 
   Item *item(ItemId id);
   const Item *item(ItemId id) const;
@@ -210,12 +216,15 @@ private:
   void dropReplacedChildren(ItemId item, const std::vector<ItemId> &replaced);
   void attachDisk(ItemId disk, FileData *entry);
   template <typename F> void notify(F &&call);
+  Texts &textsOf(const FileData &entry);             // made when first asked for
+  const Texts *knownTexts(const FileData &entry) const; // null when none were made
 
   std::vector<Item, BlockAllocator<Item>> items_; // large arrays on huge pages
   std::vector<std::uint32_t> freeSlots_;
   std::unique_ptr<EntryPool> pool_;          // files
   std::unique_ptr<EntryPool> containerPool_; // disks, folders, Zip Folders
   std::unique_ptr<NameArena> rootNames_;
+  std::unordered_map<const FileData *, std::unique_ptr<Texts>> texts_; // of the entries that showed one
   std::vector<ModelObserver *> observers_;
   ItemId root_ = kNoItem;
   std::size_t entryCount_ = 0;

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,7 +23,9 @@ class CatalogModel;
 //
 // The name bytes live in the model's name storage and stay valid as long as the
 // entry. The derived texts (size, date, folder path) are computed by the model on
-// first use and cached (CatalogModel::sizeText ...).
+// first use and cached beside the entries (CatalogModel::sizeText ...): most entries
+// never show a text, and a million records are eight megabytes less without a place
+// for them.
 class FileData {
 public:
   ~FileData();
@@ -59,7 +60,6 @@ public:
 private:
   friend class CatalogModel;
   friend class ContainerData;
-  struct Texts;
   FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size, std::time_t date,
            NodeKind kind);
   // A container's size replaced by the sum of its contents.
@@ -69,9 +69,9 @@ private:
   ItemId parentItem_;
   mutable std::int64_t size_;
   std::time_t date_;
-  mutable std::unique_ptr<Texts> texts_; // null until a text is first asked for
   std::uint32_t nameLength_;
   NodeKind kind_;
+  mutable bool hasTexts_ = false; // the model keeps texts of it
 };
 
 // A disk, folder or Zip Folder: an entry with the free space files do not have (a

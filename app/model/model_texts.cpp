@@ -44,42 +44,49 @@ std::string CatalogModel::formatSize(std::int64_t value) const {
   return std::string(text, at);
 }
 
-const std::string &CatalogModel::sizeText(const FileData &entry) {
-  if (!entry.texts_) entry.texts_ = std::make_unique<FileData::Texts>();
-  FileData::Texts &t = *entry.texts_;
-  if (!t.size) {
-    if (entry.isContainer() && entry.size_ == 0) {
-      std::int64_t size = 0, files = 0, folders = 0, zips = 0;
-      accumulate(findOwnItem(entry), size, files, folders, zips);
-      entry.fillSize(size);
-    }
-    t.size = formatSize(entry.size_);
+CatalogModel::Texts &CatalogModel::textsOf(const FileData &entry) {
+  std::unique_ptr<Texts> &texts = texts_[&entry];
+  if (!texts) texts = std::make_unique<Texts>();
+  entry.hasTexts_ = true;
+  return *texts;
+}
+
+const CatalogModel::Texts *CatalogModel::knownTexts(const FileData &entry) const {
+  if (!entry.hasTexts_) return nullptr;
+  const auto found = texts_.find(&entry);
+  return found == texts_.end() ? nullptr : found->second.get();
+}
+
+std::int64_t CatalogModel::summedSize(const FileData &entry) {
+  if (entry.isContainer() && entry.sizeAcrossThreads() == 0) {
+    std::int64_t size = 0, files = 0, folders = 0, zips = 0;
+    accumulate(findOwnItem(entry), size, files, folders, zips);
+    entry.fillSize(size);
   }
+  return entry.sizeAcrossThreads();
+}
+
+const std::string &CatalogModel::sizeText(const FileData &entry) {
+  Texts &t = textsOf(entry);
+  if (!t.size) t.size = formatSize(summedSize(entry));
   return *t.size;
 }
 
 const std::string &CatalogModel::freeSpaceText(const FileData &entry) {
-  if (!entry.texts_) entry.texts_ = std::make_unique<FileData::Texts>();
-  FileData::Texts &t = *entry.texts_;
+  Texts &t = textsOf(entry);
   if (!t.freeSpace) t.freeSpace = formatSize(entry.freeSpace());
   return *t.freeSpace;
 }
 
 const std::string &CatalogModel::dateText(const FileData &entry) {
-  if (!entry.texts_) entry.texts_ = std::make_unique<FileData::Texts>();
-  FileData::Texts &t = *entry.texts_;
+  Texts &t = textsOf(entry);
   if (!t.date) t.date = formatDate(entry.date_);
   return *t.date;
 }
 
 std::string CatalogModel::sizeTextOnce(const FileData &entry) {
-  if (entry.texts_ && entry.texts_->size) return *entry.texts_->size;
-  if (entry.isContainer() && entry.size_ == 0) {
-    std::int64_t size = 0, files = 0, folders = 0, zips = 0;
-    accumulate(findOwnItem(entry), size, files, folders, zips);
-    entry.fillSize(size);
-  }
-  return formatSize(entry.size_);
+  if (const Texts *t = knownTexts(entry); t && t->size) return *t->size;
+  return formatSize(summedSize(entry));
 }
 
 namespace {
@@ -355,8 +362,8 @@ std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDate
   return std::string_view(buffer, std::strftime(buffer, sizeof buffer, "%x %X", &local));
 }
 
-std::string_view CatalogModel::dateTextOnce(const FileData &entry, char (&buffer)[kDateTextSize]) {
-  if (entry.texts_ && entry.texts_->date) return *entry.texts_->date;
+std::string_view CatalogModel::dateTextOnce(const FileData &entry, char (&buffer)[kDateTextSize]) const {
+  if (const Texts *t = knownTexts(entry); t && t->date) return *t->date;
   return formatDate(entry.date_, buffer);
 }
 
@@ -501,9 +508,9 @@ void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &file
     Totals &up = stack.back().totals;
     // A folder's size is what a walk from its own item would sum: kept, as its size
     // text keeps it, so the folders of a large disk are not walked once per level.
-    if (!done.entry->isZipFolder() && done.entry->size_ == 0) done.entry->fillSize(done.totals.size);
+    if (!done.entry->isZipFolder() && done.entry->sizeAcrossThreads() == 0) done.entry->fillSize(done.totals.size);
     if (done.entry->isZipFolder()) {
-      up.size = addSize(up.size, done.entry->size());
+      up.size = addSize(up.size, done.entry->sizeAcrossThreads());
       up.zips += done.totals.zips + 1;
     } else {
       up.size = addSize(up.size, done.totals.size);

@@ -224,7 +224,7 @@ void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &head
       // for the folders below it too. Asked for here, in the order found, a folder comes
       // before those inside it, so each content is summed once; asked for in name order,
       // every folder would sum again what lies below it.
-      if (rows[i].entry->isContainer()) model.sizeTextOnce(*rows[i].entry);
+      if (rows[i].entry->isContainer()) model.summedSize(*rows[i].entry);
       if (first || rows[i].parent != folderOf) {
         folderOf = rows[i].parent;
         path.clear();

@@ -169,8 +169,7 @@ bool FindFilters::accepts(CatalogModel &model, const FileData &entry) const {
     if (entry.isContainer() && bytes == 0) {
       // The size text would sum the contents; so does the filter, and the sum is kept
       // the same way, so the report's size and the filter agree.
-      model.sizeTextOnce(entry);
-      bytes = entry.size();
+      bytes = model.summedSize(entry);
     }
     switch (size->relation) {
     case SizeRelation::Exactly:

@@ -57,7 +57,7 @@ void appendReportEntryFields(std::string &out, CatalogModel &model, const FileDa
   // Texts made for the line only: a report of a million hits must not leave a million
   // cached texts behind in the model.
   char dateBuffer[CatalogModel::kDateTextSize];
-  const std::string_view date = CatalogModel::dateTextOnce(entry, dateBuffer);
+  const std::string_view date = model.dateTextOnce(entry, dateBuffer);
   const std::string size = model.sizeTextOnce(entry);
   if (csv) {
     out += ' ';
