@@ -69,7 +69,7 @@ void EntryListModel::showItem(ItemId item, bool diskMode, const DiskColumns &sho
     applyOrder(sortedOrder(SortKey::Name, false));
     // Folder sizes are summed now, so sorting by size sees every folder's real size.
     for (const FileData *entry : rows_)
-      if (entry->isContainer()) model_.sizeText(*entry);
+      if (entry->isContainer()) model_.summedSize(*entry);
   }
   endResetModel();
   if (rebuild) emit columnsRebuilt();
