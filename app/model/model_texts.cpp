@@ -46,7 +46,9 @@ std::string CatalogModel::formatSize(std::int64_t value) const {
 
 CatalogModel::Texts &CatalogModel::textsOf(const FileData &entry) {
   std::unique_ptr<Texts> &texts = texts_[&entry];
-  if (!texts) texts = std::make_unique<Texts>();
+  // Texts never outlive their entry (releaseRecord drops them); a record without the
+  // flag starts afresh all the same.
+  if (!texts || !entry.hasTexts_) texts = std::make_unique<Texts>();
   entry.hasTexts_ = true;
   return *texts;
 }

@@ -61,6 +61,27 @@ TEST(ModelTexts, CachedSizeTextsFollowUnitChangesOnlyAfterRefresh) {
   model.removeObserver(&counter);
 }
 
+TEST(ModelTexts, KeptTextsGoWithTheirEntriesAndNeverReachTheirSuccessors) {
+  // A disk whose texts were shown is loaded again with other sizes and dates: the new
+  // records, in the slots the old ones left, show their own, and so does a report.
+  CatalogModel model;
+  RecordingReporter reporter;
+  load(model, diskCatalog("D", " \"a\" 1 1 1 2000 0 0 0\n \"b\" 2 1 1 2000 0 0 0\n"), reporter);
+  for (const FileData *e : model.entriesOf(model.findItemByPath("D"))) {
+    model.sizeText(*e);
+    model.dateText(*e);
+  }
+  load(model, diskCatalog("D", " \"a\" 3000 2 2 2010 0 0 0\n \"b\" 4000 2 2 2010 0 0 0\n"), reporter);
+  const auto entries = model.entriesOf(model.findItemByPath("D"));
+  ASSERT_EQ(entries.size(), 2u);
+  char buffer[CatalogModel::kDateTextSize];
+  for (const FileData *e : entries) {
+    EXPECT_EQ(model.sizeTextOnce(*e), e->name() == "a" ? "3,000" : "4,000");
+    EXPECT_EQ(model.dateTextOnce(*e, buffer), "02/02/10 00:00:00");
+    EXPECT_EQ(model.sizeText(*e), model.sizeTextOnce(*e));
+  }
+}
+
 TEST(ModelTexts, MidnightIsShownAsZeroHours) {
   CatalogModel model;
   RecordingReporter reporter;
