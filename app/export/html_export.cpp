@@ -251,8 +251,8 @@ void HtmlExport::assignPageNames(std::vector<Folder> &folders) {
 }
 
 void HtmlExport::appendPageName(std::string &out, const FileData *entry) const {
+  // A folder not exported links nowhere.
   if (const std::uint32_t *number = pageNumbers_.find(entry)) appendPageNumber(out, *number);
-  // a folder not exported links nowhere
 }
 
 void HtmlExport::appendPageNumber(std::string &out, std::uint32_t number) const {
@@ -291,6 +291,7 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   HtmlExportResult result;
   std::vector<Folder> folders = exportedFolders();
   assignPageNames(folders);
+  pathEnds_.clear();
 
   // A folder the user names that is not there yet is made, as a copy makes its
   // destination; from here on everything is written relative to it.

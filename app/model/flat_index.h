@@ -1,10 +1,10 @@
 // flat_index.h - a table from handles or addresses to small numbers, in one array.
 //
-// Node-based hash tables cost a cache miss for the bucket and another for the node;
-// a report over a large disk asks such a table once per folder row. Here a key and its
-// number lie side by side in a slot of 16 bytes found by open addressing, so a look-up
-// is one miss at most, and a table of a hundred thousand folders fits the second-level
-// cache.
+// Node-based hash tables allocate a node per key and cost a cache miss for the bucket
+// and another for the node; an export of a large disk numbers a hundred thousand
+// folders. Here a key and its number lie side by side in a slot of 16 bytes found by
+// open addressing: no allocation per key, a look-up is one miss at most, and a table of
+// a hundred thousand folders fits the second-level cache.
 #ifndef APP_MODEL_FLAT_INDEX_H
 #define APP_MODEL_FLAT_INDEX_H
 
