@@ -81,18 +81,19 @@ struct HtmlExport::Page {
     if (out && text.size() >= kPiece) spill();
   }
   // Every text on a page is UTF-8 by then; an all-ASCII page needs no declaration.
+  bool declaresCharset() const { return charsetAt != std::string::npos && (utf8 ? *utf8 : !isAsciiText(text)); }
   std::string finished() const {
-    if (charsetAt == std::string::npos || !(utf8 ? *utf8 : !isAsciiText(text))) return text;
+    if (!declaresCharset()) return text;
     std::string done = text;
     done.insert(charsetAt, kCharsetLine);
     return done;
   }
-  // Hands what there is to out.
+  // Hands what there is to out, as finished() would make it but without a copy.
   void spill() {
-    std::string piece = finished();
+    if (declaresCharset()) text.insert(charsetAt, kCharsetLine);
     charsetAt = std::string::npos;
+    if (!error) error = out(text);
     text.clear();
-    if (!error) error = out(piece);
   }
 
   static constexpr std::size_t kPiece = 256 * 1024;
