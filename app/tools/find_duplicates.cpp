@@ -166,16 +166,17 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   }
   {
     std::vector<std::uint64_t, BlockAllocator<std::uint64_t>> sorted(hashed.size());
-    std::vector<std::uint32_t> start(65536);
-    for (int shift = 32; shift < 64; shift += 16) {
+    // Digits of eleven bits: the places a pass writes to stay few enough for the cache.
+    std::vector<std::uint32_t> start(2048);
+    for (int shift = 32; shift < 64; shift += 11) {
       std::fill(start.begin(), start.end(), 0);
       for (std::uint64_t h : hashed)
-        ++start[(h >> shift) & 0xffff];
+        ++start[(h >> shift) & 0x7ff];
       std::uint32_t sum = 0;
       for (std::uint32_t &s : start)
         sum += std::exchange(s, sum);
       for (std::uint64_t h : hashed)
-        sorted[start[(h >> shift) & 0xffff]++] = h;
+        sorted[start[(h >> shift) & 0x7ff]++] = h;
       hashed.swap(sorted);
     }
   }
