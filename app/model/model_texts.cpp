@@ -465,22 +465,28 @@ void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &file
   struct Totals {
     std::int64_t size = 0, files = 0, folders = 0, zips = 0;
   };
+  // The child entries of every open folder lie in one list, in the order the folders
+  // were opened: a folder's are dropped from its end when it closes, so no folder
+  // allocates a list of its own.
   struct Frame {
     ItemId item;
     const FileData *entry; // the container entry of item (null for the top)
-    std::vector<const FileData *> childEntries;
-    std::size_t nextChild = 0;
+    std::size_t first, next, end; // its child entries in pending
     Totals totals;
   };
-  auto open = [this](ItemId id, const FileData *entry) {
-    Frame f{id, entry, {}, 0, {}};
+  std::vector<const FileData *> pending, found;
+  auto open = [&](ItemId id, const FileData *entry) {
+    Frame f{id, entry, 0, 0, 0, {}};
     for (const FileData *e : entriesOf(id)) {
       if (!e->isContainer()) {
         f.totals.size = addSize(f.totals.size, e->size());
         ++f.totals.files;
       }
     }
-    childEntries(id, f.childEntries);
+    childEntries(id, found);
+    f.first = f.next = pending.size();
+    pending.insert(pending.end(), found.begin(), found.end());
+    f.end = pending.size();
     return f;
   };
   if (!isValid(top)) return;
@@ -489,17 +495,15 @@ void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &file
   stack.push_back(open(top, nullptr));
   for (;;) {
     Frame &f = stack.back();
-    if (f.nextChild < f.childEntries.size()) {
-      const ItemId child = childrenOf(f.item)[f.nextChild];
-      const FileData *e = f.childEntries[f.nextChild++];
-      if (e && e->isContainer()) {
-        Frame next = open(child, e);
-        stack.push_back(std::move(next));
-      }
+    if (f.next < f.end) {
+      const ItemId child = childrenOf(f.item)[f.next - f.first];
+      const FileData *e = pending[f.next++];
+      if (e && e->isContainer()) stack.push_back(open(child, e));
       continue;
     }
-    Frame done = std::move(stack.back());
+    const Frame done = stack.back();
     stack.pop_back();
+    pending.resize(done.first);
     if (stack.empty()) {
       size = addSize(size, done.totals.size);
       files += done.totals.files;
