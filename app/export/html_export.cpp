@@ -247,13 +247,13 @@ void HtmlExport::assignPageNames(std::vector<Folder> &folders) {
   // takes its twin's) share the first one's page.
   for (Folder &folder : folders) {
     folder.page = static_cast<std::uint32_t>(++pageCounter_);
-    if (!pageNumbers_.insert(folder.entry, folder.page)) folder.page = *pageNumbers_.find(folder.entry);
+    folder.page = pageNumbers_.try_emplace(folder.entry, folder.page).first->second;
   }
 }
 
 void HtmlExport::appendPageName(std::string &out, const FileData *entry) const {
   // A folder not exported links nowhere.
-  if (const std::uint32_t *number = pageNumbers_.find(entry)) appendPageNumber(out, *number);
+  if (const auto found = pageNumbers_.find(entry); found != pageNumbers_.end()) appendPageNumber(out, found->second);
 }
 
 void HtmlExport::appendPageNumber(std::string &out, std::uint32_t number) const {
@@ -266,7 +266,8 @@ void HtmlExport::appendPageNumber(std::string &out, std::uint32_t number) const 
 
 std::map<const FileData *, std::string> HtmlExport::pageNames() const {
   std::map<const FileData *, std::string> names;
-  pageNumbers_.forEach([&](const FileData *entry, std::uint32_t) { appendPageName(names[entry], entry); });
+  for (const auto &[entry, number] : pageNumbers_)
+    appendPageNumber(names[entry], number);
   return names;
 }
 

@@ -9,10 +9,10 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "model/catalog_model.h"
-#include "model/flat_index.h"
 
 namespace tavlor {
 
@@ -124,7 +124,7 @@ private:
   std::string folderPrefix_; // the output's folder with its trailing "/", or empty
   std::string outputName_;   // the output's own file name
   int folderFd_ = -1;        // the output's folder while run() writes
-  FlatIndex<const FileData *, std::uint32_t> pageNumbers_;
+  std::unordered_map<const FileData *, std::uint32_t> pageNumbers_;
   // The folder path of the item written last and of each of its exported ancestors (its
   // length in pathText_), so a folder's heading is its parent's path and its own name.
   struct PathEnd {
