@@ -67,12 +67,6 @@ void appendTwo(char *at, int value) {
   at[1] = static_cast<char>('0' + value % 10);
 }
 
-// The size a report shows for the entry: a container that holds 0 shows its contents.
-std::int64_t shownSize(tavlor::CatalogModel &model, const tavlor::FileData &entry) {
-  if (entry.isContainer() && entry.size() == 0) model.summedSize(entry);
-  return entry.size();
-}
-
 // The disk an item lies on (the item itself for a disk); none for the root.
 tavlor::ItemId diskItemOf(const tavlor::CatalogModel &model, tavlor::ItemId item) {
   if (model.parentOf(item) == tavlor::kNoItem) return tavlor::kNoItem;
@@ -259,7 +253,8 @@ std::string diskOf(const tavlor::CatalogModel &model, tavlor::ItemId item) {
 }
 
 void entryFields(JsonLines &out, tavlor::CatalogModel &model, const tavlor::FileData &entry) {
-  entryFieldsSized(out, model, entry, shownSize(model, entry));
+  // The size a report shows: a container that holds 0 shows its contents.
+  entryFieldsSized(out, model, entry, model.summedSize(entry));
 }
 
 void writeEntries(JsonLines &out, tavlor::CatalogModel &model, std::span<const tavlor::ResultRow> rows) {

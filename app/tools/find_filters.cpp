@@ -165,12 +165,9 @@ bool FindFilters::accepts(CatalogModel &model, const FileData &entry) const {
     if (!std::regex_match(name.begin(), name.end(), *regex_)) return false;
   }
   if (size) {
-    std::int64_t bytes = entry.size();
-    if (entry.isContainer() && bytes == 0) {
-      // The size text would sum the contents; so does the filter, and the sum is kept
-      // the same way, so the report's size and the filter agree.
-      bytes = model.summedSize(entry);
-    }
+    // The size the report shows (a folder of 0, its contents summed and kept), so the
+    // report's size and the filter agree.
+    const std::int64_t bytes = model.summedSize(entry);
     switch (size->relation) {
     case SizeRelation::Exactly:
       if (bytes != size->bytes) return false;

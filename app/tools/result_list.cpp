@@ -87,8 +87,7 @@ std::vector<std::uint32_t> folderRanks(const CatalogModel &model, const std::vec
   std::vector<std::string> folded(folders.size());
   for (std::size_t f = 0; f < folders.size(); ++f) {
     model.appendLabelPath(folded[f], folders[f]);
-    for (char &c : folded[f])
-      c = static_cast<char>(foldCase(static_cast<unsigned char>(c)));
+    foldInPlace(folded[f].data(), folded[f].size());
   }
   std::vector<std::uint32_t> order(folders.size());
   for (std::uint32_t f = 0; f < order.size(); ++f)
