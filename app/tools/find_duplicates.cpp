@@ -64,6 +64,7 @@ char *writeSizeText(char *at, const CatalogModel &model, std::int64_t value) {
 // The size as its text compares: the count of units, rounded up as formatSize rounds.
 std::int64_t sizeCount(const CatalogModel &model, std::int64_t value) {
   const std::int64_t unit = model.sizeUnit();
+  if (unit == 1) return value; // spares a division per file in the common case
   return value / unit + (value % unit != 0 ? 1 : 0);
 }
 
@@ -157,10 +158,12 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   const KeyOf key{model, query};
   // Each file as its hash's upper half above its number: a radix sort by the hash
   // keeps the walk order of equal hashes, and the few files whose halves agree
-  // without equal keys are told apart below.
+  // without equal keys are told apart below. Records and names are fetched ahead.
   std::vector<std::uint64_t, BlockAllocator<std::uint64_t>> hashed;
   hashed.reserve(candidates.size());
   for (std::uint32_t c = 0; c < candidates.size(); ++c) {
+    if (c + 16 < candidates.size()) __builtin_prefetch(candidates[c + 16]);
+    if (c + 8 < candidates.size()) __builtin_prefetch(candidates[c + 8]->name().data());
     if (query.named && !matchMaskFolded(mask, candidates[c]->name())) continue;
     hashed.push_back((key.hash(*candidates[c]) & 0xffffffff00000000ull) | c);
   }
@@ -188,7 +191,17 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   };
   std::vector<Set> sets;
   std::vector<std::uint32_t> run;
+  // The records and names of files in runs are fetched ahead of their comparison.
+  const auto inRun = [&](std::size_t i) {
+    return (i > 0 && hashed[i - 1] >> 32 == hashed[i] >> 32) ||
+           (i + 1 < hashed.size() && hashed[i + 1] >> 32 == hashed[i] >> 32);
+  };
+  std::size_t recordAhead = 0, nameAhead = 0;
   for (std::size_t at = 0; at < hashed.size();) {
+    for (; recordAhead < std::min(at + 64, hashed.size()); ++recordAhead)
+      if (inRun(recordAhead)) __builtin_prefetch(candidates[candidateOf(hashed[recordAhead])]);
+    for (; nameAhead < std::min(at + 32, hashed.size()); ++nameAhead)
+      if (inRun(nameAhead)) __builtin_prefetch(candidates[candidateOf(hashed[nameAhead])]->name().data());
     std::size_t end = at + 1;
     while (end < hashed.size() && hashed[end] >> 32 == hashed[at] >> 32)
       ++end;
@@ -199,9 +212,15 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
       run.clear();
       for (std::size_t i = at; i < end; ++i)
         run.push_back(candidateOf(hashed[i]));
-      std::stable_sort(run.begin(), run.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return key.compare(*candidates[a], *candidates[b]) < 0;
-      });
+      // Most runs are one set already, in walk order: then there is nothing to sort.
+      const FileData &first = *candidates[run.front()];
+      std::size_t same = 1;
+      while (same < run.size() && key.compare(first, *candidates[run[same]]) == 0)
+        ++same;
+      if (same < run.size())
+        std::stable_sort(run.begin(), run.end(), [&](std::uint32_t a, std::uint32_t b) {
+          return key.compare(*candidates[a], *candidates[b]) < 0;
+        });
       for (std::size_t i = 0; i < run.size();) {
         std::size_t j = i + 1;
         while (j < run.size() && key.compare(*candidates[run[i]], *candidates[run[j]]) == 0)
