@@ -132,6 +132,11 @@ public:
   // The size in the current unit, rounded up, grouped with commas when that is on:
   // 1234567 -> "1,234,567", 1 with unit KB -> "1KB", 0 -> "0KB".
   std::string formatSize(std::int64_t value) const;
+  // The count of units formatSize shows for value: what equal size texts agree on.
+  std::int64_t sizeCount(std::int64_t value) const {
+    if (sizeUnit_ == 1) return value; // no division for a size in bytes, the common case
+    return value / sizeUnit_ + (value % sizeUnit_ != 0 ? 1 : 0);
+  }
   // formatSize of the entry's size. A container whose size is 0 first gets the sum of
   // its contents (accumulate), which is kept as its size.
   const std::string &sizeText(const FileData &entry);

@@ -90,6 +90,13 @@ inline std::int64_t FileData::freeSpace() const {
   return isContainer() ? static_cast<const ContainerData *>(this)->freeSpace_ : 0;
 }
 
+// Asks for a record's memory ahead of its use, both cache lines where it straddles
+// one's end (a record is 40 bytes), for walks that reach records all over the model.
+inline void prefetchRecord(const FileData *entry) {
+  __builtin_prefetch(entry);
+  __builtin_prefetch(reinterpret_cast<const char *>(entry) + sizeof(FileData) - 1);
+}
+
 } // namespace tavlor
 
 #endif // APP_MODEL_FILE_DATA_H

@@ -19,13 +19,7 @@
 namespace tavlor {
 
 std::string CatalogModel::formatSize(std::int64_t value) const {
-  std::int64_t count = 0;
-  if (sizeUnit_ == 1) {
-    count = value; // no division for a size in bytes, the common case
-  } else if (value != 0) {
-    count = value / sizeUnit_;
-    if (value % sizeUnit_ != 0) ++count;
-  }
+  const std::int64_t count = sizeCount(value);
   char digits[32];
   const char *d = digits;
   const char *const end = std::to_chars(digits, digits + sizeof digits, count).ptr;

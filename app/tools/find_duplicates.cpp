@@ -1,7 +1,6 @@
 #include "tools/find_duplicates.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -32,40 +31,6 @@ std::vector<ItemId> separateRoots(const CatalogModel &model, const std::vector<I
     if (!inside) kept.push_back(roots[i]);
   }
   return kept;
-}
-
-// The size text of a file as the model writes it, without a string per file.
-// The size as the size column shows it, without the comma grouping's effect on
-// equality lost: at points to room for kSizeTextRoom bytes; returns the end.
-constexpr std::size_t kSizeTextRoom = 48;
-char *writeSizeText(char *at, const CatalogModel &model, std::int64_t value) {
-  if (value < 0) {
-    const std::string text = model.formatSize(value);
-    const std::size_t n = std::min(text.size(), kSizeTextRoom);
-    std::memcpy(at, text.data(), n);
-    return at + n;
-  }
-  const std::int64_t unit = model.sizeUnit();
-  const std::int64_t count = value / unit + (value % unit != 0 ? 1 : 0);
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, count).ptr;
-  const std::size_t n = static_cast<std::size_t>(end - digits);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (model.sizeComma() && i > 0 && (n - i) % 3 == 0) *at++ = ',';
-    *at++ = digits[i];
-  }
-  if (unit == 1024 || unit == 1048576) {
-    *at++ = unit == 1024 ? 'K' : 'M';
-    *at++ = 'B';
-  }
-  return at;
-}
-
-// The size as its text compares: the count of units, rounded up as formatSize rounds.
-std::int64_t sizeCount(const CatalogModel &model, std::int64_t value) {
-  const std::int64_t unit = model.sizeUnit();
-  if (unit == 1) return value; // spares a division per file in the common case
-  return value / unit + (value % unit != 0 ? 1 : 0);
 }
 
 std::uint64_t mixed(std::uint64_t h) {
@@ -99,7 +64,7 @@ struct KeyOf {
   std::uint64_t hash(const FileData &entry) const {
     std::uint64_t h = 0xcbf29ce484222325ull;
     if (query.names) h = foldedNameHash(entry.name(), h);
-    if (query.sizes) h = mixed(h ^ static_cast<std::uint64_t>(sizeCount(model, entry.size())));
+    if (query.sizes) h = mixed(h ^ static_cast<std::uint64_t>(model.sizeCount(entry.size())));
     if (query.dates) h = mixed(h + static_cast<std::uint64_t>(entry.date()));
     return mixed(h);
   }
@@ -109,7 +74,7 @@ struct KeyOf {
     if (query.names)
       if (const int c = compareIgnoringCase(a.name(), b.name())) return c;
     if (query.sizes) {
-      const std::int64_t x = sizeCount(model, a.size()), y = sizeCount(model, b.size());
+      const std::int64_t x = model.sizeCount(a.size()), y = model.sizeCount(b.size());
       if (x != y) return x < y ? -1 : 1;
     }
     if (query.dates && a.date() != b.date()) return a.date() < b.date() ? -1 : 1;
@@ -123,8 +88,7 @@ struct KeyOf {
       key.push_back('~');
     }
     if (query.sizes) {
-      char room[kSizeTextRoom];
-      key.append(room, writeSizeText(room, model, entry.size()));
+      key += model.formatSize(entry.size());
       key.push_back('~');
     }
     if (query.dates) key += std::to_string(static_cast<std::int64_t>(entry.date()));
@@ -162,7 +126,7 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   std::vector<std::uint64_t, BlockAllocator<std::uint64_t>> hashed;
   hashed.reserve(candidates.size());
   for (std::uint32_t c = 0; c < candidates.size(); ++c) {
-    if (c + 16 < candidates.size()) __builtin_prefetch(candidates[c + 16]);
+    if (c + 16 < candidates.size()) prefetchRecord(candidates[c + 16]);
     if (c + 8 < candidates.size()) __builtin_prefetch(candidates[c + 8]->name().data());
     if (query.named && !matchMaskFolded(mask, candidates[c]->name())) continue;
     hashed.push_back((key.hash(*candidates[c]) & 0xffffffff00000000ull) | c);
@@ -199,7 +163,7 @@ DuplicatesResult findDuplicates(CatalogModel &model, const DuplicatesQuery &quer
   std::size_t recordAhead = 0, nameAhead = 0;
   for (std::size_t at = 0; at < hashed.size();) {
     for (; recordAhead < std::min(at + 64, hashed.size()); ++recordAhead)
-      if (inRun(recordAhead)) __builtin_prefetch(candidates[candidateOf(hashed[recordAhead])]);
+      if (inRun(recordAhead)) prefetchRecord(candidates[candidateOf(hashed[recordAhead])]);
     for (; nameAhead < std::min(at + 32, hashed.size()); ++nameAhead)
       if (inRun(nameAhead)) __builtin_prefetch(candidates[candidateOf(hashed[nameAhead])]->name().data());
     std::size_t end = at + 1;

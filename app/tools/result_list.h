@@ -28,11 +28,7 @@ struct ResultRow {
 // name lie all over the model, and an entry record, then its name, would otherwise be
 // waited for one by one. Called with the row about to be written.
 inline void prefetchRows(std::span<const ResultRow> rows, std::size_t at) {
-  if (at + 16 < rows.size() && rows[at + 16].entry) {
-    // Both cache lines where a record straddles one's end.
-    __builtin_prefetch(rows[at + 16].entry);
-    __builtin_prefetch(reinterpret_cast<const char *>(rows[at + 16].entry) + sizeof(FileData) - 1);
-  }
+  if (at + 16 < rows.size() && rows[at + 16].entry) prefetchRecord(rows[at + 16].entry);
   if (at + 8 < rows.size() && rows[at + 8].entry) __builtin_prefetch(rows[at + 8].entry->name().data());
 }
 
