@@ -144,6 +144,10 @@ struct DayCache {
 
   bool localTime(std::time_t when, struct tm &out) {
     followZone();
+    return localTimeInZone(when, out);
+  }
+  // localTime once followZone has been asked.
+  bool localTimeInZone(std::time_t when, struct tm &out) {
     const std::int64_t utc = static_cast<std::int64_t>(when);
     const std::int64_t utcDay = utc / 86400 - (utc % 86400 < 0 ? 1 : 0);
     if (!slots || utcDay <= std::numeric_limits<std::int32_t>::min() || utcDay > std::numeric_limits<std::int32_t>::max())
@@ -253,7 +257,11 @@ private:
   }
   // Read again whenever the locale's formats differ from the ones it was made of.
   void refresh() {
-    const char *date = nl_langinfo(D_FMT), *time = nl_langinfo(T_FMT), *ampm = nl_langinfo(T_FMT_AMPM);
+    // The five texts are all of the locale's time category, which the C library loads
+    // and replaces as one piece: while the first stays where it was, so do the others.
+    const char *date = nl_langinfo(D_FMT);
+    if (known_ && date == seen_[0]) return;
+    const char *time = nl_langinfo(T_FMT), *ampm = nl_langinfo(T_FMT_AMPM);
     const char *am = nl_langinfo(AM_STR), *pm = nl_langinfo(PM_STR);
     const char *const texts[] = {date, time, ampm, am, pm};
     if (known_ && std::equal(std::begin(texts), std::end(texts), std::begin(seen_))) return;
@@ -347,7 +355,7 @@ std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDate
     return std::string_view(buffer, last.length);
   }
   struct tm local {};
-  if (!localTime(when, local)) return {};
+  if (!dayCache->localTimeInZone(when, local)) return {};
   if (const auto n = datePattern->writePlain(local, buffer)) {
     last.when = when;
     last.zone = zone;
