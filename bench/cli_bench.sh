@@ -2,7 +2,8 @@
 # The command line as a user runs it: whole processes of tavlor beside "LC_ALL=C wc -w"
 # of the same catalog, run alternately in the same loop. Prints, per command, the median
 # processor time (user + system) of each, their ratio, the peak resident memory, and
-# that peak per entry beyond what the process takes on an empty catalog.
+# that peak per entry beyond what the process takes on an empty catalog; and, beside the
+# load, what writing the command's output alone costs: "cat" of that output into a file.
 #   bench/cli_bench.sh BUILD_DIR CATALOG.zar [RUNS]
 set -euo pipefail
 BUILD_DIR=$1
@@ -24,10 +25,11 @@ subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL)
 print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$TAVLOR" properties "$OUT/empty.zar")
 echo "$CATALOG: $entries entries, $bytes bytes; the process alone peaks at $((baseline / 1024)) MB"
 
-# One run: "CPU_SECONDS PEAK_KB" of the command, from the kernel's account of the child
-# (microseconds; /usr/bin/time rounds to hundredths).
-measure() {
-  python3 - "$OUT/stdout" "$@" <<'PY'
+# One run: "CPU_SECONDS PEAK_KB" of the command, its standard output into the file named
+# first, from the kernel's account of the child (microseconds; /usr/bin/time rounds to
+# hundredths).
+measure_into() {
+  python3 - "$@" <<'PY'
 import resource, subprocess, sys
 # The interpreter may have had children of its own before this one.
 before = resource.getrusage(resource.RUSAGE_CHILDREN)
@@ -41,9 +43,12 @@ cpu = usage.ru_utime + usage.ru_stime - before.ru_utime - before.ru_stime
 print("%.4f %d" % (cpu, usage.ru_maxrss))
 PY
 }
+measure() { measure_into "$OUT/stdout" "$@"; }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
+# compare NAME COMMAND...: the command beside wc -w. The output measured for "out" is
+# the command's standard output, or the file in OUTPUT_FILE when that is set.
 compare() {
   local name=$1
   shift
@@ -56,16 +61,22 @@ compare() {
     echo "${result% *}" >> "$OUT/cmd"
     peak=${result#* }
   done
-  local wc cmd lines
+  local wc cmd lines output=${OUTPUT_FILE:-$OUT/stdout}
   wc=$(median < "$OUT/wc")
   cmd=$(median < "$OUT/cmd")
-  lines=$(wc -l < "$OUT/stdout")
+  lines=$(wc -l < "$output")
+  : > "$OUT/cat"
+  for ((i = 0; i < RUNS; i++)); do
+    measure_into "$OUT/copy" cat "$output" | cut -d' ' -f1 >> "$OUT/cat"
+  done
+  local written
+  written=$(median < "$OUT/cat")
   # The load alone is "properties": the other commands are also put beside it.
   if [[ $name == properties ]]; then load=$cmd; fi
   awk -v n="$name" -v c="$cmd" -v w="$wc" -v p="$peak" -v b="$baseline" -v e="$entries" -v l="$lines" \
-      -v load="$load" 'BEGIN {
-    printf "%-30s %6.3f s  wc -w %6.3f s  ratio %5.2f  x load %5.2f  peak %7.1f MB  %5.0f B/entry  %d lines\n",
-           n, c, w, (w > 0 ? c / w : 0), (load > 0 ? c / load : 0), p / 1024, (p - b) * 1024 / e, l }'
+      -v load="$load" -v o="$written" 'BEGIN {
+    printf "%-30s %6.3f s  wc -w %6.3f s  ratio %5.2f  x load %5.2f  peak %7.1f MB  %5.0f B/entry  %d lines  out x load %4.2f\n",
+           n, c, w, (w > 0 ? c / w : 0), (load > 0 ? c / load : 0), p / 1024, (p - b) * 1024 / e, l, (load > 0 ? o / load : 0) }'
 }
 load=0
 
@@ -77,4 +88,4 @@ compare "find '*.JPG' (many hits)" "$TAVLOR" find "$CATALOG" '*.JPG'
 # above two million entries, where its report alone would fill gigabytes).
 if ((entries <= 2000000)); then compare "find '*' (every entry)" "$TAVLOR" find "$CATALOG" '*'; fi
 compare "dupes (names, sizes, dates)" "$TAVLOR" dupes "$CATALOG"
-compare "html --single" "$TAVLOR" html --single "$CATALOG" "$OUT/page.htm"
+OUTPUT_FILE="$OUT/page.htm" compare "html --single" "$TAVLOR" html --single "$CATALOG" "$OUT/page.htm"
