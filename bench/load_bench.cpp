@@ -5,11 +5,13 @@
 //   shapes follow a real catalog of a Debian system's "/" (the tables below were
 //   measured on one);
 // - a real catalog, when given (scripts/bench.sh makes one of "/").
-//   load_bench [--entries N] [--spread] [--keep] [REAL.zar]
-//   load_bench [--entries N] [--spread] --write FILE   (only writes the generated
-//                                           catalog, disk BENCHDISK, to FILE)
+//   load_bench [--entries N] [--spread] [--deep] [--keep] [REAL.zar]
+//   load_bench [--entries N] [--spread] [--deep] --write FILE   (only writes the
+//                                           generated catalog, disk BENCHDISK, to FILE)
 // --spread: dates spread evenly over 1990-2030 and file names with the extensions of
 // a user's disks (about one in six ".JPG"), as on a shelf of external disks.
+// --deep: one table of subfolders for every depth, as the generator made them before
+// (40 levels deep on average where the real tree has 9).
 // Each load runs in a child process of its own (load_bench --load FILE), so that its
 // peak resident memory is its own.
 #include <malloc.h>
@@ -77,6 +79,25 @@ const int kSizeBits[] = {4039,  127,   216,   632,   3050,  4787, 4398, 5006, 13
                          149,   82,    36,    17,    9,     1,    2,    0,    0,     1};
 // Subfolders and files per folder by bit length, as above.
 const int kSubfolderBits[] = {22056, 10487, 2820, 887, 358, 129, 45, 19, 14, 2, 1, 1};
+// Subfolders by bit length for the folders at each depth (the disk 0, the last row
+// every depth from 14 on): a real tree branches near its top and thins out below,
+// where one table for every depth makes trees 40 levels deep.
+const int kSubfolderBitsByDepth[][12] = {
+    {0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0},
+    {8, 2, 2, 4, 2, 0, 0, 1, 0, 0, 0, 0},
+    {66, 26, 15, 7, 3, 3, 1, 2, 0, 0, 0, 0},
+    {252, 91, 42, 24, 23, 4, 5, 0, 1, 0, 1, 0},
+    {1348, 321, 136, 54, 9, 9, 4, 0, 1, 0, 0, 0},
+    {1175, 187, 89, 33, 34, 8, 4, 4, 2, 0, 0, 0},
+    {1090, 351, 299, 94, 70, 14, 13, 4, 2, 0, 0, 0},
+    {1549, 1302, 570, 133, 32, 14, 5, 3, 3, 1, 0, 0},
+    {2688, 1895, 520, 153, 30, 7, 3, 0, 1, 0, 0, 0},
+    {2872, 1275, 262, 80, 50, 17, 1, 4, 1, 1, 0, 0},
+    {2331, 1355, 328, 90, 33, 17, 5, 0, 0, 0, 0, 0},
+    {2616, 610, 170, 47, 16, 10, 4, 0, 1, 0, 0, 0},
+    {1460, 420, 77, 24, 5, 2, 0, 0, 0, 0, 0, 0},
+    {628, 96, 42, 32, 6, 2, 0, 0, 1, 0, 0, 1},
+    {2423, 1820, 49, 14, 4, 4, 0, 0, 0, 0, 0, 0}};
 const int kFileCountBits[] = {4486, 7564, 9555, 8012, 3835, 1799, 893, 328, 211, 63, 33, 22, 11, 5, 1, 1};
 // Dates: most files share a few days (packages installed together); the 30 most
 // frequent days (days since 1970, count), then the rest by year.
@@ -100,6 +121,8 @@ template <std::size_t N> std::discrete_distribution<int> weights(const int (&cou
 class Shape {
 public:
   explicit Shape(std::uint64_t seed) : random_(seed) {
+    for (const auto &row : kSubfolderBitsByDepth)
+      subfolderBitsAt_.push_back(weights(row));
     std::vector<int> days;
     for (const auto &d : kTopDays)
       days.push_back(d[1]);
@@ -132,7 +155,14 @@ public:
   // instead of the shape of a freshly installed system.
   bool spread = false;
   std::uint64_t size() { return fromBits(sizeBits_(random_)); }
-  std::size_t subfolders() { return static_cast<std::size_t>(fromBits(subfolderBits_(random_))); }
+  // Trees as deep as one table for every depth makes them, as the benchmarks had them
+  // before (paths of 480 characters on average; a real "/" has 76).
+  bool deep = false;
+  std::size_t subfolders(std::size_t depth) {
+    std::discrete_distribution<int> &bits =
+        deep ? subfolderBits_ : subfolderBitsAt_[std::min(depth, subfolderBitsAt_.size() - 1)];
+    return static_cast<std::size_t>(fromBits(bits(random_)));
+  }
   std::size_t files() { return static_cast<std::size_t>(fromBits(fileCountBits_(random_))); }
   bool zip() { return std::uniform_real_distribution<double>(0, 1)(random_) < kZipShare; }
   bool twin() { return std::uniform_real_distribution<double>(0, 1)(random_) < 0.02; }
@@ -169,20 +199,24 @@ private:
   std::discrete_distribution<int> folderLength_ = weights(kFolderNameLengths);
   std::discrete_distribution<int> sizeBits_ = weights(kSizeBits);
   std::discrete_distribution<int> subfolderBits_ = weights(kSubfolderBits);
+  std::vector<std::discrete_distribution<int>> subfolderBitsAt_;
   std::discrete_distribution<int> fileCountBits_ = weights(kFileCountBits);
   std::discrete_distribution<int> day_, year_;
 };
 
 // Writes a catalog of about `entries` entries shaped like the real one. Folders take
-// their number of subfolders and files from the real distribution, breadth first;
+// their number of subfolders (by their depth) and files from the real distribution,
+// breadth first;
 // when a tree runs out of folders before the budget, another starts below the disk,
 // as "/" holds usr, var, lib ... Returns false when the file cannot be written.
-bool generate(const std::string &path, std::size_t entries, bool spread) {
+bool generate(const std::string &path, std::size_t entries, bool spread, bool deep) {
   Shape shape(42);
   shape.spread = spread;
+  shape.deep = deep;
   struct Folder {
     std::vector<std::size_t> children;
     std::size_t files = 0;
+    std::size_t depth = 0;
     bool zip = false;
   };
   std::vector<Folder> folders(1);
@@ -192,6 +226,7 @@ bool generate(const std::string &path, std::size_t entries, bool spread) {
     if (open.empty()) {
       folders[0].children.push_back(folders.size());
       folders.emplace_back();
+      folders.back().depth = 1;
       open.push_back(folders.size() - 1);
       ++count;
     }
@@ -199,10 +234,11 @@ bool generate(const std::string &path, std::size_t entries, bool spread) {
     open.pop_front();
     folders[at].files = std::min(shape.files(), entries - count);
     count += folders[at].files;
-    const std::size_t subs = shape.subfolders();
+    const std::size_t subs = shape.subfolders(folders[at].depth);
     for (std::size_t i = 0; i < subs && count < entries; ++i) {
       folders[at].children.push_back(folders.size());
       Folder sub;
+      sub.depth = folders[at].depth + 1;
       sub.zip = folders[at].zip || shape.zip();
       folders.push_back(std::move(sub));
       open.push_back(folders.size() - 1);
@@ -396,7 +432,7 @@ int main(int argc, char **argv) {
     return loadOnce(argv[2], std::strcmp(argv[1], "--load-all") == 0);
   std::size_t entries = 1000000;
   bool keep = false;
-  bool spread = false;
+  bool spread = false, deep = false;
   std::string real, write;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--entries") == 0 && i + 1 < argc) {
@@ -405,6 +441,8 @@ int main(int argc, char **argv) {
       write = argv[++i];
     } else if (std::strcmp(argv[i], "--spread") == 0) {
       spread = true;
+    } else if (std::strcmp(argv[i], "--deep") == 0) {
+      deep = true;
     } else if (std::strcmp(argv[i], "--keep") == 0) {
       keep = true;
     } else {
@@ -412,13 +450,13 @@ int main(int argc, char **argv) {
     }
   }
   if (!write.empty()) {
-    if (generate(write, entries, spread)) return 0;
+    if (generate(write, entries, spread, deep)) return 0;
     std::fprintf(stderr, "cannot write %s\n", write.c_str());
     return 1;
   }
   const char *tmp = std::getenv("TMPDIR");
   const std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/tavlor_load_bench.zar";
-  if (!generate(path, entries, spread)) {
+  if (!generate(path, entries, spread, deep)) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
     return 1;
   }
