@@ -23,6 +23,22 @@ REAL_CATALOG=${TMPDIR:-/tmp}/tavlor_bench_root.zar
 rm -f "$REAL_CATALOG"
 
 echo
+echo "== the command line as a user meets it: whole processes beside wc -w (1,000,000 generated"
+echo "   entries with spread dates, and catalogs of / and /usr; TAVLOR_BENCH_10M=1 adds 10,000,000)"
+CLI_DIR=$(mktemp -d)
+"$BUILD_DIR/bench/load_bench" --entries 1000000 --spread --write "$CLI_DIR/generated.zar"
+"$BUILD_DIR/cli/tavlor" catalog --label ROOT --out "$CLI_DIR/root.zar" / >/dev/null 2>&1 || true
+"$BUILD_DIR/cli/tavlor" catalog --label USR --out "$CLI_DIR/usr.zar" /usr >/dev/null 2>&1 || true
+for catalog in generated root usr; do
+  if [[ -s "$CLI_DIR/$catalog.zar" ]]; then bash bench/cli_bench.sh "$BUILD_DIR" "$CLI_DIR/$catalog.zar" 5; fi
+done
+if [[ -n "${TAVLOR_BENCH_10M:-}" ]]; then
+  "$BUILD_DIR/bench/load_bench" --entries 10000000 --spread --write "$CLI_DIR/generated10m.zar"
+  bash bench/cli_bench.sh "$BUILD_DIR" "$CLI_DIR/generated10m.zar" 3
+fi
+rm -rf "$CLI_DIR"
+
+echo
 echo "== Find Files and Find Duplicate Files: the loader's 1,000,000 entries"
 "$BUILD_DIR/bench/load_bench" --entries 1000000 --write "${TMPDIR:-/tmp}/tavlor_load_bench.zar"
 bash bench/tools_bench.sh "$BUILD_DIR" "${TMPDIR:-/tmp}/tavlor_load_bench.zar"
