@@ -195,7 +195,7 @@ void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, st
   appendReportHead(out, header, csv);
   std::size_t count = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    prefetchRows(rows, i);
+    TAVLOR_PREFETCH_ROWS(rows, i);
     const ResultRow &r = rows[i];
     if (!r.entry) continue;
     appendReportEntry(out, model, *r.entry, csv);
@@ -241,10 +241,10 @@ void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &head
     appendReportHead(out, header, csv);
     std::size_t count = 0;
     for (std::size_t k = 0; k < from.size(); ++k) {
-      prefetchRows(rows, k);
+      TAVLOR_PREFETCH_ROWS(rows, k);
       // The folder's place in the table first, then its path once that place is near.
-      if (k + 16 < from.size()) __builtin_prefetch(&folders[from[k + 16]]);
-      if (k + 8 < from.size()) __builtin_prefetch(folders[from[k + 8]].data());
+      if (k + 32 < from.size()) __builtin_prefetch(&folders[from[k + 32]]);
+      if (k + 16 < from.size()) __builtin_prefetch(folders[from[k + 16]].data());
       if (!rows[k].entry) continue;
       appendReportEntryFields(out, model, *rows[k].entry, csv);
       out += folders[from[k]];
