@@ -259,7 +259,7 @@ void entryFields(JsonLines &out, tavlor::CatalogModel &model, const tavlor::File
 
 void writeEntries(JsonLines &out, tavlor::CatalogModel &model, std::span<const tavlor::ResultRow> rows) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    TAVLOR_PREFETCH_ROWS(rows, i);
+    tavlor::prefetchRows(rows, i);
     const tavlor::ResultRow &row = rows[i];
     if (!row.entry) continue;
     out.begin();

@@ -195,7 +195,7 @@ void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, st
   appendReportHead(out, header, csv);
   std::size_t count = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    TAVLOR_PREFETCH_ROWS(rows, i);
+    prefetchRows(rows, i);
     const ResultRow &r = rows[i];
     if (!r.entry) continue;
     appendReportEntry(out, model, *r.entry, csv);
@@ -241,7 +241,7 @@ void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &head
     appendReportHead(out, header, csv);
     std::size_t count = 0;
     for (std::size_t k = 0; k < from.size(); ++k) {
-      TAVLOR_PREFETCH_ROWS(rows, k);
+      prefetchRows(rows, k);
       // The folder's place in the table first, then its path once that place is near.
       if (k + 32 < from.size()) __builtin_prefetch(&folders[from[k + 32]]);
       if (k + 16 < from.size()) __builtin_prefetch(folders[from[k + 16]].data());
