@@ -339,6 +339,9 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   }
   writeHead(main);
   writeSummary(main);
+  ahead_ = {};
+  for (int k = 0; k < 8; ++k)
+    prefetchAhead(folders);
   for (const Folder &folder : folders) {
     writeFolder(folders, folder, main, result);
     if (folderWritten) folderWritten();
@@ -466,8 +469,10 @@ void HtmlExport::writeFolder(const std::vector<Folder> &folders, const Folder &f
   for (std::uint32_t j = folder.firstChild; j != kOutside; j = folders[j].nextSibling)
     if (folders[j].entry) childPages_.push_back({folders[j].entry, folders[j].page});
   std::sort(childPages_.begin(), childPages_.end());
-  for (const FileData *e : model_.entriesOf(item))
+  for (const FileData *e : model_.entriesOf(item)) {
+    prefetchAhead(folders);
     writeEntryRow(page, *e);
+  }
   page.line("</table>");
   if (!options_.singleFile) {
     page.line("</body>");
@@ -499,6 +504,15 @@ std::string_view HtmlExport::folderPath(ItemId item, ItemId parent) {
   }
   pathEnds_.push_back({item, pathText_.size()});
   return std::string_view(pathText_).substr(0, parentLength);
+}
+
+void HtmlExport::prefetchAhead(const std::vector<Folder> &folders) {
+  while (ahead_.entry == ahead_.entries.size()) {
+    if (ahead_.folder == folders.size()) return;
+    ahead_.entries = model_.entriesOf(folders[ahead_.folder++].item);
+    ahead_.entry = 0;
+  }
+  CatalogModel::prefetchDateText(ahead_.entries[ahead_.entry++]->date());
 }
 
 void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -111,6 +112,9 @@ private:
   void writeSummary(Page &page) const;
   void writeFolder(const std::vector<Folder> &folders, const Folder &folder, Page &main, HtmlExportResult &result);
   void writeEntryRow(Page &page, const FileData &entry);
+  // Asks for the memory of the date text of the row eight rows on, across folders: the
+  // dates of a disk lie all over the calendar, and most folders hold fewer rows.
+  void prefetchAhead(const std::vector<Folder> &folders);
   // The path of parent, the item's parent in the folder tree, as appendItemPath makes
   // it; item's own path is kept for the folders below it.
   std::string_view folderPath(ItemId item, ItemId parent);
@@ -135,6 +139,11 @@ private:
   std::string pathText_;
   int pageCounter_ = 0;
   std::vector<std::pair<const FileData *, std::uint32_t>> childPages_; // of the folder being written
+  struct Ahead {
+    std::size_t folder = 0; // the next folder to take rows from
+    std::size_t entry = 0;  // the next row of entries
+    std::span<FileData *const> entries;
+  } ahead_;
 };
 
 } // namespace tavlor

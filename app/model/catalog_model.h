@@ -156,6 +156,9 @@ public:
   static constexpr std::size_t kDateTextSize = 128;
   static std::string_view formatDate(std::time_t when, char (&buffer)[kDateTextSize]);
   std::string_view dateTextOnce(const FileData &entry, char (&buffer)[kDateTextSize]) const;
+  // Asks for the memory the text of the date will be made from, for a report that
+  // reaches dates all over the calendar: a row's date asked for rows ahead.
+  static void prefetchDateText(std::time_t when);
   // The local time of when, as localtime_r gives it, from the day table the date texts
   // use; false when the C library has none.
   static bool localTime(std::time_t when, struct tm &out);

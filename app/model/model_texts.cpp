@@ -89,6 +89,27 @@ std::string CatalogModel::sizeTextOnce(const FileData &entry) {
 
 namespace {
 
+// The calendar fields of a day counted from 1970-01-01 (year, month, day of the month,
+// of the week and of the year), as proleptic Gregorian arithmetic gives them.
+void civilDate(std::int64_t days, struct tm &out) {
+  out.tm_wday = static_cast<int>(((days % 7) + 11) % 7); // 1 January 1970 was a Thursday
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t dayOfEra = z - era * 146097;
+  const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+  const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  out.tm_mday = day;
+  out.tm_mon = month - 1;
+  out.tm_year = static_cast<int>(year - 1900);
+  static const int kDaysBefore[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  out.tm_yday = kDaysBefore[month - 1] + day - 1 + (leap && month > 2 ? 1 : 0);
+}
+
 // The local time of a date from a table of UTC days: within a day whose UTC offset
 // does not change, a date's local time is its UTC time moved by that offset, so most
 // dates need no time-zone look-up, in whatever order a report asks for them. The zone
@@ -146,12 +167,13 @@ struct DayCache {
     followZone();
     return localTimeInZone(when, out);
   }
-  // localTime once followZone has been asked.
-  bool localTimeInZone(std::time_t when, struct tm &out) {
+  // The offset in force all through the UTC day of when; nullptr when it changes within
+  // that day or the day lies beyond the table (the library must answer then).
+  const Kind *kindAt(std::time_t when) {
     const std::int64_t utc = static_cast<std::int64_t>(when);
     const std::int64_t utcDay = utc / 86400 - (utc % 86400 < 0 ? 1 : 0);
     if (!slots || utcDay <= std::numeric_limits<std::int32_t>::min() || utcDay > std::numeric_limits<std::int32_t>::max())
-      return localtime_r(&when, &out) != nullptr;
+      return nullptr;
     Slot &slot = slots[static_cast<std::size_t>(utcDay) & (kSlots - 1)];
     const std::int32_t stored = static_cast<std::int32_t>(utcDay) ^ std::numeric_limits<std::int32_t>::min();
     if (slot.day != stored) {
@@ -163,10 +185,13 @@ struct DayCache {
                            start.tm_gmtoff != end.tm_gmtoff || start.tm_isdst != end.tm_isdst;
       slot.kind = changes ? kChanges : kindOf(start);
     }
-    if (slot.kind == kChanges) return localtime_r(&when, &out) != nullptr;
-    const Kind &kind = kinds[slot.kind - 1];
-    // Days to a civil date, as proleptic Gregorian arithmetic does it.
-    const std::int64_t shifted = utc + kind.offset;
+    return slot.kind == kChanges ? nullptr : &kinds[slot.kind - 1];
+  }
+  // localTime once followZone has been asked.
+  bool localTimeInZone(std::time_t when, struct tm &out) {
+    const Kind *kind = kindAt(when);
+    if (!kind) return localtime_r(&when, &out) != nullptr;
+    const std::int64_t shifted = static_cast<std::int64_t>(when) + kind->offset;
     std::int64_t days = shifted / 86400;
     std::int64_t seconds = shifted % 86400;
     if (seconds < 0) {
@@ -174,28 +199,13 @@ struct DayCache {
       --days;
     }
     out = {};
-    out.tm_isdst = kind.isDst;
-    out.tm_gmtoff = kind.offset;
-    out.tm_zone = kind.zone;
+    out.tm_isdst = kind->isDst;
+    out.tm_gmtoff = kind->offset;
+    out.tm_zone = kind->zone;
     out.tm_hour = static_cast<int>(seconds / 3600);
     out.tm_min = static_cast<int>(seconds / 60 % 60);
     out.tm_sec = static_cast<int>(seconds % 60);
-    out.tm_wday = static_cast<int>(((days % 7) + 11) % 7); // 1 January 1970 was a Thursday
-    const std::int64_t z = days + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t dayOfEra = z - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    out.tm_mday = day;
-    out.tm_mon = month - 1;
-    out.tm_year = static_cast<int>(year - 1900);
-    static const int kDaysBefore[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    out.tm_yday = kDaysBefore[month - 1] + day - 1 + (leap && month > 2 ? 1 : 0);
+    civilDate(days, out);
     return true;
   }
 };
@@ -249,7 +259,47 @@ public:
   }
   static constexpr std::size_t kRoom = 96;
 
+  // True when every field has one width whatever the date (am and pm as long as each
+  // other): a day's text at midnight then serves every time of the day, its time
+  // written over it by writeTime. As of the last generation().
+  bool fixedWidth() const { return fixedWidth_; }
+  void writeTime(char *text, int hour, int minute, int second) const {
+    for (const TimeField &f : timeFields_) {
+      char *at = text + f.at;
+      switch (f.code) {
+      case 'H': two(at, hour); break;
+      case 'I': two(at, hour % 12 == 0 ? 12 : hour % 12); break;
+      case 'M': two(at, minute); break;
+      case 'S': two(at, second); break;
+      default: std::memcpy(at, (hour < 12 ? am_ : pm_).data(), am_.size()); break; // 'p'
+      }
+    }
+  }
+  static constexpr std::size_t kFixedRoom = 27; // the longest day text kept
+
 private:
+  struct TimeField {
+    std::uint8_t at;
+    char code;
+  };
+  // Where the time of day stands in a text of the pattern, when its fields have fixed widths.
+  void placeTimeFields() {
+    timeFields_.clear();
+    fixedWidth_ = false;
+    if (!plain_ || am_.size() != pm_.size()) return;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < pattern_.size(); ++i) {
+      if (pattern_[i] != '%') {
+        ++at;
+        continue;
+      }
+      const char code = pattern_[++i];
+      if (code == 'H' || code == 'I' || code == 'M' || code == 'S' || code == 'p')
+        timeFields_.push_back({static_cast<std::uint8_t>(at), code});
+      at += code == 'Y' ? 4 : code == 'p' ? am_.size() : code == '%' ? 1 : 2;
+    }
+    fixedWidth_ = at <= kFixedRoom;
+  }
   static char *two(char *at, int n) {
     *at++ = static_cast<char>('0' + n / 10 % 10);
     *at++ = static_cast<char>('0' + n % 10);
@@ -276,6 +326,7 @@ private:
     pattern_.clear();
     plain_ = expand(date_, 0) && expand(" ", 0) && expand(time_, 0) && am_.size() < 16 && pm_.size() < 16 &&
              pattern_.size() < 32;
+    placeTimeFields();
   }
   bool expand(std::string_view format, int depth) {
     for (std::size_t i = 0; i < format.size(); ++i) {
@@ -304,16 +355,98 @@ private:
     }
     return true;
   }
-  bool known_ = false, plain_ = false;
+  bool known_ = false, plain_ = false, fixedWidth_ = false;
+  std::vector<TimeField> timeFields_;
   std::uint64_t generation_ = 0;
   const char *seen_[5] = {}; // where the locale's texts were: the same places, the same texts
   std::string date_, time_, ampm_, am_, pm_, pattern_;
+};
+
+// The texts of dates for a pattern of fixed widths, a slot of one cache line per UTC
+// day: the offset in force all through the day and the texts at midnight of the two
+// local days it touches. A date's text is its local day's with the time written over
+// it: one look into memory, no calendar arithmetic, no walk through the pattern. A
+// slot of zero bytes is empty, as in the DayCache.
+struct DayTexts {
+  struct Slot {
+    std::int32_t day;    // the UTC day XOR the lowest number, never 0
+    std::int32_t offset; // the offset in force all through it
+    std::uint8_t state;  // a bit per text written, or kLibrary
+    std::uint8_t length; // of both texts: the widths are fixed
+    char text[2][DatePattern::kFixedRoom]; // the local days from the first the UTC day touches
+  };
+  static_assert(sizeof(Slot) == 64);
+  static constexpr std::uint8_t kLibrary = 0x80; // the offset changes within the day
+  struct Free {
+    void operator()(void *p) const { std::free(p); }
+  };
+  static constexpr std::size_t kSlots = 16384; // 44 years of days without a collision
+  // Zero pages until a day of theirs is asked for, the slots placed on cache lines.
+  std::unique_ptr<void, Free> memory{std::calloc(kSlots + 1, sizeof(Slot))};
+  Slot *slots = memory ? reinterpret_cast<Slot *>((reinterpret_cast<std::uintptr_t>(memory.get()) + 63) & ~std::uintptr_t(63))
+                       : nullptr;
+  std::uint64_t zone = 0, pattern = 0; // the generations the slots were filled for
+
+  [[gnu::always_inline]] static bool utcDayOf(std::time_t when, std::int64_t &day) {
+    const std::int64_t utc = static_cast<std::int64_t>(when);
+    day = utc / 86400 - (utc % 86400 < 0 ? 1 : 0);
+    return day > std::numeric_limits<std::int32_t>::min() + 1 && day < std::numeric_limits<std::int32_t>::max();
+  }
+  // Always inlined: to GCC a function that only prefetches has no effect, and a call
+  // of it that is not inlined first is dropped with its prefetch.
+  [[gnu::always_inline]] void prefetch(std::time_t when) const {
+    std::int64_t day;
+    if (slots && utcDayOf(when, day)) __builtin_prefetch(&slots[static_cast<std::size_t>(day) & (kSlots - 1)]);
+  }
+
+  // The text of when into out, or nullopt where the library or the pattern's own walk
+  // must make it (an offset that changes within the day, a year the pattern cannot
+  // write).
+  std::optional<std::size_t> write(std::time_t when, DayCache &days, const DatePattern &p, std::uint64_t zoneNow,
+                                   std::uint64_t patternNow, char *out) {
+    std::int64_t utcDay;
+    if (!slots || !utcDayOf(when, utcDay)) return std::nullopt;
+    if (zoneNow != zone || patternNow != pattern) {
+      if (zone != 0 || pattern != 0) std::memset(static_cast<void *>(slots), 0, kSlots * sizeof(Slot));
+      zone = zoneNow;
+      pattern = patternNow;
+    }
+    Slot &slot = slots[static_cast<std::size_t>(utcDay) & (kSlots - 1)];
+    const std::int32_t stored = static_cast<std::int32_t>(utcDay) ^ std::numeric_limits<std::int32_t>::min();
+    if (slot.day != stored) {
+      const DayCache::Kind *kind = days.kindAt(when);
+      slot.day = stored;
+      slot.offset = kind ? kind->offset : 0;
+      slot.state = kind ? 0 : kLibrary;
+    }
+    if (slot.state == kLibrary) return std::nullopt;
+    const std::int64_t seconds = static_cast<std::int64_t>(when) - utcDay * 86400 + slot.offset;
+    const std::int64_t shift = seconds < 0 ? -1 : seconds >= 86400 ? 1 : 0;
+    const std::int64_t first = slot.offset < 0 ? -1 : 0; // the first local day, from the UTC day
+    const std::size_t which = static_cast<std::size_t>(shift - first);
+    if (which > 1) return std::nullopt; // an offset of a day or more
+    if (!(slot.state & (1u << which))) {
+      struct tm midnight {};
+      civilDate(utcDay + shift, midnight);
+      char text[DatePattern::kRoom];
+      const auto n = p.writePlain(midnight, text);
+      if (!n || *n > sizeof slot.text[0]) return std::nullopt;
+      std::memcpy(slot.text[which], text, *n);
+      slot.length = static_cast<std::uint8_t>(*n);
+      slot.state |= static_cast<std::uint8_t>(1u << which);
+    }
+    std::memcpy(out, slot.text[which], slot.length);
+    const int second = static_cast<int>(seconds - shift * 86400);
+    p.writeTime(out, second / 3600, second / 60 % 60, second % 60);
+    return slot.length;
+  }
 };
 
 // On the heap: the table is too large for the static thread-local storage of a
 // library that is loaded at run time.
 thread_local std::unique_ptr<DayCache> dayCache;
 thread_local std::unique_ptr<DatePattern> datePattern;
+thread_local std::unique_ptr<DayTexts> dayTexts;
 
 // The text of the date asked for last: the files of one folder often share their time
 // to the second (a package installed, a folder copied), and a report lists them in a row.
@@ -335,6 +468,10 @@ std::string CatalogModel::formatDate(std::time_t when) {
   return std::string(formatDate(when, buffer));
 }
 
+void CatalogModel::prefetchDateText(std::time_t when) {
+  if (dayTexts) dayTexts->prefetch(when);
+}
+
 bool CatalogModel::localTime(std::time_t when, struct tm &out) {
   if (!dayCache) dayCache = std::make_unique<DayCache>();
   return dayCache->localTime(when, out);
@@ -354,9 +491,17 @@ std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDate
     std::memcpy(buffer, last.text, last.length);
     return std::string_view(buffer, last.length);
   }
+  std::optional<std::size_t> n;
+  if (datePattern->fixedWidth()) {
+    if (!dayTexts) dayTexts = std::make_unique<DayTexts>();
+    n = dayTexts->write(when, *dayCache, *datePattern, zone, pattern, buffer);
+  }
   struct tm local {};
-  if (!dayCache->localTimeInZone(when, local)) return {};
-  if (const auto n = datePattern->writePlain(local, buffer)) {
+  if (!n) {
+    if (!dayCache->localTimeInZone(when, local)) return {};
+    n = datePattern->writePlain(local, buffer);
+  }
+  if (n) {
     last.when = when;
     last.zone = zone;
     last.pattern = pattern;

@@ -196,6 +196,7 @@ void writeFindFilesReport(CatalogModel &model, const FindFilesHeader &header, st
   std::size_t count = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     prefetchRows(rows, i);
+    if (i + 16 < rows.size() && rows[i + 16].entry) CatalogModel::prefetchDateText(rows[i + 16].entry->date());
     const ResultRow &r = rows[i];
     if (!r.entry) continue;
     appendReportEntry(out, model, *r.entry, csv);
@@ -245,6 +246,8 @@ void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &head
       // The folder's place in the table first, then its path once that place is near.
       if (k + 32 < from.size()) __builtin_prefetch(&folders[from[k + 32]]);
       if (k + 16 < from.size()) __builtin_prefetch(folders[from[k + 16]].data());
+      // In name order the dates jump over the calendar too.
+      if (k + 16 < rows.size() && rows[k + 16].entry) CatalogModel::prefetchDateText(rows[k + 16].entry->date());
       if (!rows[k].entry) continue;
       appendReportEntryFields(out, model, *rows[k].entry, csv);
       out += folders[from[k]];

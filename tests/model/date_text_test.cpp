@@ -55,7 +55,14 @@ TEST(DateText, ReadsAsTheLibraryAcrossOffsetChangesInEveryZone) {
 TEST(DateText, ReadsAsTheLibraryInEveryLocaleAtHand) {
   // Texts are written without strftime where the locale's formats are plain numbers.
   const std::string saved = std::setlocale(LC_TIME, nullptr);
-  for (const char *name : {"C", "C.UTF-8", "en_US.UTF-8", "en_GB.UTF-8", "de_DE.UTF-8", "ja_JP.UTF-8", "ar_EG.UTF-8"}) {
+  // A machine with only the C locales still tries a twelve-hour clock ("%I:%M:%S %p"),
+  // compiled here where the C library's locale sources are installed.
+  char folder[] = "/tmp/tavlor-locales-XXXXXX";
+  const bool compiled = !std::setlocale(LC_TIME, "en_US.UTF-8") && ::mkdtemp(folder) &&
+                        std::system(("localedef -i en_US -f UTF-8 " + std::string(folder) +
+                                     "/en_US.UTF-8 >/dev/null 2>&1").c_str()) == 0;
+  if (compiled) ::setenv("LOCPATH", folder, 1);
+  for (const char *name : {"C", "C.UTF-8", "en_US.UTF-8", "en_GB.UTF-8", "de_DE.UTF-8", "ja_JP.UTF-8", "ko_KR.UTF-8", "ar_EG.UTF-8"}) {
     if (!std::setlocale(LC_TIME, name)) continue;
     SCOPED_TRACE(name);
     // Each locale begins and ends with a date the locale before ended with.
@@ -67,6 +74,10 @@ TEST(DateText, ReadsAsTheLibraryInEveryLocaleAtHand) {
     EXPECT_EQ(differences, 0);
   }
   std::setlocale(LC_TIME, saved.c_str());
+  if (compiled) {
+    ::unsetenv("LOCPATH");
+    std::system(("rm -rf " + std::string(folder)).c_str());
+  }
 }
 
 } // namespace
