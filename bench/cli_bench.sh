@@ -25,7 +25,7 @@ subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL)
 print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' "$TAVLOR" properties "$OUT/empty.zar")
 echo "$CATALOG: $entries entries, $bytes bytes; the process alone peaks at $((baseline / 1024)) MB"
 
-# One run: "CPU_SECONDS PEAK_KB" of the command, its standard output into the file named
+# One run: "CPU_SECONDS USER_SECONDS PEAK_KB" of the command, its standard output into the file named
 # first, from the kernel's account of the child (microseconds; /usr/bin/time rounds to
 # hundredths).
 measure_into() {
@@ -40,7 +40,7 @@ with open(sys.argv[1], "wb") as out:
         sys.exit("failed: " + " ".join(sys.argv[2:]))
 usage = resource.getrusage(resource.RUSAGE_CHILDREN)
 cpu = usage.ru_utime + usage.ru_stime - before.ru_utime - before.ru_stime
-print("%.4f %d" % (cpu, usage.ru_maxrss))
+print("%.4f %.4f %d" % (cpu, usage.ru_utime - before.ru_utime, usage.ru_maxrss))
 PY
 }
 measure() { measure_into "$OUT/stdout" "$@"; }
@@ -54,16 +54,22 @@ compare() {
   shift
   : > "$OUT/wc"
   : > "$OUT/cmd"
+  : > "$OUT/user"
   local peak=0 result
   for ((i = 0; i < RUNS; i++)); do
     measure env LC_ALL=C wc -w "$CATALOG" | cut -d' ' -f1 >> "$OUT/wc"
+    # WARM=1: the command once unmeasured first, so the measured run takes memory the
+    # machine has just had in use (see the README on memory handed back to the host).
+    if [[ ${WARM:-0} == 1 ]]; then measure "$@" > /dev/null; fi
     result=$(measure "$@")
-    echo "${result% *}" >> "$OUT/cmd"
-    peak=${result#* }
+    echo "$result" | cut -d' ' -f1 >> "$OUT/cmd"
+    echo "$result" | cut -d' ' -f2 >> "$OUT/user"
+    peak=$(echo "$result" | cut -d' ' -f3)
   done
-  local wc cmd lines output=${OUTPUT_FILE:-$OUT/stdout}
+  local wc cmd user lines output=${OUTPUT_FILE:-$OUT/stdout}
   wc=$(median < "$OUT/wc")
   cmd=$(median < "$OUT/cmd")
+  user=$(median < "$OUT/user")
   lines=$(wc -l < "$output")
   : > "$OUT/cat"
   for ((i = 0; i < RUNS; i++)); do
@@ -72,13 +78,15 @@ compare() {
   local written
   written=$(median < "$OUT/cat")
   # The load alone is "properties": the other commands are also put beside it.
-  if [[ $name == properties ]]; then load=$cmd; fi
+  if [[ $name == properties ]]; then load=$cmd; loadUser=$user; fi
   awk -v n="$name" -v c="$cmd" -v w="$wc" -v p="$peak" -v b="$baseline" -v e="$entries" -v l="$lines" \
-      -v load="$load" -v o="$written" 'BEGIN {
-    printf "%-30s %6.3f s  wc -w %6.3f s  ratio %5.2f  x load %5.2f  peak %7.1f MB  %5.0f B/entry  %d lines  out x load %4.2f\n",
-           n, c, w, (w > 0 ? c / w : 0), (load > 0 ? c / load : 0), p / 1024, (p - b) * 1024 / e, l, (load > 0 ? o / load : 0) }'
+      -v load="$load" -v o="$written" -v u="$user" -v lu="$loadUser" 'BEGIN {
+    printf "%-30s %6.3f s  wc -w %6.3f s  ratio %5.2f  x load %5.2f  user x load %5.2f  peak %7.1f MB  %5.0f B/entry  %d lines  out x load %4.2f\n",
+           n, c, w, (w > 0 ? c / w : 0), (load > 0 ? c / load : 0), (lu > 0 ? u / lu : 0), p / 1024, (p - b) * 1024 / e, l,
+           (load > 0 ? o / load : 0) }'
 }
 load=0
+loadUser=0
 
 compare "properties" "$TAVLOR" properties "$CATALOG"
 compare "ls" "$TAVLOR" ls "$CATALOG"

@@ -211,7 +211,9 @@ void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &head
   // Rows in name order lie all over the model, and each line would wait for every
   // folder above its entry in turn. In the order found, neighbours share their folder
   // and its ancestors: each folder path is made once, in that order, for a run of hits
-  // in one folder, and the lines then only look it up.
+  // in one folder, and the lines then only look it up. The order is made first: the
+  // sort's keys are gone before the paths take their room.
+  const std::vector<std::uint32_t> from = nameOrder(rows);
   std::vector<std::string_view, BlockAllocator<std::string_view>> folders(rows.size());
   {
     LineStore store;
@@ -236,7 +238,7 @@ void writeFindFilesReportByName(CatalogModel &model, const FindFilesHeader &head
       }
       folders[i] = folder;
     }
-    const std::vector<std::uint32_t> from = sortByName(rows);
+    putInOrder(rows, from);
     ReportPieces pieces(write);
     std::string &out = pieces.text();
     appendReportHead(out, header, csv);

@@ -113,7 +113,14 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
   const std::size_t half = byText && rows.size() >= kTwoThreadRows ? rows.size() / 2 : rows.size();
   std::string folded[2];
   auto makeKeys = [&](std::size_t from, std::size_t to, std::string &rest) {
-    if (byText) rest.reserve((to - from) * 8);
+    // Room for the rest of every long name, made once: growing it would copy it.
+    if (byText) {
+      std::size_t bytes = 0;
+      for (std::size_t i = from; i < to; ++i)
+        if (rows[i].entry && rows[i].entry->name().size() > 16)
+          bytes += sizeof(std::uint32_t) + rows[i].entry->name().size() - 16;
+      rest.reserve(bytes);
+    }
     for (std::size_t i = from; i < to; ++i) {
       const ResultRow &r = rows[i];
       SortKey &k = keys[i];
@@ -272,10 +279,18 @@ void ResultList::reorder(std::span<const std::uint32_t> from) {
 }
 
 std::vector<std::uint32_t> sortByName(std::vector<ResultRow> &rows) {
-  // The model is only asked for folder paths, which a name sort never needs.
-  std::vector<std::uint32_t> from = sortedOrder(nullptr, rows, ResultColumn::Name, false);
+  std::vector<std::uint32_t> from = nameOrder(rows);
   applyOrder(rows, from);
   return from;
+}
+
+std::vector<std::uint32_t> nameOrder(const std::vector<ResultRow> &rows) {
+  // The model is only asked for folder paths, which a name sort never needs.
+  return sortedOrder(nullptr, rows, ResultColumn::Name, false);
+}
+
+void putInOrder(std::vector<ResultRow> &rows, std::span<const std::uint32_t> from) {
+  applyOrder(rows, from);
 }
 
 template <typename Dead> void ResultList::removeRows(Dead &&dead) {

@@ -99,6 +99,10 @@ private:
 // The rows sorted by name, ignoring case, equal names in their given order: a fresh
 // Find Files list. Returns where each row came from: row k is the former row result[k].
 std::vector<std::uint32_t> sortByName(std::vector<ResultRow> &rows);
+// sortByName in two steps: the order first, rows left as they are, then the rows put
+// in it (row k becomes the former row from[k]).
+std::vector<std::uint32_t> nameOrder(const std::vector<ResultRow> &rows);
+void putInOrder(std::vector<ResultRow> &rows, std::span<const std::uint32_t> from);
 
 } // namespace tavlor
 
