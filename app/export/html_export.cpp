@@ -123,13 +123,19 @@ std::string defaultHtmlDescription(std::time_t now) {
 
 namespace {
 
-// True when one of the eight bytes of word is a character of markup.
-[[gnu::always_inline]] inline bool holdsMarkup(std::uint64_t word) {
+// The high bit of each of the eight bytes of word that is a character of markup (and
+// perhaps of a byte above such a one: only whether there is any counts).
+[[gnu::always_inline]] inline std::uint64_t markupBits(std::uint64_t word) {
   const auto zeroByte = [](std::uint64_t x) {
     return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
   };
   return zeroByte(word ^ 0x2626262626262626ull) | zeroByte(word ^ 0x3c3c3c3c3c3c3c3cull) |
          zeroByte(word ^ 0x3e3e3e3e3e3e3e3eull) | zeroByte(word ^ 0x2222222222222222ull);
+}
+
+// True when one of the eight bytes of word is a character of markup.
+[[gnu::always_inline]] inline bool holdsMarkup(std::uint64_t word) {
+  return markupBits(word) != 0;
 }
 
 // Appends text with the four characters of markup as references; runs without them
@@ -154,19 +160,31 @@ void appendEscaped(std::string &out, std::string_view text) {
 }
 
 // True when bytes are ASCII without a character of markup: most names and every
-// date, which then go in whole. Eight bytes at a time, in one pass.
+// date, which then go in whole. Whole words only, the last one overlapping the one
+// before (a short text is a word with zero bytes above it, which are neither), and one
+// test at the end.
 bool isPlainAscii(std::string_view bytes) {
-  std::size_t at = 0;
-  for (; at + 8 <= bytes.size(); at += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes.data() + at, 8);
-    if ((word & 0x8080808080808080ull) || holdsMarkup(word)) return false;
+  const char *p = bytes.data();
+  const std::size_t n = bytes.size();
+  std::uint64_t word, bad = 0;
+  if (n >= 8) {
+    for (std::size_t at = 0; at + 8 <= n; at += 8) {
+      std::memcpy(&word, p + at, 8);
+      bad |= word | markupBits(word);
+    }
+    std::memcpy(&word, p + n - 8, 8);
+  } else if (n >= 4) {
+    std::uint32_t head, tail;
+    std::memcpy(&head, p, 4);
+    std::memcpy(&tail, p + n - 4, 4);
+    word = head | static_cast<std::uint64_t>(tail) << 32;
+  } else {
+    word = n == 0 ? 0
+                  : static_cast<unsigned char>(p[0]) | static_cast<std::uint64_t>(static_cast<unsigned char>(p[n / 2])) << 8 |
+                        static_cast<std::uint64_t>(static_cast<unsigned char>(p[n - 1])) << 16;
   }
-  for (; at < bytes.size(); ++at) {
-    const char c = bytes[at];
-    if (static_cast<unsigned char>(c) >= 0x80 || c == '&' || c == '<' || c == '>' || c == '"') return false;
-  }
-  return true;
+  bad |= word | markupBits(word);
+  return !(bad & 0x8080808080808080ull);
 }
 
 // htmlText appended to out, without a copy where the bytes are UTF-8 already; convert
@@ -512,7 +530,12 @@ void HtmlExport::prefetchAhead(const std::vector<Folder> &folders) {
     ahead_.entries = model_.entriesOf(folders[ahead_.folder++].item);
     ahead_.entry = 0;
   }
-  CatalogModel::prefetchDateText(ahead_.entries[ahead_.entry++]->date());
+  // Files of one folder often share their day: its slot is asked for once.
+  const std::time_t date = ahead_.entries[ahead_.entry++]->date();
+  const std::time_t day = date / 86400;
+  if (day == ahead_.day) return;
+  ahead_.day = day;
+  CatalogModel::prefetchDateText(date);
 }
 
 void HtmlExport::writeEntryRow(Page &page, const FileData &entry) {

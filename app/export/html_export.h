@@ -143,6 +143,7 @@ private:
     std::size_t folder = 0; // the next folder to take rows from
     std::size_t entry = 0;  // the next row of entries
     std::span<FileData *const> entries;
+    std::time_t day = -1; // the UTC day (rounded towards zero) asked for last
   } ahead_;
 };
 

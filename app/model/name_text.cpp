@@ -64,17 +64,27 @@ const Range kWide[] = {{0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF},
 } // namespace
 
 bool isAsciiText(std::string_view bytes) {
-  // Eight bytes at a time: names and paths are tested once per line of a report.
+  // Names and paths are tested once per line of a report: whole words only, the last
+  // one overlapping the one before, and one test at the end.
   const char *p = bytes.data();
-  std::size_t n = bytes.size();
-  for (; n >= 8; p += 8, n -= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    if (word & 0x8080808080808080ull) return false;
+  const std::size_t n = bytes.size();
+  if (n >= 8) {
+    std::uint64_t any = 0, word;
+    for (std::size_t at = 0; at + 8 <= n; at += 8) {
+      std::memcpy(&word, p + at, 8);
+      any |= word;
+    }
+    std::memcpy(&word, p + n - 8, 8);
+    return !((any | word) & 0x8080808080808080ull);
   }
-  for (; n > 0; ++p, --n)
-    if (static_cast<unsigned char>(*p) >= 0x80) return false;
-  return true;
+  if (n >= 4) {
+    std::uint32_t head, tail;
+    std::memcpy(&head, p, 4);
+    std::memcpy(&tail, p + n - 4, 4);
+    return !((head | tail) & 0x80808080u);
+  }
+  return n == 0 || !((static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) |
+                      static_cast<unsigned char>(p[n - 1])) & 0x80);
 }
 
 bool isValidUtf8(std::string_view s) {

@@ -191,6 +191,39 @@ TEST_F(HtmlExportTest, NamesDescriptionsAndPathsCannotBecomeMarkup) {
   EXPECT_EQ(tavlor::htmlEscape("a\"b'c"), "a&quot;b'c");
 }
 
+// Names are tested a word at a time: a character of markup or a byte beyond ASCII is
+// seen in every place of names of every length around a word's, and ASCII alone is
+// told for every length.
+TEST_F(HtmlExportTest, EveryPlaceOfAMarkupOrForeignByteIsSeen) {
+  const std::string letters = "abcdefghijklmnopqrs";
+  std::string rows;
+  std::vector<std::string> names;
+  for (const char special : {'&', '<', '>', '\xe9'})
+    for (std::size_t length = 1; length <= letters.size(); ++length)
+      for (std::size_t at = 0; at < length; ++at) {
+        std::string name = letters.substr(0, length);
+        name[at] = special;
+        names.push_back(name);
+        rows += " \"" + name + "\" 1 2 1 2000 10 0 0\n";
+      }
+  load("zar_version_1_1\n< \n   %drivetype fixed\n> \n + \"DATA\" 1000 500 1 1 2000 0 0 0\n < \n" + rows +
+       " > \n");
+  exportFrom(item("DATA"), true, true);
+  const std::string single = page("index.htm");
+  EXPECT_NE(single.find("charset=utf-8"), std::string::npos);
+  for (const std::string &name : names)
+    EXPECT_NE(single.find("> " + tavlor::htmlText(name) + " </td>"), std::string::npos) << name;
+  for (std::size_t length = 0; length <= letters.size(); ++length) {
+    std::string name = letters.substr(0, length);
+    EXPECT_TRUE(tavlor::isAsciiText(name)) << length;
+    for (std::size_t at = 0; at < length; ++at) {
+      name[at] = '\x80';
+      EXPECT_FALSE(tavlor::isAsciiText(name)) << length << " " << at;
+      name[at] = letters[at];
+    }
+  }
+}
+
 // A page with a name beyond ASCII is UTF-8 throughout and says so; a name cataloged
 // on Windows (not UTF-8) reads as the display shows it, without spoiling the UTF-8
 // names beside it. Pages of ASCII names alone carry no declaration.
