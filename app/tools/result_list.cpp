@@ -113,15 +113,10 @@ std::vector<std::uint32_t> sortedOrder(const CatalogModel *model, const std::vec
   const std::size_t half = byText && rows.size() >= kTwoThreadRows ? rows.size() / 2 : rows.size();
   std::string folded[2];
   auto makeKeys = [&](std::size_t from, std::size_t to, std::string &rest) {
-    // Room for the rest of every long name, made once: growing it would copy it.
-    if (byText) {
-      std::size_t bytes = 0;
-      for (std::size_t i = from; i < to; ++i)
-        if (rows[i].entry && rows[i].entry->name().size() > 16)
-          bytes += sizeof(std::uint32_t) + rows[i].entry->name().size() - 16;
-      rest.reserve(bytes);
-    }
+    if (byText) rest.reserve((to - from) * 8);
     for (std::size_t i = from; i < to; ++i) {
+      // Hits lie sparse among the records and names: each would wait on memory.
+      if (byText) prefetchRows(rows, i);
       const ResultRow &r = rows[i];
       SortKey &k = keys[i];
       k = {0, 0, static_cast<std::uint32_t>(i), 0};
