@@ -292,10 +292,33 @@ std::map<const FileData *, std::string> HtmlExport::pageNames() const {
 bool HtmlExport::pageIsAscii(const std::vector<Folder> &folders) const {
   if (!isAsciiText(options_.description)) return false;
   if (model_.isValid(start_) && !isAsciiText(model_.itemPath(start_))) return false;
+  // Every record and name of the export in turn: a record is fetched 16 entries ahead
+  // and a name 8 ahead, across folders (most folders hold a few entries).
+  struct Ahead {
+    std::size_t folder = 0;
+    std::size_t entry = 0;
+    std::span<FileData *const> entries;
+  };
+  auto next = [&](Ahead &a) -> const FileData * {
+    while (a.entry == a.entries.size()) {
+      if (a.folder == folders.size()) return nullptr;
+      a.entries = model_.entriesOf(folders[a.folder++].item);
+      a.entry = 0;
+    }
+    return a.entries[a.entry++];
+  };
+  Ahead recordAhead, nameAhead;
+  for (int k = 0; k < 16; ++k)
+    if (const FileData *e = next(recordAhead)) prefetchRecord(e);
+  for (int k = 0; k < 8; ++k)
+    next(nameAhead);
   for (const Folder &folder : folders) {
     if (!isAsciiText(model_.label(folder.item))) return false;
-    for (const FileData *e : model_.entriesOf(folder.item))
+    for (const FileData *e : model_.entriesOf(folder.item)) {
+      if (const FileData *a = next(recordAhead)) prefetchRecord(a);
+      if (const FileData *a = next(nameAhead)) __builtin_prefetch(a->name().data());
       if (!isAsciiText(e->name())) return false;
+    }
   }
   // Sizes are digits; dates follow the locale, whose short formats show no month or
   // day names in most languages: one date of each month and either half of the day
@@ -530,8 +553,11 @@ void HtmlExport::prefetchAhead(const std::vector<Folder> &folders) {
     ahead_.entries = model_.entriesOf(folders[ahead_.folder++].item);
     ahead_.entry = 0;
   }
-  // Files of one folder often share their day: its slot is asked for once.
-  const std::time_t date = ahead_.entries[ahead_.entry++]->date();
+  // The row's name is asked for too, its record being there now; files of one folder
+  // often share their day, whose slot is asked for once.
+  const FileData *entry = ahead_.entries[ahead_.entry++];
+  __builtin_prefetch(entry->name().data());
+  const std::time_t date = entry->date();
   const std::time_t day = date / 86400;
   if (day == ahead_.day) return;
   ahead_.day = day;
