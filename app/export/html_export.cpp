@@ -292,31 +292,11 @@ std::map<const FileData *, std::string> HtmlExport::pageNames() const {
 bool HtmlExport::pageIsAscii(const std::vector<Folder> &folders) const {
   if (!isAsciiText(options_.description)) return false;
   if (model_.isValid(start_) && !isAsciiText(model_.itemPath(start_))) return false;
-  // Every record and name of the export in turn: a record is fetched 16 entries ahead
-  // and a name 8 ahead, across folders (most folders hold a few entries).
-  struct Ahead {
-    std::size_t folder = 0;
-    std::size_t entry = 0;
-    std::span<FileData *const> entries;
-  };
-  auto next = [&](Ahead &a) -> const FileData * {
-    while (a.entry == a.entries.size()) {
-      if (a.folder == folders.size()) return nullptr;
-      a.entries = model_.entriesOf(folders[a.folder++].item);
-      a.entry = 0;
-    }
-    return a.entries[a.entry++];
-  };
-  Ahead recordAhead, nameAhead;
-  for (int k = 0; k < 16; ++k)
-    if (const FileData *e = next(recordAhead)) prefetchRecord(e);
-  for (int k = 0; k < 8; ++k)
-    next(nameAhead);
+  WalkAhead ahead(folders.size(), FolderEntries{&model_, &folders});
   for (const Folder &folder : folders) {
     if (!isAsciiText(model_.label(folder.item))) return false;
     for (const FileData *e : model_.entriesOf(folder.item)) {
-      if (const FileData *a = next(recordAhead)) prefetchRecord(a);
-      if (const FileData *a = next(nameAhead)) __builtin_prefetch(a->name().data());
+      ahead.step();
       if (!isAsciiText(e->name())) return false;
     }
   }
@@ -380,13 +360,15 @@ HtmlExportResult HtmlExport::run(const std::function<void()> &folderWritten) {
   }
   writeHead(main);
   writeSummary(main);
-  ahead_ = {};
+  ahead_.emplace(folders.size(), FolderEntries{&model_, &folders});
+  aheadDay_ = -1;
   for (int k = 0; k < 8; ++k)
-    prefetchAhead(folders);
+    prefetchAhead();
   for (const Folder &folder : folders) {
     writeFolder(folders, folder, main, result);
     if (folderWritten) folderWritten();
   }
+  ahead_.reset(); // it walks this call's folders
   main.line("</body>");
   main.line("</html>");
   if (main.out) {
@@ -511,7 +493,7 @@ void HtmlExport::writeFolder(const std::vector<Folder> &folders, const Folder &f
     if (folders[j].entry) childPages_.push_back({folders[j].entry, folders[j].page});
   std::sort(childPages_.begin(), childPages_.end());
   for (const FileData *e : model_.entriesOf(item)) {
-    prefetchAhead(folders);
+    prefetchAhead();
     writeEntryRow(page, *e);
   }
   page.line("</table>");
@@ -547,20 +529,16 @@ std::string_view HtmlExport::folderPath(ItemId item, ItemId parent) {
   return std::string_view(pathText_).substr(0, parentLength);
 }
 
-void HtmlExport::prefetchAhead(const std::vector<Folder> &folders) {
-  while (ahead_.entry == ahead_.entries.size()) {
-    if (ahead_.folder == folders.size()) return;
-    ahead_.entries = model_.entriesOf(folders[ahead_.folder++].item);
-    ahead_.entry = 0;
-  }
+void HtmlExport::prefetchAhead() {
   // The row's name is asked for too, its record being there now; files of one folder
   // often share their day, whose slot is asked for once.
-  const FileData *entry = ahead_.entries[ahead_.entry++];
+  const FileData *entry = ahead_->next();
+  if (!entry) return;
   __builtin_prefetch(entry->name().data());
   const std::time_t date = entry->date();
   const std::time_t day = date / 86400;
-  if (day == ahead_.day) return;
-  ahead_.day = day;
+  if (day == aheadDay_) return;
+  aheadDay_ = day;
   CatalogModel::prefetchDateText(date);
 }
 

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -114,7 +115,13 @@ private:
   void writeEntryRow(Page &page, const FileData &entry);
   // Asks for the memory of the date text of the row eight rows on, across folders: the
   // dates of a disk lie all over the calendar, and most folders hold fewer rows.
-  void prefetchAhead(const std::vector<Folder> &folders);
+  void prefetchAhead();
+  // The entries of the k-th of the folders, for an EntryCursor through them.
+  struct FolderEntries {
+    const CatalogModel *model;
+    const std::vector<Folder> *folders;
+    std::span<FileData *const> operator()(std::size_t k) const { return model->entriesOf((*folders)[k].item); }
+  };
   // The path of parent, the item's parent in the folder tree, as appendItemPath makes
   // it; item's own path is kept for the folders below it.
   std::string_view folderPath(ItemId item, ItemId parent);
@@ -139,12 +146,10 @@ private:
   std::string pathText_;
   int pageCounter_ = 0;
   std::vector<std::pair<const FileData *, std::uint32_t>> childPages_; // of the folder being written
-  struct Ahead {
-    std::size_t folder = 0; // the next folder to take rows from
-    std::size_t entry = 0;  // the next row of entries
-    std::span<FileData *const> entries;
-    std::time_t day = -1; // the UTC day (rounded towards zero) asked for last
-  } ahead_;
+  // The rows whose dates are asked for ahead while run() writes, and the UTC day (rounded
+  // towards zero) asked for last.
+  std::optional<EntryCursor<FolderEntries>> ahead_;
+  std::time_t aheadDay_ = -1;
 };
 
 } // namespace tavlor

@@ -66,7 +66,7 @@ std::vector<ResultRow> findFilesWhere(const CatalogModel &model, std::span<const
   // to the caches than the tree order; the hits are then put back in search order.
   struct Visit {
     const FileData *first;
-    const FileData *const *entries;
+    FileData *const *entries;
     std::uint32_t count;
     std::uint32_t rank;
   };
@@ -108,28 +108,12 @@ std::vector<ResultRow> findFilesWhere(const CatalogModel &model, std::span<const
       return false;
     return tailDecides || matchMaskFolded(upperMask, name);
   };
-  // Records and names are fetched ahead across folders (most folders hold a few
-  // entries): a record 16 entries on, a name 8 on, whose record is there by then.
-  struct Ahead {
-    std::size_t visit = 0;
-    std::uint32_t k = 0;
-  };
-  auto next = [&visits](Ahead &a) -> const FileData * {
-    while (a.visit < visits.size() && a.k == visits[a.visit].count) {
-      ++a.visit;
-      a.k = 0;
-    }
-    return a.visit < visits.size() ? visits[a.visit].entries[a.k++] : nullptr;
-  };
-  Ahead recordAhead, nameAhead;
-  for (int k = 0; k < 16; ++k)
-    if (const FileData *e = next(recordAhead)) prefetchRecord(e);
-  for (int k = 0; k < 8; ++k)
-    next(nameAhead);
+  WalkAhead ahead(visits.size(), [&visits](std::size_t k) {
+    return std::span<FileData *const>(visits[k].entries, visits[k].count);
+  });
   for (const Visit &v : visits) {
     for (std::uint32_t k = 0; k < v.count; ++k) {
-      if (const FileData *e = next(recordAhead)) prefetchRecord(e);
-      if (const FileData *e = next(nameAhead)) __builtin_prefetch(e->name().data());
+      ahead.step();
       if (matches(v.entries[k]->name()) && (!wantEntry || wantEntry(*v.entries[k])))
         hits.push_back({v.rank, v.entries[k]});
     }
