@@ -89,6 +89,12 @@ std::string CatalogModel::sizeTextOnce(const FileData &entry) {
 
 namespace {
 
+// The day a time counted in seconds from 1970-01-01 00:00 falls on, counted from that
+// day (rounded down, also before it).
+constexpr std::int64_t dayOf(std::int64_t seconds) {
+  return seconds / 86400 - (seconds % 86400 < 0 ? 1 : 0);
+}
+
 // The calendar fields of a day counted from 1970-01-01 (year, month, day of the month,
 // of the week and of the year), as proleptic Gregorian arithmetic gives them.
 void civilDate(std::int64_t days, struct tm &out) {
@@ -170,8 +176,7 @@ struct DayCache {
   // The offset in force all through the UTC day of when; nullptr when it changes within
   // that day or the day lies beyond the table (the library must answer then).
   const Kind *kindAt(std::time_t when) {
-    const std::int64_t utc = static_cast<std::int64_t>(when);
-    const std::int64_t utcDay = utc / 86400 - (utc % 86400 < 0 ? 1 : 0);
+    const std::int64_t utcDay = dayOf(static_cast<std::int64_t>(when));
     if (!slots || utcDay <= std::numeric_limits<std::int32_t>::min() || utcDay > std::numeric_limits<std::int32_t>::max())
       return nullptr;
     Slot &slot = slots[static_cast<std::size_t>(utcDay) & (kSlots - 1)];
@@ -192,12 +197,8 @@ struct DayCache {
     const Kind *kind = kindAt(when);
     if (!kind) return localtime_r(&when, &out) != nullptr;
     const std::int64_t shifted = static_cast<std::int64_t>(when) + kind->offset;
-    std::int64_t days = shifted / 86400;
-    std::int64_t seconds = shifted % 86400;
-    if (seconds < 0) {
-      seconds += 86400;
-      --days;
-    }
+    const std::int64_t days = dayOf(shifted);
+    const std::int64_t seconds = shifted - days * 86400;
     out = {};
     out.tm_isdst = kind->isDst;
     out.tm_gmtoff = kind->offset;
@@ -388,8 +389,7 @@ struct DayTexts {
   std::uint64_t zone = 0, pattern = 0; // the generations the slots were filled for
 
   [[gnu::always_inline]] static bool utcDayOf(std::time_t when, std::int64_t &day) {
-    const std::int64_t utc = static_cast<std::int64_t>(when);
-    day = utc / 86400 - (utc % 86400 < 0 ? 1 : 0);
+    day = dayOf(static_cast<std::int64_t>(when));
     return day > std::numeric_limits<std::int32_t>::min() + 1 && day < std::numeric_limits<std::int32_t>::max();
   }
   // Always inlined: to GCC a function that only prefetches has no effect, and a call

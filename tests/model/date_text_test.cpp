@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 #include "model/catalog_model.h"
@@ -76,7 +77,7 @@ TEST(DateText, ReadsAsTheLibraryInEveryLocaleAtHand) {
   std::setlocale(LC_TIME, saved.c_str());
   if (compiled) {
     ::unsetenv("LOCPATH");
-    std::system(("rm -rf " + std::string(folder)).c_str());
+    std::filesystem::remove_all(folder);
   }
 }
 
