@@ -435,7 +435,9 @@ struct DayTexts {
       slot.length = static_cast<std::uint8_t>(*n);
       slot.state |= static_cast<std::uint8_t>(1u << which);
     }
-    std::memcpy(out, slot.text[which], slot.length);
+    // The whole room, a copy of a known size: a copy of the text's own length is a
+    // string instruction whose start costs more than the bytes.
+    std::memcpy(out, slot.text[which], sizeof slot.text[which]);
     const int second = static_cast<int>(seconds - shift * 86400);
     p.writeTime(out, second / 3600, second / 60 % 60, second % 60);
     return slot.length;
@@ -488,7 +490,10 @@ std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDate
   const std::uint64_t zone = dayCache->generation, pattern = datePattern->generation();
   LastDate &last = *lastDate;
   if (last.known && last.when == when && last.zone == zone && last.pattern == pattern) {
-    std::memcpy(buffer, last.text, last.length);
+    if (last.length <= 32)
+      std::memcpy(buffer, last.text, 32); // a copy of a known size, as the day texts'
+    else
+      std::memcpy(buffer, last.text, last.length);
     return std::string_view(buffer, last.length);
   }
   std::optional<std::size_t> n;
@@ -507,7 +512,7 @@ std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDate
     last.pattern = pattern;
     last.length = *n;
     last.known = true;
-    std::memcpy(last.text, buffer, *n);
+    std::memcpy(last.text, buffer, *n <= 32 ? 32 : *n);
     return std::string_view(buffer, *n);
   }
   return std::string_view(buffer, std::strftime(buffer, sizeof buffer, "%x %X", &local));
