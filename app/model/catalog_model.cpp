@@ -34,7 +34,12 @@ const std::string &CatalogModel::labelOf(ItemId id) const {
 
 FileData::FileData(const char *name, std::uint32_t nameLength, ItemId parentItem, std::int64_t size, std::time_t date,
                    NodeKind kind)
-    : name_(name), parentItem_(parentItem), size_(size), date_(date), nameLength_(nameLength), kind_(kind) {}
+    : name_(name), parentItem_(parentItem), size_(size),
+      packed_(static_cast<std::uint64_t>(std::clamp<std::int64_t>(date, kEarliestDate, kLatestDate)) << kDateShift |
+              std::uint64_t{std::min<std::uint32_t>(nameLength, kMaxNameLength)} << kLengthShift |
+              static_cast<std::uint64_t>(kind)) {
+  static_assert(static_cast<std::uint64_t>(NodeKind::RemovableDrive) <= kKindMask, "a kind beyond its four bits");
+}
 
 FileData::~FileData() = default;
 
@@ -423,6 +428,8 @@ CatalogModel::NameArena &CatalogModel::arenaFor(ItemId parent) {
 
 FileData *CatalogModel::appendEntry(NameArena &names, ItemId parent, std::string_view name, std::int64_t size,
                                     std::int64_t freeSpace, std::time_t date, NodeKind kind, bool link) {
+  // A name beyond what a record holds (only a made-up catalog has one) is cut there.
+  if (name.size() > FileData::kMaxNameLength) name = name.substr(0, FileData::kMaxNameLength);
   const char *bytes = names.store(name);
   const auto length = static_cast<std::uint32_t>(name.size());
   FileData *entry;
@@ -489,7 +496,7 @@ std::vector<FileData *> CatalogModel::filesAndZipFoldersOf(ItemId id) const {
 }
 
 void CatalogModel::releaseRecord(FileData *entry) {
-  if (entry->hasTexts_) texts_.erase(entry);
+  if (!texts_.empty()) texts_.erase(entry);
   if (entry->isContainer()) {
     auto *container = static_cast<ContainerData *>(entry);
     container->~ContainerData();

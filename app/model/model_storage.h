@@ -115,7 +115,7 @@ public:
 
 private:
   // A million entries of a real disk: every word of a record counts.
-  static_assert(sizeof(FileData) <= 40, "FileData grew");
+  static_assert(sizeof(FileData) <= 32, "FileData grew");
   static_assert(sizeof(FileData) % alignof(ContainerData) == 0 && sizeof(ContainerData) % alignof(ContainerData) == 0);
   std::size_t slot_;
   static constexpr std::size_t kFirstBlock = 64 * 1024;

@@ -8,9 +8,9 @@
 #include <ctime>
 #include <langinfo.h>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string_view>
-#include <memory>
 #include <vector>
 
 #include "model/catalog_model.h"
@@ -41,16 +41,15 @@ std::string CatalogModel::formatSize(std::int64_t value) const {
 }
 
 CatalogModel::Texts &CatalogModel::textsOf(const FileData &entry) {
+  // Texts never outlive their entry (releaseRecord drops them).
   std::unique_ptr<Texts> &texts = texts_[&entry];
-  // Texts never outlive their entry (releaseRecord drops them); a record without the
-  // flag starts afresh all the same.
-  if (!texts || !entry.hasTexts_) texts = std::make_unique<Texts>();
-  entry.hasTexts_ = true;
+  if (!texts) texts = std::make_unique<Texts>();
   return *texts;
 }
 
 const CatalogModel::Texts *CatalogModel::knownTexts(const FileData &entry) const {
-  if (!entry.hasTexts_) return nullptr;
+  // A report or a search of the command line never keeps texts: no lookup at all.
+  if (texts_.empty()) return nullptr;
   const auto found = texts_.find(&entry);
   return found == texts_.end() ? nullptr : found->second.get();
 }
@@ -78,7 +77,7 @@ const std::string &CatalogModel::freeSpaceText(const FileData &entry) {
 
 const std::string &CatalogModel::dateText(const FileData &entry) {
   Texts &t = textsOf(entry);
-  if (!t.date) t.date = formatDate(entry.date_);
+  if (!t.date) t.date = formatDate(entry.date());
   return *t.date;
 }
 
@@ -126,7 +125,7 @@ struct DayCache {
   // nothing until a date of theirs is asked for. Eight bytes a slot keep the whole
   // table in the processor's second-level cache while a report streams past it.
   struct Slot {
-    std::int32_t day; // the UTC day XOR the lowest number, never 0
+    std::int32_t day;  // the UTC day XOR the lowest number, never 0
     std::uint8_t kind; // 1 + the index of the day's offset in kinds, or kChanges
   };
   // An offset in force, with its zone name and daylight-saving flag: a zone has a few.
@@ -151,7 +150,8 @@ struct DayCache {
       if (kinds[k].offset == start.tm_gmtoff && kinds[k].isDst == start.tm_isdst && kinds[k].zone == start.tm_zone)
         return static_cast<std::uint8_t>(k + 1);
     if (kinds.size() + 1 >= kChanges) return kChanges;
-    kinds.push_back({start.tm_zone, static_cast<std::int32_t>(start.tm_gmtoff), static_cast<std::int8_t>(start.tm_isdst)});
+    kinds.push_back(
+        {start.tm_zone, static_cast<std::int32_t>(start.tm_gmtoff), static_cast<std::int8_t>(start.tm_isdst)});
     return static_cast<std::uint8_t>(kinds.size());
   }
 
@@ -177,7 +177,8 @@ struct DayCache {
   // that day or the day lies beyond the table (the library must answer then).
   const Kind *kindAt(std::time_t when) {
     const std::int64_t utcDay = dayOf(static_cast<std::int64_t>(when));
-    if (!slots || utcDay <= std::numeric_limits<std::int32_t>::min() || utcDay > std::numeric_limits<std::int32_t>::max())
+    if (!slots || utcDay <= std::numeric_limits<std::int32_t>::min() ||
+        utcDay > std::numeric_limits<std::int32_t>::max())
       return nullptr;
     Slot &slot = slots[static_cast<std::size_t>(utcDay) & (kSlots - 1)];
     const std::int32_t stored = static_cast<std::int32_t>(utcDay) ^ std::numeric_limits<std::int32_t>::min();
@@ -185,7 +186,8 @@ struct DayCache {
       slot.day = stored;
       const std::time_t first = static_cast<std::time_t>(utcDay * 86400);
       const std::time_t last = first + 86399;
-      struct tm start {}, end {};
+      struct tm start {
+      }, end{};
       const bool changes = !localtime_r(&first, &start) || !localtime_r(&last, &end) ||
                            start.tm_gmtoff != end.tm_gmtoff || start.tm_isdst != end.tm_isdst;
       slot.kind = changes ? kChanges : kindOf(start);
@@ -234,26 +236,45 @@ public:
         continue;
       }
       switch (pattern_[++i]) {
-      case 'm': at = two(at, t.tm_mon + 1); break;
-      case 'd': at = two(at, t.tm_mday); break;
-      case 'e': *at++ = t.tm_mday < 10 ? ' ' : static_cast<char>('0' + t.tm_mday / 10); *at++ = static_cast<char>('0' + t.tm_mday % 10); break;
-      case 'y': at = two(at, ((t.tm_year + 1900) % 100 + 100) % 100); break;
+      case 'm':
+        at = two(at, t.tm_mon + 1);
+        break;
+      case 'd':
+        at = two(at, t.tm_mday);
+        break;
+      case 'e':
+        *at++ = t.tm_mday < 10 ? ' ' : static_cast<char>('0' + t.tm_mday / 10);
+        *at++ = static_cast<char>('0' + t.tm_mday % 10);
+        break;
+      case 'y':
+        at = two(at, ((t.tm_year + 1900) % 100 + 100) % 100);
+        break;
       case 'Y': {
         const int year = t.tm_year + 1900;
         if (year < 1000 || year > 9999) return std::nullopt;
         at = two(two(at, year / 100), year % 100);
         break;
       }
-      case 'H': at = two(at, t.tm_hour); break;
-      case 'I': at = two(at, t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12); break;
-      case 'M': at = two(at, t.tm_min); break;
-      case 'S': at = two(at, t.tm_sec); break;
+      case 'H':
+        at = two(at, t.tm_hour);
+        break;
+      case 'I':
+        at = two(at, t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12);
+        break;
+      case 'M':
+        at = two(at, t.tm_min);
+        break;
+      case 'S':
+        at = two(at, t.tm_sec);
+        break;
       case 'p': {
         const std::string &text = t.tm_hour < 12 ? am_ : pm_;
         at = std::copy(text.begin(), text.end(), at);
         break;
       }
-      default: at = std::copy_n("%", 1, at); break; // "%%"
+      default:
+        at = std::copy_n("%", 1, at);
+        break; // "%%"
       }
     }
     return static_cast<std::size_t>(at - out);
@@ -268,11 +289,21 @@ public:
     for (const TimeField &f : timeFields_) {
       char *at = text + f.at;
       switch (f.code) {
-      case 'H': two(at, hour); break;
-      case 'I': two(at, hour % 12 == 0 ? 12 : hour % 12); break;
-      case 'M': two(at, minute); break;
-      case 'S': two(at, second); break;
-      default: std::memcpy(at, (hour < 12 ? am_ : pm_).data(), am_.size()); break; // 'p'
+      case 'H':
+        two(at, hour);
+        break;
+      case 'I':
+        two(at, hour % 12 == 0 ? 12 : hour % 12);
+        break;
+      case 'M':
+        two(at, minute);
+        break;
+      case 'S':
+        two(at, second);
+        break;
+      default:
+        std::memcpy(at, (hour < 12 ? am_ : pm_).data(), am_.size());
+        break; // 'p'
       }
     }
   }
@@ -370,10 +401,10 @@ private:
 // slot of zero bytes is empty, as in the DayCache.
 struct DayTexts {
   struct Slot {
-    std::int32_t day;    // the UTC day XOR the lowest number, never 0
-    std::int32_t offset; // the offset in force all through it
-    std::uint8_t state;  // a bit per text written, or kLibrary
-    std::uint8_t length; // of both texts: the widths are fixed
+    std::int32_t day;                      // the UTC day XOR the lowest number, never 0
+    std::int32_t offset;                   // the offset in force all through it
+    std::uint8_t state;                    // a bit per text written, or kLibrary
+    std::uint8_t length;                   // of both texts: the widths are fixed
     char text[2][DatePattern::kFixedRoom]; // the local days from the first the UTC day touches
   };
   static_assert(sizeof(Slot) == 64);
@@ -384,8 +415,9 @@ struct DayTexts {
   static constexpr std::size_t kSlots = 16384; // 44 years of days without a collision
   // Zero pages until a day of theirs is asked for, the slots placed on cache lines.
   std::unique_ptr<void, Free> memory{std::calloc(kSlots + 1, sizeof(Slot))};
-  Slot *slots = memory ? reinterpret_cast<Slot *>((reinterpret_cast<std::uintptr_t>(memory.get()) + 63) & ~std::uintptr_t(63))
-                       : nullptr;
+  Slot *slots =
+      memory ? reinterpret_cast<Slot *>((reinterpret_cast<std::uintptr_t>(memory.get()) + 63) & ~std::uintptr_t(63))
+             : nullptr;
   std::uint64_t zone = 0, pattern = 0; // the generations the slots were filled for
 
   [[gnu::always_inline]] static bool utcDayOf(std::time_t when, std::int64_t &day) {
@@ -520,7 +552,7 @@ std::string_view CatalogModel::formatDate(std::time_t when, char (&buffer)[kDate
 
 std::string_view CatalogModel::dateTextOnce(const FileData &entry, char (&buffer)[kDateTextSize]) const {
   if (const Texts *t = knownTexts(entry); t && t->date) return *t->date;
-  return formatDate(entry.date_, buffer);
+  return formatDate(entry.date(), buffer);
 }
 
 const std::string &CatalogModel::folderPath(const FileData &entry) const {
@@ -557,7 +589,7 @@ ItemId CatalogModel::findOwnItem(const FileData &entry) const {
 }
 
 int CatalogModel::iconIndex(const FileData &entry) const {
-  return iconOf(entry.kind_);
+  return iconOf(entry.kind());
 }
 
 namespace {
@@ -624,7 +656,7 @@ void CatalogModel::accumulate(ItemId top, std::int64_t &size, std::int64_t &file
   // allocates a list of its own.
   struct Frame {
     ItemId item;
-    const FileData *entry; // the container entry of item (null for the top)
+    const FileData *entry;        // the container entry of item (null for the top)
     std::size_t first, next, end; // its child entries in pending
     Totals totals;
   };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <random>
 
 #include "model/catalog_loader.h"
@@ -150,11 +151,30 @@ TEST(LoaderRobustness, HostileWordsAndNumbers) {
                            " \"missing\" 12\n"
                            " + \"f\" 99999999999999999999 -99999999999999999999 1 1 2000 0 0 0\n < \n > \n"
                            "\x01\x02\xff garbage > ";
+  // Beyond what a record holds: a name of over a mebibyte is cut there, and the entry
+  // after it is whole.
+  const std::string hugeName(FileData::kMaxNameLength + 10, 'h');
+  const std::string beyond = " \"" + hugeName + "\" 3 1 1 2000 0 0 0\n \"after\" 6 1 1 2000 0 0 0\n";
   CatalogModel model;
   RecordingReporter reporter;
-  ASSERT_EQ(loadExact(model, diskCatalog("D", body), reporter).status, LoadStatus::Loaded);
+  ASSERT_EQ(loadExact(model, diskCatalog("D", beyond + body), reporter).status, LoadStatus::Loaded);
   const ItemId disk = model.findItemByPath("D");
   EXPECT_EQ(model.lookupEntry(disk, longName)->name().size(), 100000u);
+  ASSERT_TRUE(model.lookupEntry(disk, hugeName.substr(0, FileData::kMaxNameLength)));
+  EXPECT_EQ(model.lookupEntry(disk, hugeName.substr(0, FileData::kMaxNameLength))->size(), 3);
+  EXPECT_EQ(model.lookupEntry(disk, "after")->size(), 6);
+  EXPECT_EQ(model.lookupEntry(disk, "after")->date(), model.lookupEntry(disk, "neg")->date());
+  // The loader keeps its dates near today; other callers' dates beyond some seventeen
+  // thousand years are the farthest a record holds, and still have a text.
+  for (const auto [when, kept] : {std::pair{std::numeric_limits<std::time_t>::max(), FileData::kLatestDate},
+                                  std::pair{std::numeric_limits<std::time_t>::min(), FileData::kEarliestDate},
+                                  std::pair{std::time_t{-62135596800}, std::int64_t{-62135596800}}}) {
+    const FileData *far = model.addEntry(disk, "far" + std::to_string(when), 1, 0, when, NodeKind::File);
+    EXPECT_EQ(far->date(), kept);
+    EXPECT_EQ(far->kind(), NodeKind::File);
+    EXPECT_EQ(far->name(), "far" + std::to_string(when));
+    EXPECT_FALSE(model.dateText(*far).empty());
+  }
   EXPECT_EQ(model.lookupEntry(disk, nul)->size(), 2);
   EXPECT_EQ(model.lookupEntry(disk, "neg")->size(), 0);
   // A record that lacks numbers leaves the folder's closing ">" to the folder.
