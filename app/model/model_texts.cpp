@@ -186,8 +186,8 @@ struct DayCache {
       slot.day = stored;
       const std::time_t first = static_cast<std::time_t>(utcDay * 86400);
       const std::time_t last = first + 86399;
-      struct tm start {
-      }, end{};
+      struct tm start {};
+      struct tm end {};
       const bool changes = !localtime_r(&first, &start) || !localtime_r(&last, &end) ||
                            start.tm_gmtoff != end.tm_gmtoff || start.tm_isdst != end.tm_isdst;
       slot.kind = changes ? kChanges : kindOf(start);
