@@ -5,7 +5,10 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "model/disk_descriptions.h"
 #include "test_support.h"
@@ -171,11 +174,17 @@ TEST(Descriptions, StrayBackupNumbersAndFifosCannotStallTheStart) {
 // next start makes its backup and keeps the earlier ones.
 TEST(Descriptions, SaveKilledHalfWayLeavesTheOldOrTheNewFile) {
   TempDir dir;
+  // The records in label order, as a save writes them: a save that completed before
+  // the kill leaves one of the two texts, byte for byte.
+  std::vector<std::string> labels;
+  for (int i = 0; i < 20000; ++i)
+    labels.push_back(std::to_string(i));
+  std::sort(labels.begin(), labels.end());
   std::string old, renewed;
-  for (int i = 0; i < 20000; ++i) {
-    const std::string record = " <disk> " + std::to_string(i) + " </disk>  <description> ";
-    old += record + "old " + std::to_string(i) + " </description> \r\n";
-    renewed += record + (i ? "old " : "new ") + std::to_string(i) + " </description> \r\n";
+  for (const std::string &label : labels) {
+    const std::string record = " <disk> " + label + " </disk>  <description> ";
+    old += record + "old " + label + " </description> \r\n";
+    renewed += record + (label != "0" ? "old " : "new ") + label + " </description> \r\n";
   }
   writeFile(dir / "descr_disks.txt", old);
   for (int delayUs : {0, 300, 1000, 3000, 10000}) {
