@@ -98,7 +98,8 @@ ItemId CatalogModel::newItem(ItemId parent, std::string_view label, int icon, in
   if (it.generation == 0) it.generation = 1; // 0 would make the root's id 0 = no item
   it.alive = true;
   it.attached = attached;
-  it.label.assign(label);
+  // Cut as an entry's name is (appendEntry), so a folder's label stays its entry's name.
+  it.label.assign(label.substr(0, FileData::kMaxNameLength));
   it.parent = parent;
   it.icon = static_cast<std::int8_t>(icon);
   it.selectedIcon = static_cast<std::int8_t>(selectedIcon);

@@ -154,7 +154,8 @@ TEST(LoaderRobustness, HostileWordsAndNumbers) {
   // Beyond what a record holds: a name of over a mebibyte is cut there, and the entry
   // after it is whole.
   const std::string hugeName(FileData::kMaxNameLength + 10, 'h');
-  const std::string beyond = " \"" + hugeName + "\" 3 1 1 2000 0 0 0\n \"after\" 6 1 1 2000 0 0 0\n";
+  const std::string beyond = " \"" + hugeName + "\" 3 1 1 2000 0 0 0\n \"after\" 6 1 1 2000 0 0 0\n" + " + \"" +
+                             hugeName + "\" 0 0 1 1 2000 0 0 0\n < \n \"inside\" 7 1 1 2000 0 0 0\n > \n";
   CatalogModel model;
   RecordingReporter reporter;
   ASSERT_EQ(loadExact(model, diskCatalog("D", beyond + body), reporter).status, LoadStatus::Loaded);
@@ -163,6 +164,15 @@ TEST(LoaderRobustness, HostileWordsAndNumbers) {
   ASSERT_TRUE(model.lookupEntry(disk, hugeName.substr(0, FileData::kMaxNameLength)));
   EXPECT_EQ(model.lookupEntry(disk, hugeName.substr(0, FileData::kMaxNameLength))->size(), 3);
   EXPECT_EQ(model.lookupEntry(disk, "after")->size(), 6);
+  // A folder of such a name is cut alike: its entry still finds its folder.
+  const FileData *cutFolder = nullptr;
+  for (const FileData *e : model.entriesOf(disk))
+    if (e->isContainer() && e->name().size() == FileData::kMaxNameLength) cutFolder = e;
+  ASSERT_TRUE(cutFolder);
+  const ItemId inside = model.findOwnItem(*cutFolder);
+  ASSERT_NE(inside, kNoItem);
+  ASSERT_TRUE(model.lookupEntry(inside, "inside"));
+  EXPECT_EQ(model.summedSize(*cutFolder), 7);
   EXPECT_EQ(model.lookupEntry(disk, "after")->date(), model.lookupEntry(disk, "neg")->date());
   // The loader keeps its dates near today; other callers' dates beyond some seventeen
   // thousand years are the farthest a record holds, and still have a text.
