@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -147,7 +149,7 @@ public:
   void adopt(FileData **data, std::size_t count) {
     clear();
     data_ = data;
-    size_ = capacity_ = count;
+    size_ = static_cast<std::uint32_t>(count);
   }
   FileData **begin() { return data_; }
   FileData **end() { return data_ + size_; }
@@ -159,21 +161,20 @@ public:
   operator std::span<FileData *const>() const { return {data_, size_}; }
 
   void push_back(FileData *entry) {
-    if (size_ == capacity_) grow(size_ + 1);
+    if (size_ >= capacity_) grow(std::size_t{size_} + 1);
     data_[size_++] = entry;
   }
   FileData **erase(FileData **first, FileData **last) {
     std::copy(last, end(), first);
-    size_ -= static_cast<std::size_t>(last - first);
+    size_ -= static_cast<std::uint32_t>(last - first);
     return first;
   }
   FileData **erase(FileData **at) { return erase(at, at + 1); }
   // Empties the list, and lets go of the memory it lay in.
   void clear() {
-    if (owned_) delete[] data_;
+    if (capacity_ != 0) delete[] data_;
     data_ = nullptr;
     size_ = capacity_ = 0;
-    owned_ = false;
   }
 
 private:
@@ -181,26 +182,26 @@ private:
     data_ = other.data_;
     size_ = other.size_;
     capacity_ = other.capacity_;
-    owned_ = other.owned_;
     other.data_ = nullptr;
     other.size_ = other.capacity_ = 0;
-    other.owned_ = false;
   }
   void grow(std::size_t needed) {
-    const std::size_t capacity = std::max<std::size_t>({needed, capacity_ * 2, 4});
+    // Room for fewer than 2^32 entries: more than a catalog of the largest size read holds.
+    const std::size_t capacity = std::min<std::size_t>(std::max<std::size_t>({needed, std::size_t{capacity_} * 2, 4}),
+                                                       std::numeric_limits<std::uint32_t>::max());
+    if (needed > capacity) throw std::length_error("a folder of more entries than a list holds");
     FileData **moved = new FileData *[capacity];
     std::copy(begin(), end(), moved);
-    const std::size_t size = size_;
+    const std::uint32_t size = size_;
     clear();
     data_ = moved;
     size_ = size;
-    capacity_ = capacity;
-    owned_ = true;
+    capacity_ = static_cast<std::uint32_t>(capacity);
   }
   FileData **data_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
-  bool owned_ = false;
+  std::uint32_t size_ = 0;
+  // The room of a list of its own; 0 while the list lies in memory it does not own.
+  std::uint32_t capacity_ = 0;
 };
 
 struct CatalogModel::Item {
