@@ -153,7 +153,7 @@ private:
 
   // In entries (a folder counts one more than it holds): the reader stops when this
   // many wait for the writer and goes on when half of them are written.
-  static constexpr size_t kLookAhead = 8192;
+  static constexpr size_t kLookAhead = 32768;
   static constexpr size_t kWakeBatch = 1024;
   static constexpr auto kWriterPatience = std::chrono::milliseconds(50);
   // The reader examines every entry itself once this many wait for the writer.
