@@ -2,7 +2,17 @@
 
 namespace platform {
 
+bool catalogHoldsAsItIs(std::string_view volumeLabel) {
+  for (std::size_t i = 0; i < volumeLabel.size(); ++i) {
+    const unsigned char b = static_cast<unsigned char>(volumeLabel[i]);
+    if (catalogCannotHold(b) || (b == ' ' && (i == 0 || volumeLabel[i - 1] == ' '))) return false;
+  }
+  return true;
+}
+
 std::string catalogLabel(std::string_view volumeLabel) {
+  // Most names hold nothing to change (a compare asks for every name of a disk).
+  if (catalogHoldsAsItIs(volumeLabel)) return std::string(volumeLabel);
   std::string label;
   label.reserve(volumeLabel.size());
   for (const char c : volumeLabel) {

@@ -27,6 +27,8 @@ inline constexpr std::size_t kMaxCatalogLabelBytes = 255 - 4;
 // blanks made one. A label that needs none of this comes back unchanged, and so does
 // one already mapped.
 std::string catalogLabel(std::string_view volumeLabel);
+// True where catalogLabel gives the name back unchanged.
+bool catalogHoldsAsItIs(std::string_view volumeLabel);
 
 // True when the disk cataloged as diskLabel is the volume labelled volumeLabel: the
 // two are equal once the volume's label is mapped by catalogLabel.

@@ -6,8 +6,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdint>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 
 namespace platform {
@@ -160,8 +160,8 @@ int copyOpenFile(int from, const struct stat &st, int dirFd, const std::string &
   if (writable) wanted.st_mode |= S_IWUSR;
   int err = 0;
   if (failIfExists) {
-    const int to = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                            wanted.st_mode & 0777);
+    const int to =
+        ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, wanted.st_mode & 0777);
     if (to < 0) return errno;
     err = copyContents(from, to);
     if (!err) err = copyAttributes(to, wanted);
@@ -222,6 +222,14 @@ void createFolderLevels(const std::string &folder) {
 }
 
 int openFolderBelow(int baseFd, const std::vector<std::string> &components, bool create) {
+  // One level down, the common step of a walk: opened straight from the base.
+  if (components.size() == 1 && !create) {
+    if (!isSafeComponent(components.front())) {
+      errno = EINVAL;
+      return -1;
+    }
+    return ::openat(baseFd, components.front().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  }
   int current = ::fcntl(baseFd, F_DUPFD_CLOEXEC, 0);
   for (const auto &component : components) {
     if (current < 0) return -1;

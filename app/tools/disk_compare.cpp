@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,22 +28,21 @@ std::string joinPath(const std::string &folder, std::string_view name) {
   return path;
 }
 
-std::string folded(std::string_view name) {
-  std::string out(name);
-  for (char &c : out)
-    c = static_cast<char>(foldCase(static_cast<unsigned char>(c)));
-  return out;
-}
-
 // Candidates of one folder (its catalog sub-folders or its files) to be matched by
 // name and taken at most once each: the first not yet taken in list order wins. A
-// folder of thousands of files is matched through a map, so the walk stays linear.
+// folder of many entries is matched through its candidates in order of their names
+// ignoring case, so the walk stays n log n and allocates nothing per name.
 class NameMatcher {
 public:
   explicit NameMatcher(std::vector<std::string_view> names) : names_(std::move(names)), taken_(names_.size(), false) {
     if (names_.size() > kLinearLimit) {
-      for (std::size_t i = 0; i < names_.size(); ++i)
-        byFolded_[folded(names_[i])].push_back(i);
+      byFolded_.resize(names_.size());
+      for (std::uint32_t i = 0; i < byFolded_.size(); ++i)
+        byFolded_[i] = i;
+      // Equal names ignoring case stay in list order.
+      std::stable_sort(byFolded_.begin(), byFolded_.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return compareIgnoringCase(names_[a], names_[b]) < 0;
+      });
     }
   }
 
@@ -58,10 +58,11 @@ public:
       }
       return -1;
     }
-    const auto found = byFolded_.find(folded(name));
-    if (found == byFolded_.end()) return -1;
-    for (std::size_t i : found->second) {
-      if (fits(i)) return mark(i);
+    auto at = std::lower_bound(byFolded_.begin(), byFolded_.end(), name, [this](std::uint32_t i, std::string_view n) {
+      return compareIgnoringCase(names_[i], n) < 0;
+    });
+    for (; at != byFolded_.end() && equalIgnoringCase(names_[*at], name); ++at) {
+      if (fits(*at)) return mark(*at);
     }
     return -1;
   }
@@ -76,7 +77,7 @@ private:
   }
   std::vector<std::string_view> names_;
   std::vector<bool> taken_;
-  std::unordered_map<std::string, std::vector<std::size_t>> byFolded_;
+  std::vector<std::uint32_t> byFolded_; // candidates by name ignoring case, then in list order
 };
 
 bool sameFolder(int fd, dev_t dev, ino_t ino) {
@@ -141,8 +142,11 @@ std::time_t catalogTime(std::time_t when) {
 // sub-folders and files of the same folder, and how far the walk has got in it.
 struct DiskCompare::Frame {
   struct Listed {
-    std::string name;  // as the disk spells it, to open it
-    std::string shown; // as a catalog would hold it
+    std::string name; // as the disk spells it, to open it
+    // As a catalog would hold it: most names are held as they are spelt.
+    const std::string &shown() const { return differs ? catalogForm : name; }
+    std::string catalogForm; // only where it differs
+    bool differs = false;
     bool directory = false;
     bool enter = false; // a folder of the compared filesystem, to be read
     std::int64_t size = 0;
@@ -243,29 +247,43 @@ void DiskCompare::openFrame(std::vector<Frame> &frames) {
       }
     }
     if (fd < 0 && frame.root) rootReadable_ = false;
-    const int listing = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
-    if (DIR *dir = listing >= 0 ? ::fdopendir(listing) : nullptr) {
-      while (const dirent *d = ::readdir(dir)) {
+    // The entries straight from the folder's own descriptor into one buffer for the
+    // whole walk, as the scanner reads them: a directory stream would cost a duplicate
+    // descriptor, its checks and a close per folder, and read 32 KB at a time.
+    if (fd >= 0 && listBuffer_.empty()) listBuffer_.resize(std::size_t(1) << 17);
+    for (ssize_t got; fd >= 0 && (got = ::getdents64(fd, listBuffer_.data(), listBuffer_.size())) != 0;) {
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        break;
+      }
+      std::size_t count = 0;
+      for (ssize_t at = 0; at < got; ++count)
+        at += reinterpret_cast<const struct dirent64 *>(listBuffer_.data() + at)->d_reclen;
+      frame.listing.reserve(frame.listing.size() + count);
+      for (ssize_t at = 0; at < got;) {
+        const auto *d = reinterpret_cast<const struct dirent64 *>(listBuffer_.data() + at);
+        at += d->d_reclen;
         const char *name = d->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-        struct stat st;
-        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue; // gone meanwhile
+        // Only what the compare needs: file systems that compute the other fields need not.
+        struct statx st;
+        if (::statx(fd, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_INO,
+                    &st) != 0)
+          continue; // gone meanwhile
         Frame::Listed item;
         item.name = name;
-        item.shown = catalogName(item.name);
-        item.directory = S_ISDIR(st.st_mode);
-        item.enter = item.directory && st.st_dev == rootDev_;
+        item.differs = !platform::catalogHoldsAsItIs(item.name);
+        if (item.differs) item.catalogForm = catalogName(item.name);
+        item.directory = S_ISDIR(st.stx_mode);
+        item.dev = makedev(st.stx_dev_major, st.stx_dev_minor);
+        item.enter = item.directory && item.dev == rootDev_;
         // A folder's own size is 0, as a catalog holds it; only files and links
         // have a size of their own.
-        item.size = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
-        item.time = st.st_mtime;
-        item.dev = st.st_dev;
-        item.ino = st.st_ino;
+        item.size = S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode) ? static_cast<std::int64_t>(st.stx_size) : 0;
+        item.time = static_cast<std::time_t>(st.stx_mtime.tv_sec);
+        item.ino = st.stx_ino;
         frame.listing.push_back(std::move(item));
       }
-      ::closedir(dir);
-    } else if (listing >= 0) {
-      ::close(listing);
     }
     const std::size_t depth = frames.size() - 1;
     if (fd >= 0 && (depth < 100 || depth % 64 == 0)) {
@@ -288,11 +306,11 @@ void DiskCompare::openFrame(std::vector<Frame> &frames) {
     for (Frame::Listed &l : frame.listing) {
       if (l.directory) {
         if (l.folder != kNoItem) continue;
-        const long i = folderMatch.take(l.shown, exact);
+        const long i = folderMatch.take(l.shown(), exact);
         if (i >= 0) l.folder = folders[static_cast<std::size_t>(i)];
       } else {
         if (l.file) continue;
-        const long i = fileMatch.take(l.shown, exact);
+        const long i = fileMatch.take(l.shown(), exact);
         if (i >= 0) l.file = files[static_cast<std::size_t>(i)];
       }
     }
@@ -323,10 +341,10 @@ void DiskCompare::walk(const std::string &root, ItemId top) {
       const Frame::Listed &l = f.listing[f.next++];
       if (l.directory) {
         if (l.folder == kNoItem)
-          addRow(CompareStatus::NewDirectory, nullptr, addRecord({l.shown, 0, catalogTime(l.time), f.shown}));
+          addRow(CompareStatus::NewDirectory, nullptr, addRecord({l.shown(), 0, catalogTime(l.time), f.shown}));
         Frame child;
         child.name = l.name;
-        child.shown = joinPath(f.shown, l.shown);
+        child.shown = joinPath(f.shown, l.shown());
         child.item = l.folder;
         child.onDisk = l.enter;
         child.dev = l.dev;
@@ -336,9 +354,9 @@ void DiskCompare::walk(const std::string &root, ItemId top) {
       } else if (l.file) {
         const bool sameDate = l.file->date() == l.time || l.file->date() == catalogTime(l.time);
         if (l.file->size() != l.size || !sameDate)
-          addRow(CompareStatus::Modified, l.file, addRecord({l.shown, l.size, catalogTime(l.time), {}}));
+          addRow(CompareStatus::Modified, l.file, addRecord({l.shown(), l.size, catalogTime(l.time), {}}));
       } else {
-        addRow(CompareStatus::New, nullptr, addRecord({l.shown, l.size, catalogTime(l.time), f.shown}));
+        addRow(CompareStatus::New, nullptr, addRecord({l.shown(), l.size, catalogTime(l.time), f.shown}));
       }
       continue;
     }

@@ -118,6 +118,8 @@ private:
   std::vector<DiskRecord> records_;
   std::vector<KeptTexts> kept_;
   dev_t rootDev_ = 0;
+  // Directory entries of every folder of a walk are read into this one buffer.
+  std::vector<char> listBuffer_;
   bool rootReadable_ = true;
 };
 

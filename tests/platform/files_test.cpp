@@ -144,6 +144,17 @@ TEST(OpenFolderBelow, CreatesLevelsAndNeverPassesALink) {
   EXPECT_EQ(platform::openFolderBelow(baseFd, {"link", "c"}, true), -1);
   EXPECT_EQ(platform::openFolderBelow(baseFd, {"a", ".."}, true), -1);
   EXPECT_EQ(platform::openFolderBelow(baseFd, {"missing"}, false), -1);
+  // One level down without creating, the step a walk takes: the same refusals.
+  for (const char *refused : {"link", "..", ".", "a/b", ""})
+    EXPECT_EQ(platform::openFolderBelow(baseFd, {refused}, false), -1) << refused;
+  fd = platform::openFolderBelow(baseFd, {"a"}, false);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(statOf(dir / "base/a").st_ino, [fd] {
+    struct stat st {};
+    ::fstat(fd, &st);
+    return st.st_ino;
+  }());
+  ::close(fd);
   EXPECT_TRUE(namesIn(outside).empty());
   ::close(baseFd);
 }
