@@ -222,25 +222,21 @@ void createFolderLevels(const std::string &folder) {
 }
 
 int openFolderBelow(int baseFd, const std::vector<std::string> &components, bool create) {
-  // One level down, the common step of a walk: opened straight from the base.
-  if (components.size() == 1 && !create) {
-    if (!isSafeComponent(components.front())) {
-      errno = EINVAL;
-      return -1;
-    }
-    return ::openat(baseFd, components.front().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  }
-  int current = ::fcntl(baseFd, F_DUPFD_CLOEXEC, 0);
+  // No components: the base itself, as a descriptor of the caller's own.
+  if (components.empty()) return ::fcntl(baseFd, F_DUPFD_CLOEXEC, 0);
+  // The first step opens from the base, which stays the caller's; each later one from
+  // the folder before it, closed once passed.
+  int current = baseFd;
   for (const auto &component : components) {
-    if (current < 0) return -1;
     if (!isSafeComponent(component)) {
-      closeQuietly(current);
+      if (current != baseFd) closeQuietly(current);
       errno = EINVAL;
       return -1;
     }
     if (create) ::mkdirat(current, component.c_str(), 0777);
     const int next = ::openat(current, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    closeQuietly(current);
+    if (current != baseFd) closeQuietly(current);
+    if (next < 0) return -1;
     current = next;
   }
   return current;
