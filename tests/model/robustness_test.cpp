@@ -176,9 +176,9 @@ TEST(LoaderRobustness, HostileWordsAndNumbers) {
   EXPECT_EQ(model.lookupEntry(disk, "after")->date(), model.lookupEntry(disk, "neg")->date());
   // The loader keeps its dates near today; other callers' dates beyond some seventeen
   // thousand years are the farthest a record holds, and still have a text.
-  for (const auto [when, kept] : {std::pair{std::numeric_limits<std::time_t>::max(), FileData::kLatestDate},
-                                  std::pair{std::numeric_limits<std::time_t>::min(), FileData::kEarliestDate},
-                                  std::pair{std::time_t{-62135596800}, std::int64_t{-62135596800}}}) {
+  for (const auto &[when, kept] : {std::pair{std::numeric_limits<std::time_t>::max(), FileData::kLatestDate},
+                                   std::pair{std::numeric_limits<std::time_t>::min(), FileData::kEarliestDate},
+                                   std::pair{std::time_t{-62135596800}, std::int64_t{-62135596800}}}) {
     const FileData *far = model.addEntry(disk, "far" + std::to_string(when), 1, 0, when, NodeKind::File);
     EXPECT_EQ(far->date(), kept);
     EXPECT_EQ(far->kind(), NodeKind::File);
