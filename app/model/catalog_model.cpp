@@ -402,6 +402,57 @@ void CatalogModel::attachDisk(ItemId disk, FileData *entry) {
   notify([&](ModelObserver &o) { o.diskAdded(disk, *entry); });
 }
 
+ItemId CatalogModel::adoptDisk(CatalogModel &staged) {
+  Item *stagedRoot = staged.item(staged.root_);
+  if (!stagedRoot || stagedRoot->children.empty() || stagedRoot->entries.empty()) return kNoItem;
+  const std::uint64_t stagedDisk = stagedRoot->children.front() & kSlotMask;
+  const ItemId rootId = root();
+  closeChildFolder(rootId, staged.items_[stagedDisk].label);
+  // Each live item of staged gets a slot here first (the array may move meanwhile),
+  // then takes its place with its links translated.
+  const std::size_t stagedRootSlot = staged.root_ & kSlotMask;
+  std::vector<ItemId> moved(staged.items_.size(), kNoItem);
+  moved[stagedRootSlot] = rootId;
+  std::size_t live = 0;
+  for (const Item &it : staged.items_)
+    live += it.alive ? 1 : 0;
+  if (live > freeSlots_.size()) items_.reserve(items_.size() + (live - freeSlots_.size()));
+  for (std::size_t s = 0; s < staged.items_.size(); ++s) {
+    if (s != stagedRootSlot && staged.items_[s].alive) moved[s] = newItem(kNoItem, {}, 0, 0, false);
+  }
+  for (std::size_t s = 0; s < staged.items_.size(); ++s) {
+    if (s == stagedRootSlot || moved[s] == kNoItem) continue;
+    Item &from = staged.items_[s];
+    Item &to = items_[moved[s] & kSlotMask];
+    to.label = std::move(from.label);
+    to.parent = moved[from.parent & kSlotMask];
+    to.children = std::move(from.children);
+    for (ItemId &child : to.children)
+      child = moved[child & kSlotMask];
+    to.entries = std::move(from.entries);
+    for (FileData *e : to.entries)
+      e->parentItem_ = moved[s];
+    to.names = std::move(from.names);
+    to.icon = from.icon;
+    to.selectedIcon = from.selectedIcon;
+    from = Item{};
+  }
+  // The disk's own entry keeps its record; its name moves to the root's name blocks,
+  // which the disk's entry of the root lives with.
+  FileData *diskEntry = stagedRoot->entries[0];
+  diskEntry->name_ = rootNames_->store(diskEntry->name());
+  diskEntry->parentItem_ = rootId;
+  stagedRoot->entries.clear();
+  stagedRoot->children.clear();
+  pool_->adopt(*staged.pool_);
+  containerPool_->adopt(*staged.containerPool_);
+  texts_.merge(staged.texts_);
+  entryCount_ += staged.entryCount_;
+  staged.entryCount_ = 0;
+  attachDisk(moved[stagedDisk], diskEntry);
+  return moved[stagedDisk];
+}
+
 // ---- entries ----
 
 void CatalogModel::reserveItems(std::size_t count) {

@@ -90,6 +90,12 @@ public:
   void closeChildFolder(ItemId parent, std::string_view label);
   // Removes every disk with everything it holds; the root stays.
   void clear();
+  // Moves the disk loaded into staged, a model of its own, into this one, as loading
+  // its catalog here would have put it: a loaded disk whose label equals it ignoring
+  // case is closed first, and the disk is announced as it joins the tree. Its records
+  // and name blocks change owner without moving; staged is left empty. Returns the
+  // disk's item here, kNoItem when staged held none.
+  ItemId adoptDisk(CatalogModel &staged);
   // Makes room for count more folder items at once, so a large catalog's folders are
   // not moved again and again while it loads.
   void reserveItems(std::size_t count);
@@ -224,7 +230,7 @@ private:
   void dropReplacedChildren(ItemId item, const std::vector<ItemId> &replaced);
   void attachDisk(ItemId disk, FileData *entry);
   template <typename F> void notify(F &&call);
-  Texts &textsOf(const FileData &entry);             // made when first asked for
+  Texts &textsOf(const FileData &entry);                // made when first asked for
   const Texts *knownTexts(const FileData &entry) const; // null when none were made
 
   std::vector<Item, BlockAllocator<Item>> items_; // large arrays on huge pages

@@ -97,6 +97,7 @@ public:
   // The same for count more records.
   void expect(std::size_t count) { nextBlock_ = std::min(count * slot_, kLargestBlock); }
   void *allocate() {
+    ++live_;
     if (!free_.empty()) {
       void *slot = free_.back();
       free_.pop_back();
@@ -112,8 +113,29 @@ public:
     }
     return static_cast<char *>(blocks_.back().get()) + slot_ * used_++;
   }
-  // A slot whose record has been destroyed.
-  void release(void *slot) { free_.push_back(slot); }
+  // A slot whose record has been destroyed. The last live record's release gives every
+  // block back: records of catalogs loaded elsewhere and adopted never take freed slots.
+  void release(void *slot) {
+    if (--live_ == 0) {
+      std::vector<Block>().swap(blocks_);
+      std::vector<void *>().swap(free_);
+      used_ = blockSlots_ = 0;
+      return;
+    }
+    free_.push_back(slot);
+  }
+  // Takes over the blocks of other, with the records in them and its free slots: a
+  // catalog loaded into a model of its own joins this one without a record moving.
+  // New records still come from this pool's own last block.
+  void adopt(EntryPool &other) {
+    const auto at = blocks_.empty() ? blocks_.end() : blocks_.end() - 1;
+    blocks_.insert(at, std::make_move_iterator(other.blocks_.begin()), std::make_move_iterator(other.blocks_.end()));
+    free_.insert(free_.end(), other.free_.begin(), other.free_.end());
+    live_ += other.live_;
+    other.blocks_.clear();
+    other.free_.clear();
+    other.used_ = other.blockSlots_ = other.live_ = 0;
+  }
 
 private:
   // A million entries of a real disk: every word of a record counts.
@@ -124,6 +146,7 @@ private:
   static constexpr std::size_t kLargestBlock = 8 * 1024 * 1024;
   std::vector<Block> blocks_;
   std::vector<void *> free_;
+  std::size_t live_ = 0;
   std::size_t used_ = 0;
   std::size_t blockSlots_ = 0;
   std::size_t nextBlock_ = 0;
