@@ -11,6 +11,7 @@
 #include "arguments.h"
 #include "catalogs_folder.h"
 #include "model/catalog_loader.h"
+#include "model/catalog_set_loader.h"
 #include "settings/settings_values.h"
 
 namespace cli {
@@ -105,12 +106,12 @@ bool loadCatalogs(const char *command, const ModelOptions &options, tavlor::Cata
     ::closedir(dir);
   }
   StderrReporter reporter;
-  for (const std::string &file : files) {
-    if (tavlor::loadCatalog(model, file, reporter).status == tavlor::LoadStatus::Rejected) {
-      std::fprintf(stderr, "tavlor %s: cannot read the catalog %s\n", command, file.c_str());
-      ok = false;
-    }
-  }
+  tavlor::loadCatalogs(model, files, reporter, tavlor::catalogLoadThreads(),
+                       [&](std::size_t index, const tavlor::LoadResult &result) {
+                         if (result.status != tavlor::LoadStatus::Rejected) return;
+                         std::fprintf(stderr, "tavlor %s: cannot read the catalog %s\n", command, files[index].c_str());
+                         ok = false;
+                       });
   return ok;
 }
 

@@ -9,6 +9,7 @@
 #include "WaitCursor.h"
 #include "collection/catalog_files.h"
 #include "model/catalog_loader.h"
+#include "model/catalog_set_loader.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -89,24 +90,34 @@ bool CatalogCommands::loadAllCatalogs() {
   doc_.clearList();
   std::string folder = tavlor::catalogsFolder();
   std::vector<std::string> files = tavlor::listCatalogFiles(folder);
-  for (const std::string &name : files) {
-    // The emptied panes, and then each disk as it comes, are painted while the rest load.
-    letWindowsPaint(true);
-    loadCatalog(folder + "/" + name, true);
-  }
+  for (std::string &name : files)
+    name = folder + "/" + name;
+  loadCatalogFiles(files);
   emit rootExpansionRequested();
   return !files.empty();
+}
+
+void CatalogCommands::loadCatalogFiles(const std::vector<std::string> &paths) {
+  WaitCursor wait;
+  // The emptied panes, and then each disk as it comes, are painted while the rest load.
+  letWindowsPaint(true);
+  BoxLoadReporter reporter(window_);
+  tavlor::loadCatalogs(doc_.model(), paths, reporter, tavlor::catalogLoadThreads(),
+                       [this](std::size_t, const tavlor::LoadResult &) {
+                         doc_.showItem(doc_.model().root(), tavlor::kNoItem);
+                         emit rootExpansionRequested();
+                         letWindowsPaint(true);
+                       });
 }
 
 void CatalogCommands::openSelectedCatalog() {
   QString folder = displayText(tavlor::catalogsFolder());
   QStringList paths = chooser() ? chooser()(window_, folder) : fileDialog(window_, folder);
   if (paths.isEmpty()) return;
-  WaitCursor wait;
-  for (const QString &path : paths) {
-    letWindowsPaint(true);
-    loadCatalog(QFile::encodeName(path).toStdString(), true);
-  }
+  std::vector<std::string> files;
+  for (const QString &path : paths)
+    files.push_back(QFile::encodeName(path).toStdString());
+  loadCatalogFiles(files);
 }
 
 void CatalogCommands::autoLoad() {

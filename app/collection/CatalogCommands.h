@@ -55,6 +55,9 @@ signals:
 private:
   // Open All Catalogs without its box; false when the folder held no catalog.
   bool loadAllCatalogs();
+  // Loads the files as loadCatalog of each in turn would, several at once where the
+  // machine has the processors, painting as each disk joins the tree.
+  void loadCatalogFiles(const std::vector<std::string> &paths);
   void reportNoCatalogs();
 
   CTavlor2Doc &doc_;

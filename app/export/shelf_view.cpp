@@ -13,6 +13,7 @@
 #include "export/disk_locator.h"
 #include "export/file_actions.h"
 #include "model/catalog_loader.h"
+#include "model/catalog_set_loader.h"
 #include "platform/disk_copy.h"
 #include "platform/files.h"
 #include "platform/temp_folder.h"
@@ -119,12 +120,11 @@ bool ShelfView::load() {
   }
   bool ok = true;
   ForwardingReporter reporter(messages_);
-  for (const std::string &file : files) {
-    if (loadCatalog(*model_, file, reporter).status == LoadStatus::Rejected) {
-      messages_("cannot read the catalog " + file);
-      ok = false;
-    }
-  }
+  loadCatalogs(*model_, files, reporter, catalogLoadThreads(), [&](std::size_t index, const LoadResult &result) {
+    if (result.status != LoadStatus::Rejected) return;
+    messages_("cannot read the catalog " + files[index]);
+    ok = false;
+  });
   return ok;
 }
 
