@@ -36,6 +36,9 @@ if [[ -n "${TAVLOR_BENCH_10M:-}" ]]; then
   "$BUILD_DIR/bench/load_bench" --entries 10000000 --spread --write "$CLI_DIR/generated10m.zar"
   bash bench/cli_bench.sh "$BUILD_DIR" "$CLI_DIR/generated10m.zar" 3
 fi
+echo
+echo "== a shelf: four catalogs of 1,000,000 generated entries, read together and one after the other"
+bash bench/shelf_bench.sh "$BUILD_DIR" "$CLI_DIR/generated.zar" 4 5
 rm -rf "$CLI_DIR"
 
 echo
