@@ -1,5 +1,7 @@
 #include "model/catalog_set_loader.h"
 
+#include <sched.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -174,6 +176,11 @@ unsigned catalogLoadThreads() {
     const unsigned long n = std::strtoul(wanted, &end, 10);
     if (end != wanted && *end == '\0' && n >= 1) return static_cast<unsigned>(std::min<unsigned long>(n, 64));
   }
+  // The processors this process may run on (taskset, a container's share), not all the
+  // machine has.
+  cpu_set_t allowed;
+  if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0)
+    return static_cast<unsigned>(CPU_COUNT(&allowed));
   return std::max(1u, std::thread::hardware_concurrency());
 }
 

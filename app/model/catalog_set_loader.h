@@ -11,7 +11,7 @@
 
 namespace tavlor {
 
-// How many catalogs loadCatalogs reads at once: the processors of the machine, or
+// How many catalogs loadCatalogs reads at once: the processors this process may use, or
 // TAVLOR_LOAD_THREADS when it holds a number from 1 (one after the other) up.
 unsigned catalogLoadThreads();
 
